@@ -1,0 +1,143 @@
+#include "messages/message_screen.h"
+
+namespace zelk {
+
+std::u32string utf8ToU32(const std::string& s) {
+    std::u32string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+        if (extra < 0 || i + extra >= s.size() + (extra == 0 ? 1 : 0)) {
+            out.push_back(U'\uFFFD');
+            ++i;
+            continue;
+        }
+        char32_t cp = extra == 0 ? c : c & (0x3F >> extra);
+        bool ok = true;
+        for (int k = 1; k <= extra; ++k) {
+            const unsigned char cc = static_cast<unsigned char>(s[i + k]);
+            if ((cc >> 6) != 2) {
+                ok = false;
+                break;
+            }
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        if (!ok) {
+            out.push_back(U'\uFFFD');
+            ++i;
+            continue;
+        }
+        out.push_back(cp);
+        i += extra + 1;
+    }
+    return out;
+}
+
+std::string u32ToUtf8(const std::u32string& s) {
+    std::string out;
+    out.reserve(s.size());
+    for (char32_t cp : s) {
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::string MessageScreen::text() const { return u32ToUtf8(text_); }
+
+std::uint32_t MessageScreen::colourAt(std::size_t pos) const {
+    std::size_t start = 0;
+    for (const Run& r : runs_) {
+        if (pos < start + r.length) return r.colour;
+        start += r.length;
+    }
+    return 0;
+}
+
+void MessageScreen::add(const std::string& utf8, bool lineBreak, bool atStart, std::uint32_t colour) {
+    trim();
+    std::u32string s = utf8ToU32(utf8);
+    if (lineBreak) s += U"\r\n";
+    insert(atStart ? 0 : text_.size(), s, colour);
+}
+
+void MessageScreen::clear() {
+    text_.clear();
+    runs_.clear();
+    if (observer_.cleared) observer_.cleared();
+}
+
+// Keeps the text bounded: past 128000 characters everything up to and
+// including the first line feed from position 32000 on gives way to ">" CR LF.
+// Without such a line feed the marker is only put in front.
+void MessageScreen::trim() {
+    if (text_.size() <= kTrimAbove) return;
+    const std::size_t lf = text_.find(U'\n', kTrimFrom - 1);
+    if (lf == std::u32string::npos) {
+        insert(0, U">\r\n", colourAt(0));
+        return;
+    }
+    replacePrefix(lf + 1, U">\r\n");
+}
+
+void MessageScreen::insert(std::size_t at, const std::u32string& s, std::uint32_t colour) {
+    if (s.empty()) return;
+    text_.insert(at, s);
+    // Split the run that holds `at` and put the new run between its halves.
+    std::size_t start = 0;
+    std::size_t i = 0;
+    for (; i < runs_.size(); ++i) {
+        if (at <= start + runs_[i].length) break;
+        start += runs_[i].length;
+    }
+    if (i < runs_.size() && at > start && at < start + runs_[i].length) {
+        const Run tail{start + runs_[i].length - at, runs_[i].colour};
+        runs_[i].length = at - start;
+        runs_.insert(runs_.begin() + static_cast<long>(i) + 1, tail);
+        ++i;
+    } else if (i < runs_.size() && at == start + runs_[i].length) {
+        ++i;
+    }
+    if (i > 0 && runs_[i - 1].colour == colour) {
+        runs_[i - 1].length += s.size();
+    } else if (i < runs_.size() && runs_[i].colour == colour) {
+        runs_[i].length += s.size();
+    } else {
+        runs_.insert(runs_.begin() + static_cast<long>(i), Run{s.size(), colour});
+    }
+    if (observer_.inserted) observer_.inserted(at, s, colour);
+}
+
+void MessageScreen::replacePrefix(std::size_t count, const std::u32string& replacement) {
+    const std::uint32_t colour = colourAt(0);
+    text_.replace(0, count, replacement);
+    std::size_t left = count;
+    while (left > 0 && !runs_.empty()) {
+        if (runs_.front().length <= left) {
+            left -= runs_.front().length;
+            runs_.erase(runs_.begin());
+        } else {
+            runs_.front().length -= left;
+            left = 0;
+        }
+    }
+    if (!runs_.empty() && runs_.front().colour == colour) runs_.front().length += replacement.size();
+    else runs_.insert(runs_.begin(), Run{replacement.size(), colour});
+    if (observer_.replacedPrefix) observer_.replacedPrefix(count, replacement);
+}
+
+}  // namespace zelk

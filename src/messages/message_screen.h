@@ -1,0 +1,56 @@
+#pragma once
+// The text of the message screen: coloured runs of text, trimmed so that a
+// long run never lets it grow past about 128000 characters. A view (the GUI)
+// listens and mirrors every change; the model is the truth.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zelk {
+
+class MessageScreen {
+public:
+    struct Run {
+        std::size_t length;  // characters
+        std::uint32_t colour;
+    };
+    struct Observer {
+        // `text` was inserted at character position `at` (0-based) in `colour`.
+        std::function<void(std::size_t at, const std::u32string& text, std::uint32_t colour)> inserted;
+        // The first `count` characters were replaced by `replacement` (colour of the text that stood there).
+        std::function<void(std::size_t count, const std::u32string& replacement)> replacedPrefix;
+        std::function<void()> cleared;
+    };
+
+    static constexpr std::size_t kTrimAbove = 128000;
+    static constexpr std::size_t kTrimFrom = 32000;
+
+    // Step 4 and 5 of a message line: trim, then insert at the start or the end.
+    void add(const std::string& utf8, bool lineBreak, bool atStart, std::uint32_t colour);
+    void clear();
+
+    std::size_t size() const { return text_.size(); }
+    const std::u32string& text32() const { return text_; }
+    std::string text() const;  // UTF-8
+    const std::vector<Run>& runs() const { return runs_; }
+    // Colour of the character at a 0-based position.
+    std::uint32_t colourAt(std::size_t pos) const;
+
+    void setObserver(Observer o) { observer_ = std::move(o); }
+
+private:
+    void trim();
+    void insert(std::size_t at, const std::u32string& s, std::uint32_t colour);
+    void replacePrefix(std::size_t count, const std::u32string& replacement);
+
+    std::u32string text_;
+    std::vector<Run> runs_;
+    Observer observer_;
+};
+
+std::u32string utf8ToU32(const std::string& s);
+std::string u32ToUtf8(const std::u32string& s);
+
+}  // namespace zelk

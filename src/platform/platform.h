@@ -1,0 +1,71 @@
+#pragma once
+// Everything the program asks of the desktop goes through this seam: message
+// and input boxes, the file dialog, letting pending events run, the clock and
+// tick count, the per-user settings, opening a finished workbook and ending the
+// program. The GUI, the command-line program and the tests each bring their own.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/settings_store.h"
+#include "runtime/variant.h"
+
+namespace zelk {
+
+// Message-box buttons and answers, with the numbers the callers test for.
+enum MsgBoxStyle : int {
+    vbOKOnly = 0,
+    vbOKCancel = 1,
+    vbAbortRetryIgnore = 2,
+    vbYesNoCancel = 3,
+    vbYesNo = 4,
+    vbRetryCancel = 5,
+    vbCritical = 16,
+    vbQuestion = 32,
+    vbExclamation = 48,
+    vbInformation = 64,
+};
+enum MsgBoxAnswer : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
+
+// The answer an unattended run gives: the one that changes nothing.
+int safeAnswer(int style);
+
+struct FileDialogRequest {
+    std::string title;
+    std::string filter;  // "Description (*.ext)|*.ext|..." pairs
+    std::string initDir;
+    std::string fileName;
+    bool save = false;  // a save dialog: the file need not exist
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    virtual int msgBox(const std::string& prompt, int style, const std::string& title) = 0;
+    // nullopt when the user cancels. `masked` hides what is typed (passwords).
+    virtual std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
+                                                const std::string& preset, bool masked = false) = 0;
+    // The chosen file, or nullopt when the dialog was cancelled.
+    virtual std::optional<std::string> fileDialog(const FileDialogRequest& request) = 0;
+    // Let pending window messages run once.
+    virtual void doEvents() = 0;
+    // Block until an event arrives or the time is up (the GUI's message wait).
+    virtual void waitForEvents(std::uint32_t milliseconds) = 0;
+
+    virtual Date now() = 0;
+    // Milliseconds since some start, wrapping at 2^32 as the system's tick count does.
+    virtual std::uint32_t tickCount() = 0;
+
+    virtual SettingsStore& settings() = 0;
+
+    // Open a finished workbook with the desktop's spreadsheet program.
+    virtual void openDocument(const std::string& path) = 0;
+    // Progress of long work (rows written of total); shown as a bar or a line.
+    virtual void progress(const std::string& label, long done, long total) = 0;
+    // The program ends at once, without clean-up of its own. Never returns.
+    [[noreturn]] virtual void endProgram(int exitCode) = 0;
+};
+
+}  // namespace zelk
