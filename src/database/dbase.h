@@ -1,0 +1,60 @@
+#pragma once
+// The database layer: every open database and recordset of the program sits
+// in a slot of fixed tables, addressed by small numbers. Callers hold slot
+// numbers; -1 means none.
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "database/recordset.h"
+
+namespace zelk {
+
+class Alg;
+class Platform;
+class Database;  // an open database of the engine
+
+class Dbase {
+public:
+    static constexpr int kMaxDatabases = 40;
+    static constexpr int kMaxRecordsets = 40;  // slot 40 exists but is never handed out
+
+    Dbase(Platform& platform, Alg& alg);
+    ~Dbase();
+
+    bool OpenWorkspace(const std::string& userName, const std::string& password);
+    int OpenDatabase(std::string& DatabaseName, const std::string& StartDir, std::string& Password, bool NameKnown,
+                     const std::string& DialogCaption, bool Exclusive, bool ReadOnly,
+                     const std::optional<std::string>& ConnectType = std::nullopt,
+                     const std::optional<std::string>& FileFilter = std::nullopt, bool AskNewName = true,
+                     bool Interactive = true, bool BlankLine = false);
+    int AskDatabaseName(std::string& DatabaseName, const std::string& StartDir,
+                        const std::optional<std::string>& DialogCaption = std::nullopt,
+                        const std::optional<std::string>& FileFilter = std::nullopt);
+    int CloseDatabase(int DbNr);
+    int CloseRecordset(int DbNr, int RsNr);
+
+    int OpenRecordset(int DbNr, const std::string& Source, int RsType, bool ShowMsgBox = true,
+                      bool ExplainErrors = true, bool BlankLine = false);
+    int OpenRecordsetRetry(const RuntimeError& ErrInfo, const std::string& Source);
+    bool Create_Query(int DbNr, const std::string& QueryName, const std::string& SqlText, bool LogQuery = false,
+                      bool AskReplace = false);
+
+    // The shared tables (slot numbers outside 0..40 throw error 9).
+    Recordset& RsObject(int DbNr, int RsNr);
+    bool RsOpen(int DbNr, int RsNr) const;
+    const std::string& DbName(int DbNr) const;
+    bool DbOpen(int DbNr) const;
+    Database* DbObject(int DbNr);
+
+    long DbErrNr = 0;
+    std::string DbErrText;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace zelk

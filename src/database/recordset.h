@@ -1,0 +1,52 @@
+#pragma once
+// A recordset in the manner of the original data-access objects: a current
+// record, moves, fields by name as Variants, and for table recordsets an index
+// with Seek. Errors are thrown as DbError carrying the Jet error numbers that
+// the callers branch on.
+
+#include <string>
+#include <vector>
+
+#include "runtime/runtime_error.h"
+#include "runtime/variant.h"
+
+namespace zelk {
+
+// An engine error: a Jet error number (3008, 3012, 3024, 3031, 3043, 3044,
+// 3055, 3078, 3261, 3262, 3265, 3343...), the source and a Dutch description.
+class DbError : public RuntimeError {
+public:
+    DbError(long number, std::string description, std::string source = "DAO.Database")
+        : RuntimeError(number, std::move(source), std::move(description)) {}
+};
+
+enum RecordsetType : int { dbOpenTable = 1, dbOpenDynaset = 2 };
+
+class Recordset {
+public:
+    virtual ~Recordset() = default;
+
+    virtual bool Eof() const = 0;  // EOF: past the last record (or no records)
+    virtual bool Bof() const = 0;  // BOF: before the first record (or no records)
+    virtual void MoveFirst() = 0;
+    virtual void MoveLast() = 0;
+    virtual void MoveNext() = 0;      // error 3021 when already at EOF
+    virtual void MovePrevious() = 0;  // error 3021 when already at BOF
+    virtual long RecordCount() const = 0;
+
+    // Value of a field of the current record, by name without regard to case;
+    // a doubled column of a join is named Table.Column. Error 3265 when the
+    // field does not exist, 3021 when there is no current record.
+    virtual Variant Field(const std::string& name) const = 0;
+    virtual std::vector<std::string> FieldNames() const = 0;
+
+    // Table recordsets only (error 3251 otherwise).
+    virtual void SetIndex(const std::string& indexName) = 0;  // 3800 when the index does not exist
+    // Seek ">=" on a prefix of the index's columns; NoMatch() tells the outcome.
+    virtual void Seek(const std::string& comparison, const std::vector<Variant>& keys) = 0;
+    virtual bool NoMatch() const = 0;
+
+    virtual void Close() = 0;
+};
+
+}  // namespace zelk
