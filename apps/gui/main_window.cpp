@@ -1,0 +1,223 @@
+#include "main_window.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+
+#include "opties_dialog.h"
+#include "parameters_dialog.h"
+#include "twips.h"
+
+namespace zelk {
+namespace {
+
+// The entries that would start an export or swap the database under it.
+constexpr const char* kBusyLocked[] = {"mnuOpenDatabase", "mnuSheet1", "mnuSheet1b", "mnuSheet2"};
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent),
+      mdi_(new QMdiArea(this)),
+      messageWindow_(new MessageWindow()),
+      timer_(new QTimer(this)),
+      progress_(new QProgressBar(this)),
+      progressLabel_(new QLabel(this)) {
+    setObjectName(QStringLiteral("mdiZelkExtract2"));
+    mdi_->setObjectName(QStringLiteral("MDIClient"));
+    setCentralWidget(mdi_);
+    mdi_->addSubWindow(messageWindow_);
+    messageWindow_->hide();
+    mdi_->viewport()->installEventFilter(this);
+    connect(messageWindow_, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates, Qt::WindowStates now) {
+        const WindowState state = now & Qt::WindowMinimized   ? WindowState::Minimized
+                                  : now & Qt::WindowMaximized ? WindowState::Maximized
+                                                              : WindowState::Normal;
+        const QSize inner = mdi_->viewport()->size();
+        if (auto place = layout_.Resized(state, toTwips(inner.height()), toTwips(inner.width())))
+            placeMessageScreen(*place);
+    });
+
+    timer_->setObjectName(QStringLiteral("Timer1"));
+    connect(timer_, &QTimer::timeout, this, [this] {
+        if (onTimer) onTimer();
+    });
+
+    progress_->setObjectName(QStringLiteral("ExportProgress"));
+    progress_->setFormat(QStringLiteral("%v van %m rijen"));
+    progress_->setMaximumWidth(320);
+    progressLabel_->setObjectName(QStringLiteral("ExportProgressLabel"));
+    statusBar()->addPermanentWidget(progressLabel_);
+    statusBar()->addPermanentWidget(progress_);
+    progress_->hide();
+    progressLabel_->hide();
+
+    buildMenu();
+}
+
+void MainWindow::buildMenu() {
+    for (const MenuTitle& title : MainMenu()) {
+        const QString titleName = QString::fromUtf8(title.name.data(), static_cast<qsizetype>(title.name.size()));
+        // Captions are shown as they stand: a '&' would otherwise mark a mnemonic.
+        auto caption = [](std::string_view c) {
+            return QString::fromUtf8(c.data(), static_cast<qsizetype>(c.size())).replace('&', QStringLiteral("&&"));
+        };
+        if (title.items.empty()) {
+            QAction* a = menuBar()->addAction(caption(title.caption));
+            a->setObjectName(titleName);
+            a->setEnabled(title.enabled);
+            const MenuCommand c = title.command;
+            connect(a, &QAction::triggered, this, [this, c] { command(c); });
+            actions_[titleName] = a;
+            continue;
+        }
+        QMenu* menu = menuBar()->addMenu(caption(title.caption));
+        menu->setObjectName(titleName);
+        menu->menuAction()->setObjectName(titleName);
+        menu->menuAction()->setEnabled(title.enabled);
+        actions_[titleName] = menu->menuAction();
+        for (const MenuItem& item : title.items) {
+            QAction* a = item.caption == "-" ? menu->addSeparator() : menu->addAction(caption(item.caption));
+            const QString name = QString::fromUtf8(item.name.data(), static_cast<qsizetype>(item.name.size()));
+            a->setObjectName(name);
+            a->setEnabled(item.enabled);
+            const MenuCommand c = item.command;
+            if (c != MenuCommand::None) connect(a, &QAction::triggered, this, [this, c] { command(c); });
+            actions_[name] = a;
+        }
+    }
+}
+
+QAction* MainWindow::action(const QString& name) const {
+    auto it = actions_.find(name);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void MainWindow::command(MenuCommand c) {
+    switch (c) {
+    case MenuCommand::Wijzig: showParameters(); return;
+    case MenuCommand::Opties: showOpties(); return;
+    default:
+        if (onCommand) onCommand(c);
+    }
+}
+
+void MainWindow::showParameters() {
+    if (!parameters_) return;
+    if (!parametersDialog_) parametersDialog_ = new ParametersDialog(*parameters_, this);
+    parametersDialog_->show();
+    parametersDialog_->raise();
+    parametersDialog_->activateWindow();
+}
+
+void MainWindow::showOpties() {
+    if (!opties_) return;
+    if (!optiesDialog_) optiesDialog_ = new OptiesDialog(*opties_, this);
+    optiesDialog_->show();
+    optiesDialog_->raise();
+    optiesDialog_->activateWindow();
+}
+
+void MainWindow::showProgress(const std::string& label, long done, long total) {
+    progressLabel_->setText(QString::fromStdString(label));
+    progress_->setRange(0, static_cast<int>(std::max(total, 0L)));
+    progress_->setValue(static_cast<int>(std::min(done, std::max(total, 0L))));
+    progressLabel_->show();
+    progress_->show();
+}
+
+float MainWindow::ScreenWidth() const {
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    return toTwips(s->geometry().width());
+}
+
+float MainWindow::ScreenHeight() const {
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    return toTwips(s->geometry().height());
+}
+
+TwipsRect MainWindow::Placement() const {
+    TwipsRect r;
+    r.left = toTwips(pos().x());
+    r.top = toTwips(pos().y());
+    r.width = toTwips(width());
+    r.height = toTwips(height());
+    return r;
+}
+
+void MainWindow::SetPlacement(const TwipsRect& place) {
+    const QRect px = toPixels(place);
+    resize(std::max(px.width(), 1), std::max(px.height(), 1));
+    move(px.topLeft());
+}
+
+WindowState MainWindow::State() const {
+    if (isMinimized()) return WindowState::Minimized;
+    if (isMaximized() || isFullScreen()) return WindowState::Maximized;
+    return WindowState::Normal;
+}
+
+void MainWindow::SetCaption(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }
+
+void MainWindow::ShowMessageScreen() {
+    if (!isVisible()) show();
+    if (!messageWindow_->isVisible()) messageWindow_->show();
+    fillClientArea();
+}
+
+void MainWindow::ArmTimer(int intervalMs) {
+    timer_->setInterval(intervalMs);
+    timer_->start();
+}
+
+void MainWindow::DisableTimer() { timer_->stop(); }
+
+void MainWindow::UnloadDialogs() {
+    if (parametersDialog_) parametersDialog_->close();
+    if (optiesDialog_) optiesDialog_->close();
+}
+
+void MainWindow::SetExportRunning(bool running) {
+    for (const char* name : kBusyLocked)
+        if (QAction* a = action(QString::fromLatin1(name))) a->setEnabled(!running);
+    if (!running) {
+        progress_->hide();
+        progressLabel_->hide();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The close handler ends the program itself; until it does (an export
+    // still running) the window stays.
+    if (!onCloseRequested) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    onCloseRequested();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == mdi_->viewport() && event->type() == QEvent::Resize) fillClientArea();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::fillClientArea() {
+    // The message screen follows the client area only while the window is
+    // shown and the screen is in its normal state.
+    if (!isVisible() || !messageWindow_->isVisible()) return;
+    if (messageWindow_->isMinimized() || messageWindow_->isMaximized()) return;
+    const QSize inner = mdi_->viewport()->size();
+    placeMessageScreen(
+        layout_.Reposition(Variant("100%"), Variant("Bottom"), toTwips(inner.height()), toTwips(inner.width())));
+}
+
+void MainWindow::placeMessageScreen(const ChildPlace& place) {
+    if (messageWindow_->isMinimized() || messageWindow_->isMaximized()) messageWindow_->showNormal();
+    messageWindow_->setGeometry(place.left / kTwipsPerPixel, place.top / kTwipsPerPixel,
+                                place.width / kTwipsPerPixel, place.height / kTwipsPerPixel);
+}
+
+}  // namespace zelk

@@ -1,0 +1,92 @@
+#pragma once
+// The main window of the desktop program: the menu, the message screen in the
+// client area, the autorun timer and the export progress in the status bar.
+// What the commands do is the shell logic's business; the window forwards.
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QPointer>
+#include <QProgressBar>
+#include <QTimer>
+#include <functional>
+#include <map>
+
+#include "message_view.h"
+#include "shell/menu.h"
+#include "shell/message_screen_layout.h"
+#include "shell/window_port.h"
+
+namespace zelk {
+
+class FrmParameters;
+class FrmOpties;
+
+class MainWindow : public QMainWindow, public MainWindowPort {
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+
+    // Where the window's events go.
+    std::function<void(MenuCommand)> onCommand;
+    std::function<void()> onTimer;
+    // A request to close the window (close box); the logic decides when.
+    std::function<void()> onCloseRequested;
+
+    // The dialogs' rules; the dialogs open only when these are set.
+    void setForms(FrmParameters* parameters, FrmOpties* opties) {
+        parameters_ = parameters;
+        opties_ = opties;
+    }
+
+    QAction* action(const QString& name) const;
+    MessageWindow* messageWindow() const { return messageWindow_; }
+    QMdiArea* mdiArea() const { return mdi_; }
+    QTimer* timer() const { return timer_; }
+    QProgressBar* progressBar() const { return progress_; }
+    QWidget* parametersDialog() const { return parametersDialog_; }
+    QWidget* optiesDialog() const { return optiesDialog_; }
+
+    // Shows how far the running export is.
+    void showProgress(const std::string& label, long done, long total);
+
+    // MainWindowPort
+    float ScreenWidth() const override;
+    float ScreenHeight() const override;
+    TwipsRect Placement() const override;
+    void SetPlacement(const TwipsRect& place) override;
+    WindowState State() const override;
+    void SetCaption(const std::string& caption) override;
+    bool Visible() const override { return isVisible(); }
+    void ShowMessageScreen() override;
+    void ArmTimer(int intervalMs) override;
+    void DisableTimer() override;
+    void UnloadDialogs() override;
+    void SetExportRunning(bool running) override;
+
+    void showParameters();
+    void showOpties();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenu();
+    void command(MenuCommand c);
+    void fillClientArea();
+    void placeMessageScreen(const ChildPlace& place);
+
+    QMdiArea* mdi_;
+    MessageWindow* messageWindow_;
+    QTimer* timer_;
+    QProgressBar* progress_;
+    QLabel* progressLabel_;
+    std::map<QString, QAction*> actions_;
+    MessageScreenLayout layout_;
+    FrmParameters* parameters_ = nullptr;
+    FrmOpties* opties_ = nullptr;
+    QPointer<QWidget> parametersDialog_;
+    QPointer<QWidget> optiesDialog_;
+};
+
+}  // namespace zelk

@@ -1,0 +1,170 @@
+#include "qt_platform.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+#include "file_filter.h"
+#include "runtime/dates.h"
+
+namespace zelk {
+namespace {
+
+struct ButtonSpec {
+    QMessageBox::StandardButton button;
+    const char* text;
+};
+
+std::vector<ButtonSpec> buttonsFor(int style) {
+    using B = QMessageBox;
+    switch (style & 7) {
+    case vbOKCancel: return {{B::Ok, "OK"}, {B::Cancel, "Annuleren"}};
+    case vbAbortRetryIgnore: return {{B::Abort, "Afbreken"}, {B::Retry, "Opnieuw"}, {B::Ignore, "Negeren"}};
+    case vbYesNoCancel: return {{B::Yes, "Ja"}, {B::No, "Nee"}, {B::Cancel, "Annuleren"}};
+    case vbYesNo: return {{B::Yes, "Ja"}, {B::No, "Nee"}};
+    case vbRetryCancel: return {{B::Retry, "Opnieuw"}, {B::Cancel, "Annuleren"}};
+    default: return {{B::Ok, "OK"}};
+    }
+}
+
+QMessageBox::Icon iconFor(int style) {
+    switch (style & 0x70) {
+    case vbCritical: return QMessageBox::Critical;
+    case vbQuestion: return QMessageBox::Question;
+    case vbExclamation: return QMessageBox::Warning;
+    case vbInformation: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+}  // namespace
+
+int VbAnswerFor(int standardButton) {
+    switch (standardButton) {
+    case QMessageBox::Ok: return vbOK;
+    case QMessageBox::Cancel: return vbCancel;
+    case QMessageBox::Abort: return vbAbort;
+    case QMessageBox::Retry: return vbRetry;
+    case QMessageBox::Ignore: return vbIgnore;
+    case QMessageBox::Yes: return vbYes;
+    case QMessageBox::No: return vbNo;
+    default: return 0;
+    }
+}
+
+QtPlatform::QtPlatform(std::string applicationTitle) : appTitle_(std::move(applicationTitle)) {}
+
+QString QtPlatform::titleOr(const std::string& title) const {
+    return QString::fromStdString(title.empty() ? appTitle_ : title);
+}
+
+int QtPlatform::msgBox(const std::string& prompt, int style, const std::string& title) {
+    QMessageBox box(iconFor(style), titleOr(title), QString::fromStdString(prompt), QMessageBox::NoButton,
+                    parent_);
+    const auto specs = buttonsFor(style);
+    for (const auto& s : specs) box.addButton(s.button)->setText(QString::fromUtf8(s.text));
+    // 256 and 512 pick the second and third button as the default one.
+    const std::size_t def = static_cast<std::size_t>((style >> 8) & 3);
+    box.setDefaultButton(specs[def < specs.size() ? def : 0].button);
+    // Escape gives Cancel (or No where that is the only way back).
+    for (auto b : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok})
+        if (box.button(b)) {
+            box.setEscapeButton(b);
+            break;
+        }
+    box.exec();
+    const int answer = VbAnswerFor(box.standardButton(box.clickedButton()));
+    return answer ? answer : safeAnswer(style);
+}
+
+std::optional<std::string> QtPlatform::inputBox(const std::string& prompt, const std::string& title,
+                                                const std::string& preset, bool masked) {
+    QInputDialog dialog(parent_);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setWindowTitle(titleOr(title));
+    dialog.setLabelText(QString::fromStdString(prompt));
+    dialog.setTextEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
+    dialog.setTextValue(QString::fromStdString(preset));
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Annuleren"));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.textValue().toStdString();
+}
+
+std::optional<std::string> QtPlatform::fileDialog(const FileDialogRequest& request) {
+    QFileDialog dialog(parent_, titleOr(request.title));
+    dialog.setNameFilters(QtFileFilters(request.filter));
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    const QFileInfo preset(QString::fromStdString(request.fileName));
+    QString dir = QString::fromStdString(request.initDir);
+    if (!request.fileName.empty() && preset.dir().exists() && preset.fileName() != request.fileName.c_str())
+        dir = preset.absolutePath();
+    if (!dir.isEmpty()) dialog.setDirectory(dir);
+    if (!request.fileName.empty()) dialog.selectFile(preset.fileName());
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty()) return std::nullopt;
+    return QDir::toNativeSeparators(files.front()).toStdString();
+}
+
+void QtPlatform::doEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void QtPlatform::waitForEvents(std::uint32_t milliseconds) {
+    // A timer wakes the wait when nothing else does; without a limit only an
+    // event ends it.
+    QTimer wake;
+    wake.setSingleShot(true);
+    if (milliseconds != 0xFFFFFFFFu) {
+        if (milliseconds == 0) return;
+        wake.start(static_cast<int>(std::min<std::uint32_t>(milliseconds, INT_MAX)));
+    }
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+Date QtPlatform::now() {
+    const QDateTime t = QDateTime::currentDateTime();
+    DateParts p;
+    p.year = t.date().year();
+    p.month = t.date().month();
+    p.day = t.date().day();
+    p.hour = t.time().hour();
+    p.minute = t.time().minute();
+    p.second = t.time().second();
+    return makeDateTime(p);
+}
+
+std::uint32_t QtPlatform::tickCount() {
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
+    return static_cast<std::uint32_t>(ms.count());
+}
+
+void QtPlatform::openDocument(const std::string& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+void QtPlatform::progress(const std::string& label, long done, long total) {
+    if (progressSink_) progressSink_(label, done, total);
+}
+
+void QtPlatform::endProgram(int exitCode) {
+    if (beforeEnd_) beforeEnd_();
+    settings_.sync();
+    std::fflush(nullptr);
+    std::_Exit(exitCode);
+}
+
+}  // namespace zelk

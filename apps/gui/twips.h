@@ -1,0 +1,19 @@
+#pragma once
+// Twips are the program's unit of place and size: 15 to a pixel.
+
+#include <QRect>
+#include <cmath>
+
+#include "shell/window_placement.h"
+
+namespace zelk {
+
+constexpr int kTwipsPerPixel = 15;
+
+inline int toPixels(double twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
+inline float toTwips(int pixels) { return static_cast<float>(pixels * kTwipsPerPixel); }
+inline QRect toPixels(const TwipsRect& r) {
+    return QRect(toPixels(r.left), toPixels(r.top), toPixels(r.width), toPixels(r.height));
+}
+
+}  // namespace zelk

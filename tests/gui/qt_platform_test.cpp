@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "file_filter.h"
+#include "gui_app.h"
+#include "opties_dialog.h"
+#include "parameters_dialog.h"
+#include "qt_platform.h"
+#include "shell/msg_wait.h"
+#include "twips.h"
+
+using namespace zelk;
+
+namespace {
+
+const char* kTitle = "ZelkExtract-2 (Naar Excel)";
+
+void clickButton(QMessageBox* box, const QString& text) {
+    for (QAbstractButton* b : box->buttons())
+        if (b->text() == text) {
+            b->click();
+            return;
+        }
+    ADD_FAILURE() << "no button " << text.toStdString();
+    box->reject();
+}
+
+}  // namespace
+
+TEST(GuiQtPlatform, FileFiltersInQtForm) {
+    EXPECT_EQ(QtFileFilters("Access database (*.mdb)|*.mdb"), QStringList{"Access database (*.mdb)"});
+    EXPECT_EQ(QtFileFilters("Logfiles (*.log)|*.log|Alle bestanden (*.*)|*.*"),
+              (QStringList{"Logfiles (*.log)", "Alle bestanden (*)"}));
+    EXPECT_EQ(QtFileFilters("Databases|*.mdb;*.accdb;*.sqlite"), QStringList{"Databases (*.mdb *.accdb *.sqlite)"});
+    EXPECT_EQ(QtFileFilters(""), QStringList{"Alle bestanden (*)"});
+}
+
+TEST(GuiQtPlatform, MessageBoxesAnswerWithTheirNumbers) {
+    guiApp();
+    QtPlatform p(kTitle);
+
+    whenModal<QMessageBox>([](QMessageBox* box) {
+        EXPECT_EQ(box->windowTitle(), "Database is wachtwoord beveiligd");
+        EXPECT_EQ(box->icon(), QMessageBox::Question);
+        EXPECT_EQ(box->buttons().size(), 2);
+        clickButton(box, "Nee");
+    });
+    EXPECT_EQ(p.msgBox("Wilt u een wachtwoord opgeven?", vbQuestion | vbYesNo, "Database is wachtwoord beveiligd"),
+              vbNo);
+
+    whenModal<QMessageBox>([](QMessageBox* box) {
+        EXPECT_EQ(box->windowTitle(), kTitle);  // no title: the application's
+        EXPECT_EQ(box->icon(), QMessageBox::Critical);
+        EXPECT_EQ(box->defaultButton()->text(), "Opnieuw");  // 256: the second button
+        clickButton(box, "Negeren");
+    });
+    EXPECT_EQ(p.msgBox("Bestand is bezet", vbCritical | vbAbortRetryIgnore | 256, ""), vbIgnore);
+
+    whenModal<QMessageBox>([](QMessageBox* box) {
+        EXPECT_EQ(box->icon(), QMessageBox::Information);
+        clickButton(box, "OK");
+    });
+    EXPECT_EQ(p.msgBox("Klaar", vbInformation, "x"), vbOK);
+
+    whenModal<QMessageBox>([](QMessageBox* box) {
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
+        box->reject();  // Escape
+    });
+    EXPECT_EQ(p.msgBox("Doorgaan?", vbExclamation | vbYesNoCancel, "x"), vbCancel);
+}
+
+TEST(GuiQtPlatform, InputBoxMasksPasswordsAndFileDialogWantsAnExistingFile) {
+    guiApp();
+    QtPlatform p(kTitle);
+    whenModal<QInputDialog>([](QInputDialog* d) {
+        EXPECT_EQ(d->textEchoMode(), QLineEdit::Password);
+        EXPECT_EQ(d->textValue(), "");
+        EXPECT_EQ(d->labelText(), "Geef het juiste wachtwoord");
+        EXPECT_EQ(d->windowTitle(), "Wachtwoord");
+        d->setTextValue("geheim");
+        d->accept();
+    });
+    EXPECT_EQ(p.inputBox("Geef het juiste wachtwoord", "Wachtwoord", "", true), "geheim");
+
+    whenModal<QInputDialog>([](QInputDialog* d) {
+        EXPECT_EQ(d->textEchoMode(), QLineEdit::Normal);
+        EXPECT_EQ(d->textValue(), "1-12-2026");
+        EXPECT_EQ(d->windowTitle(), "Toets in ..");
+        d->reject();
+    });
+    EXPECT_EQ(p.inputBox("Geef verwerkingsdatum", "Toets in ..", "1-12-2026", false), std::nullopt);
+
+    QTemporaryDir dir;
+    whenModal<QFileDialog>([&](QFileDialog* d) {
+        EXPECT_EQ(d->windowTitle(), "Geef de naam van de ZelkExtract-2 (Naar Excel) database");
+        EXPECT_EQ(d->fileMode(), QFileDialog::ExistingFile);
+        EXPECT_EQ(d->nameFilters(), QStringList{"Access database (*.mdb)"});
+        EXPECT_EQ(QDir(d->directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
+        d->reject();
+    });
+    FileDialogRequest r;
+    r.title = "Geef de naam van de ZelkExtract-2 (Naar Excel) database";
+    r.filter = "Access database (*.mdb)|*.mdb";
+    r.initDir = dir.path().toStdString();
+    EXPECT_EQ(p.fileDialog(r), std::nullopt);
+}
+
+TEST(GuiQtPlatform, SettingsClockAndWaiting) {
+    guiApp();
+    QTemporaryDir dir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    {
+        QtPlatform p(kTitle);
+        EXPECT_EQ(p.settings().get(kTitle, "Database", "Autorun"), std::nullopt);
+        p.settings().set(kTitle, "Database", "Autorun", "1");
+        p.settings().set(kTitle, "Main", "WindowWidth", "15360");
+        EXPECT_EQ(p.settings().value(kTitle, "Database", "Autorun", "0"), "1");
+    }
+    // Another store on the same files sees what was stored, where the
+    // original kept it: organisation, application title, section/key.
+    QSettings raw("VB and VBA Program Settings", kTitle);
+    EXPECT_EQ(raw.value("Database/Autorun").toString(), "1");
+    EXPECT_EQ(raw.value("Main/WindowWidth").toString(), "15360");
+    raw.setValue("Main/WindowLeft", QStringList{"9216", "5"});  // what a hand-edited 9216,5 reads as
+    raw.sync();
+    QtPlatform p(kTitle);
+    EXPECT_EQ(p.settings().value(kTitle, "Main", "WindowLeft", ""), "9216,5");
+
+    const QDateTime before = QDateTime::currentDateTime();
+    const double now = p.now().serial;
+    EXPECT_NEAR(now, 25569.0 + before.toSecsSinceEpoch() / 86400.0 + before.offsetFromUtc() / 86400.0, 2.0 / 86400);
+
+    const std::uint32_t start = p.tickCount();
+    EXPECT_EQ(WaitMilliseconds(p, 120), kWaitTimeout);
+    EXPECT_GE(static_cast<std::uint32_t>(p.tickCount() - start), 120u);
+
+    int progress = 0;
+    p.setProgressSink([&](const std::string& label, long done, long total) {
+        EXPECT_EQ(label, "Export2");
+        progress += static_cast<int>(done + total);
+    });
+    p.progress("Export2", 5, 10);
+    EXPECT_EQ(progress, 15);
+}
+
+TEST(GuiDialogs, ParametersAndOptiesFollowTheirRules) {
+    guiApp();
+    MemorySettings s;
+    MainValues main;
+    s.set(kTitle, "Database", "FileDir", "/data/zelk");
+    FrmParameters parameters(s, main);
+    {
+        auto* d = new ParametersDialog(parameters, nullptr);
+        EXPECT_TRUE(main.ParmLoaded);
+        EXPECT_EQ(d->windowTitle(), "Parameters");
+        auto* txt = d->findChild<QLineEdit*>("txtDirectory");
+        auto* chk = d->findChild<QCheckBox*>("chkAutoRun");
+        ASSERT_TRUE(txt && chk && d->findChild<QPushButton*>("cmdSluiten") && d->findChild<QLabel*>("lblDirectory"));
+        EXPECT_EQ(txt->text(), "/data/zelk");
+        EXPECT_FALSE(chk->isChecked());
+        EXPECT_EQ(txt->geometry(), QRect(80, 8, 217, 19));  // 1200, 120, 3255, 285 twips
+        EXPECT_EQ(d->findChild<QPushButton*>("cmdSluiten")->text(), "Sluiten");
+        EXPECT_EQ(d->findChild<QLabel*>("lblDirectory")->text(), "Directory");
+        d->show();
+        txt->setText("/elders");
+        chk->setChecked(true);
+        d->findChild<QPushButton*>("cmdSluiten")->click();
+        EXPECT_FALSE(main.ParmLoaded);
+        EXPECT_EQ(s.value(kTitle, "Database", "FileDir", ""), "/elders");
+        EXPECT_EQ(s.value(kTitle, "Database", "Autorun", ""), "1");
+    }
+
+    FrmOpties opties(s, main);
+    s.set(kTitle, "Logbestand", "Filename", "1");
+    main.Logbestand = "0";
+    auto* o = new OptiesDialog(opties, nullptr);
+    EXPECT_EQ(o->windowTitle(), "Opties");
+    auto* chk = o->findChild<QCheckBox*>("chkLogbestand");
+    ASSERT_TRUE(chk);
+    EXPECT_EQ(chk->text(), "Logbestand aanmaken");
+    EXPECT_TRUE(chk->isChecked());
+    EXPECT_EQ(main.Logbestand, "1");  // loading the value 1 counts as a click
+    o->show();
+    chk->click();
+    EXPECT_EQ(s.value(kTitle, "Logbestand", "Filename", ""), "0");
+    EXPECT_EQ(main.Logbestand, "0");
+    o->findChild<QPushButton*>("cmdClose")->click();
+    QCoreApplication::processEvents();
+}

@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/settings_store.h"
+#include "shell/main_values.h"
+#include "shell/opties_form.h"
+#include "shell/parameters_form.h"
+#include "shell/setting_numbers.h"
+#include "shell/window_placement.h"
+
+using namespace zelk;
+
+TEST(ShellSettingNumbers, LeadingNumberReadsWhatAWindowKeyHolds) {
+    EXPECT_EQ(LeadingNumber("12288"), 12288);
+    EXPECT_EQ(LeadingNumber(" 1536"), 1536);
+    EXPECT_EQ(LeadingNumber("1234abc"), 1234);
+    EXPECT_EQ(LeadingNumber("-45.5x"), -45.5);
+    EXPECT_EQ(LeadingNumber("1 2"), 12);  // blanks are skipped wherever they stand
+    EXPECT_EQ(LeadingNumber("9216,5"), 9216);  // the decimal sign is a point
+    EXPECT_EQ(LeadingNumber("1e3"), 1000);
+    EXPECT_EQ(LeadingNumber("2e"), 2);
+    EXPECT_EQ(LeadingNumber(""), 0);
+    EXPECT_EQ(LeadingNumber("abc"), 0);
+    EXPECT_EQ(LeadingNumber("."), 0);
+    EXPECT_EQ(StrText(11520), " 11520");
+    EXPECT_EQ(StrText(-3.5), "-3.5");
+    EXPECT_EQ(SingleText(12288.f), "12288");
+
+    EXPECT_EQ(WholeNumberSetting("1"), 1);
+    EXPECT_EQ(WholeNumberSetting(" 0 "), 0);
+    EXPECT_FALSE(WholeNumberSetting("ja").has_value());
+    EXPECT_FALSE(WholeNumberSetting("").has_value());
+    EXPECT_EQ(RealNumberSetting("0,5"), 0.5);
+    EXPECT_FALSE(RealNumberSetting("aan").has_value());
+}
+
+TEST(ShellWindowPlacement, DefaultsAreFourFifthsCentredAndStoredValuesWin) {
+    MemorySettings s;
+    const TwipsRect d = StoredPlacement(s, kAppTitle, 19200, 15360);
+    EXPECT_EQ(d, (TwipsRect{1920, 1536, 15360, 12288}));
+    EXPECT_EQ(d, DefaultPlacement(19200, 15360));
+
+    StorePlacement(s, kAppTitle, TwipsRect{150, 300, 9000, 6000});
+    EXPECT_EQ(s.value(kAppTitle, "Main", "WindowLeft", ""), "150");
+    EXPECT_EQ(s.value(kAppTitle, "Main", "WindowTop", ""), "300");
+    EXPECT_EQ(s.value(kAppTitle, "Main", "WindowWidth", ""), "9000");
+    EXPECT_EQ(s.value(kAppTitle, "Main", "WindowHeight", ""), "6000");
+    EXPECT_EQ(StoredPlacement(s, kAppTitle, 19200, 15360), (TwipsRect{150, 300, 9000, 6000}));
+
+    // A damaged value reads as 0; a missing one keeps its default.
+    s.set(kAppTitle, "Main", "WindowLeft", "links");
+    MemorySettings partial;
+    partial.set(kAppTitle, "Main", "WindowHeight", "3000");
+    EXPECT_EQ(StoredPlacement(s, kAppTitle, 19200, 15360).left, 0);
+    EXPECT_EQ(StoredPlacement(partial, kAppTitle, 19200, 15360), (TwipsRect{1920, 1536, 15360, 3000}));
+}
+
+TEST(ShellForms, ParametersLoadAndUnloadSteerTheAutorunSettings) {
+    MemorySettings s;
+    MainValues main;
+    FrmParameters form(s, main);
+
+    FrmParameters::Fields f = form.Form_Load();
+    EXPECT_TRUE(main.ParmLoaded);
+    EXPECT_EQ(f.txtDirectory, std::filesystem::current_path().string());
+    EXPECT_EQ(f.chkAutoRun, 0);
+
+    f.txtDirectory = "/data/zelk";
+    f.chkAutoRun = 1;
+    form.Form_Unload(f);
+    EXPECT_FALSE(main.ParmLoaded);
+    EXPECT_EQ(s.value(kAppTitle, "Database", "FileDir", ""), "/data/zelk");
+    EXPECT_EQ(s.value(kAppTitle, "Database", "Autorun", ""), "1");
+
+    f = form.Form_Load();
+    EXPECT_EQ(f.txtDirectory, "/data/zelk");
+    EXPECT_EQ(f.chkAutoRun, 1);
+
+    // A stored value the check box cannot show opens the dialog all the same.
+    s.set(kAppTitle, "Database", "Autorun", "aan");
+    EXPECT_EQ(form.Form_Load().chkAutoRun, 0);
+    s.set(kAppTitle, "Database", "Autorun", "3");
+    EXPECT_EQ(form.Form_Load().chkAutoRun, 1);
+}
+
+TEST(ShellForms, OptiesEveryClickStoresTheLogOption) {
+    MemorySettings s;
+    MainValues main;
+    FrmOpties form(s, main);
+    EXPECT_EQ(form.Form_Load(), 0);
+    EXPECT_FALSE(s.get(kAppTitle, "Logbestand", "Filename").has_value());  // loading 0 stores nothing
+
+    form.chkLogbestand_Click(1);
+    EXPECT_EQ(s.value(kAppTitle, "Logbestand", "Filename", ""), "1");
+    EXPECT_EQ(main.Logbestand, "1");
+    EXPECT_EQ(form.Form_Load(), 1);
+    form.chkLogbestand_Click(0);
+    EXPECT_EQ(s.value(kAppTitle, "Logbestand", "Filename", ""), "0");
+    EXPECT_EQ(main.Logbestand, "0");
+}
