@@ -109,8 +109,11 @@ std::optional<std::string> QtPlatform::fileDialog(const FileDialogRequest& reque
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     const QFileInfo preset(QString::fromStdString(request.fileName));
-    QString dir = QString::fromStdString(request.initDir);
-    if (!request.fileName.empty() && preset.dir().exists() && preset.fileName() != request.fileName.c_str())
+    // The start directory may name a file (the last database is stored as
+    // both); the dialog then starts in that file's folder.
+    const QFileInfo init(QString::fromStdString(request.initDir));
+    QString dir = init.isFile() ? init.absolutePath() : init.filePath();
+    if (!request.fileName.empty() && preset.fileName() != preset.filePath() && preset.dir().exists())
         dir = preset.absolutePath();
     if (!dir.isEmpty()) dialog.setDirectory(dir);
     if (!request.fileName.empty()) dialog.selectFile(preset.fileName());

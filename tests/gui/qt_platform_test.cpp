@@ -2,7 +2,9 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -112,6 +114,21 @@ TEST(GuiQtPlatform, InputBoxMasksPasswordsAndFileDialogWantsAnExistingFile) {
     r.filter = "Access database (*.mdb)|*.mdb";
     r.initDir = dir.path().toStdString();
     EXPECT_EQ(p.fileDialog(r), std::nullopt);
+
+    // A start "directory" that names the last database starts in its folder,
+    // and the chosen file comes back.
+    QDir(dir.path()).mkdir("sub");
+    const QString db = dir.path() + "/sub/zelk.mdb";
+    QFile(db).open(QIODevice::WriteOnly);
+    r.initDir = db.toStdString();
+    whenModal<QFileDialog>([&](QFileDialog* d) {
+        EXPECT_EQ(QDir(d->directory()).canonicalPath(), QDir(dir.path() + "/sub").canonicalPath());
+        d->selectFile(db);
+        static_cast<QDialog*>(d)->accept();  // QFileDialog's own accept checks the file
+    });
+    const auto chosen = p.fileDialog(r);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(QFileInfo(QString::fromStdString(*chosen)).canonicalFilePath(), QFileInfo(db).canonicalFilePath());
 }
 
 TEST(GuiQtPlatform, SettingsClockAndWaiting) {
