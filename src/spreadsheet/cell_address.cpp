@@ -20,8 +20,10 @@ std::optional<Ref> parseRef(const std::string& s) {
         ref.col = columnNumber(s.substr(ls, i - ls));
         if (!ref.col) return std::nullopt;
     }
+    bool dollarRow = false;
     if (i < s.size() && s[i] == '$') {
         if (!ref.col) return std::nullopt;
+        dollarRow = true;
         ++i;
     }
     const std::size_t ds = i;
@@ -35,7 +37,7 @@ std::optional<Ref> parseRef(const std::string& s) {
         if (row < 1) return std::nullopt;
         ref.row = row;
     }
-    if (i != s.size() || (!ref.row && !ref.col)) return std::nullopt;
+    if (i != s.size() || (!ref.row && !ref.col) || (dollarRow && !ref.row)) return std::nullopt;
     return ref;
 }
 

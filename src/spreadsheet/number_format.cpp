@@ -106,8 +106,12 @@ std::string numericSection(double v, const std::string& sec, bool withSign) {
     if (!seenDigit) return prefix + suffix;  // a format of literals only
     if (percent) v *= 100;
     const bool negative = v < 0;
+    // Halves round away from zero, as the application shows them.
+    double shown = std::fabs(v);
+    const double scale = std::pow(10.0, decimals);
+    if (shown * scale < 1e15) shown = std::round(shown * scale) / scale;
     char buf[400];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, std::fabs(v));
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, shown);
     std::string digits = buf;
     std::string intPart = digits.substr(0, digits.find('.'));
     std::string fracPart = decimals ? digits.substr(digits.find('.') + 1) : "";

@@ -54,6 +54,15 @@ double runtimeSerial(double fileSerial) {
     return fileSerial + 1;
 }
 
+// A stored column width includes the cell padding (5 pixels of a 7-pixel
+// digit); the application shows the width without it.
+double characters(double stored) {
+    if (!(stored > 0)) return 0;
+    const double pixels = std::round(stored * 7.0);
+    const double chars = pixels >= 12 ? (pixels - 5) / 7.0 : pixels / 12.0;
+    return std::min(255.0, std::round(chars * 100.0) / 100.0);
+}
+
 struct Styles {
     std::vector<std::uint16_t> xfStyle;  // cellXfs index -> style number of the workbook
     std::vector<bool> xfIsDate;
@@ -137,7 +146,7 @@ void readSheet(const std::string& xml, Worksheet& ws, const Styles& styles, cons
             if (min < 1 || max < min || max > kMaxColumns) throw ReadFailure{"ongeldige kolom"};
             const auto hidden = x.attr("hidden");
             if (hidden && (*hidden == "1" || *hidden == "true")) ws.setColumnWidth(min, max, 0);
-            else if (const auto w = x.attr("width")) ws.setColumnWidth(min, max, std::min(255.0, std::atof(w->c_str())));
+            else if (const auto w = x.attr("width")) ws.setColumnWidth(min, max, characters(std::atof(w->c_str())));
         } else if (n == "row") {
             row = number(x.attr("r"), row + 1);
             col = 0;

@@ -91,6 +91,9 @@ public:
         check(workbook_close(wb), "schrijven mislukt");
     }
 
+    // Cells written per sheet, in order.
+    const std::vector<std::uint64_t>& cellCounts() const { return cellCounts_; }
+
 private:
     lxw_format* makeFormat(const CellStyle& s, const std::string& code) {
         lxw_format* f = workbook_add_format(wb_.get());
@@ -122,6 +125,7 @@ private:
         if (!sheet) throw WriteFailure{"blad '" + ws.Name() + "' kan niet worden aangemaakt"};
         writeColumns(ws, sheet);
 
+        std::uint64_t written = 0;
         const auto& rows = ws.rows();
         for (std::size_t r = 0; r < rows.size(); ++r) {
             const auto& row = rows[r];
@@ -160,8 +164,10 @@ private:
                 if (err != LXW_NO_ERROR)
                     throw WriteFailure{"cel " + columnLetters(static_cast<long>(c) + 1) + std::to_string(r + 1) +
                                        " van blad '" + ws.Name() + "': " + lxw_strerror(err)};
+                if (!cell.isEmpty() || cell.style() != 0) ++written;
             }
         }
+        cellCounts_.push_back(written);
 
         const Area& sel = ws.selection();
         if (!sel.wholeColumns() && !sel.wholeRows())
@@ -192,7 +198,48 @@ private:
     std::unique_ptr<lxw_workbook, WorkbookFree> wb_;
     std::vector<lxw_format*> formats_;
     std::vector<lxw_format*> dateFormats_;
+    std::vector<std::uint64_t> cellCounts_;
 };
+
+// libxlsxwriter does not notice every failed write of its own temporary
+// files (a full disk gives a package whose sheets are cut short), so the
+// package is read back: every member must unpack with the right checksum,
+// and each sheet must be whole and hold every cell that was written.
+void verifyPackage(const std::string& file, const std::vector<std::uint64_t>& cellCounts) {
+    try {
+        const ZipReader zip(file);
+        if (!zip.contains("[Content_Types].xml") || !zip.contains("xl/workbook.xml"))
+            throw WriteFailure{"het geschreven bestand is onvolledig"};
+        for (const std::string& name : zip.names()) {
+            if (name.rfind("xl/worksheets/sheet", 0) == 0) continue;
+            zip.scan(name, [](std::string_view) {});
+        }
+        for (std::size_t i = 0; i < cellCounts.size(); ++i) {
+            const std::string part = "xl/worksheets/sheet" + std::to_string(i + 1) + ".xml";
+            std::uint64_t cells = 0;
+            std::string tail;  // the stream's last bytes: matches across pieces, and the end tag
+            zip.scan(part, [&](std::string_view piece) {
+                const std::string edge = tail.substr(tail.size() > 2 ? tail.size() - 2 : 0);
+                const std::string across = edge + std::string(piece.substr(0, 2));
+                for (std::size_t k = 0; k < edge.size() && k + 3 <= across.size(); ++k)
+                    if (across.compare(k, 3, "<c ") == 0) ++cells;
+                for (std::size_t k = piece.find("<c "); k != std::string_view::npos; k = piece.find("<c ", k + 1))
+                    ++cells;
+                if (piece.size() >= 16) {
+                    tail.assign(piece.substr(piece.size() - 16));
+                } else {
+                    tail.append(piece);
+                    if (tail.size() > 16) tail.erase(0, tail.size() - 16);
+                }
+            });
+            while (!tail.empty() && (tail.back() == '\n' || tail.back() == '\r')) tail.pop_back();
+            if (!tail.ends_with("</worksheet>") || cells != cellCounts[i])
+                throw WriteFailure{"blad " + std::to_string(i + 1) + " is onvolledig weggeschreven"};
+        }
+    } catch (const ZipError& e) {
+        throw WriteFailure{std::string("het geschreven bestand is onvolledig: ") + e.what()};
+    }
+}
 
 void syncFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY);
@@ -223,16 +270,9 @@ SaveResult save(Workbook& book, const fs::path& target, bool replace) {
         if (!replace && fs::exists(full, ec)) throw WriteFailure{"'" + full.string() + "' bestaat al", true};
 
         TempFile temp(full);
-        XlsxWriter(book, temp.path(), dir.string()).write();
-        // A write error that the writer did not notice shows as a package
-        // that does not hold together.
-        try {
-            ZipReader check(temp.path());
-            if (!check.contains("[Content_Types].xml") || !check.contains("xl/workbook.xml"))
-                throw WriteFailure{"het geschreven bestand is onvolledig"};
-        } catch (const ZipError& e) {
-            throw WriteFailure{std::string("het geschreven bestand is onvolledig: ") + e.what()};
-        }
+        XlsxWriter writer(book, temp.path(), dir.string());
+        writer.write();
+        verifyPackage(temp.path(), writer.cellCounts());
         syncFile(temp.path());
 
         if (replace) {

@@ -105,36 +105,75 @@ const ZipReader::Entry& ZipReader::entry(const std::string& name) const {
 std::string ZipReader::read(const std::string& name, std::size_t maxSize) const {
     const Entry& en = entry(name);
     if (en.size > maxSize) throw ZipError("'" + name + "' is te groot");
+    std::string out;
+    out.reserve(static_cast<std::size_t>(en.size));
+    scan(name, [&](std::string_view piece) { out.append(piece); });
+    return out;
+}
+
+void ZipReader::scan(const std::string& name, const std::function<void(std::string_view)>& piece) const {
+    const Entry& en = entry(name);
+    if (en.method != 0 && en.method != 8) throw ZipError("'" + name + "' gebruikt een onbekende compressie");
     FilePtr f = openFile(path_);
     unsigned char local[30];
     readAt(f.get(), en.localOffset, local, sizeof local);
     const std::uint64_t dataStart = en.localOffset + 30 + le16(local + 26) + le16(local + 28);
-    std::string packed(static_cast<std::size_t>(en.compressedSize), '\0');
-    if (!packed.empty()) readAt(f.get(), dataStart, packed.data(), packed.size());
+    if (std::fseek(f.get(), static_cast<long>(dataStart), SEEK_SET) != 0) throw ZipError("kan niet zoeken in het bestand");
 
-    std::string out;
-    if (en.method == 0) {
-        out = std::move(packed);
-    } else if (en.method == 8) {
-        out.resize(static_cast<std::size_t>(en.size));
+    struct Inflater {
         z_stream zs{};
-        if (inflateInit2(&zs, -MAX_WBITS) != Z_OK) throw ZipError("zlib kan niet starten");
-        zs.next_in = reinterpret_cast<Bytef*>(packed.data());
-        zs.avail_in = static_cast<uInt>(packed.size());
-        zs.next_out = reinterpret_cast<Bytef*>(out.data());
-        zs.avail_out = static_cast<uInt>(out.size());
-        const int rc = inflate(&zs, Z_FINISH);
-        const uLong produced = zs.total_out;
-        inflateEnd(&zs);
-        if (rc != Z_STREAM_END || produced != en.size) throw ZipError("'" + name + "' is beschadigd");
-    } else {
-        throw ZipError("'" + name + "' gebruikt een onbekende compressie");
+        bool open = false;
+        ~Inflater() {
+            if (open) inflateEnd(&zs);
+        }
+    } inf;
+    if (en.method == 8) {
+        if (inflateInit2(&inf.zs, -MAX_WBITS) != Z_OK) throw ZipError("zlib kan niet starten");
+        inf.open = true;
     }
-    if (out.size() != en.size) throw ZipError("'" + name + "' heeft de verkeerde lengte");
-    const uLong crc = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(out.data()),
-                            static_cast<uInt>(out.size()));
+    std::vector<unsigned char> in(1 << 16), out(1 << 18);
+    std::uint64_t left = en.compressedSize, produced = 0;
+    uLong crc = crc32(0L, Z_NULL, 0);
+    auto deliver = [&](const unsigned char* p, std::size_t n) {
+        produced += n;
+        // Never trust the declared size: stop as soon as the member outgrows it.
+        if (produced > en.size) throw ZipError("'" + name + "' is groter dan opgegeven");
+        crc = crc32(crc, p, static_cast<uInt>(n));
+        piece(std::string_view(reinterpret_cast<const char*>(p), n));
+    };
+    bool ended = en.method == 0;
+    while (left > 0) {
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, in.size()));
+        if (std::fread(in.data(), 1, n, f.get()) != n) throw ZipError("onverwacht einde van het bestand");
+        left -= n;
+        if (en.method == 0) {
+            deliver(in.data(), n);
+            continue;
+        }
+        inf.zs.next_in = in.data();
+        inf.zs.avail_in = static_cast<uInt>(n);
+        while (inf.zs.avail_in > 0 && !ended) {
+            inf.zs.next_out = out.data();
+            inf.zs.avail_out = static_cast<uInt>(out.size());
+            const int rc = inflate(&inf.zs, Z_NO_FLUSH);
+            if (rc != Z_OK && rc != Z_STREAM_END) throw ZipError("'" + name + "' is beschadigd");
+            deliver(out.data(), out.size() - inf.zs.avail_out);
+            if (rc == Z_STREAM_END) ended = true;
+        }
+    }
+    // Output still held back by the inflater.
+    while (!ended) {
+        inf.zs.next_out = out.data();
+        inf.zs.avail_out = static_cast<uInt>(out.size());
+        const int rc = inflate(&inf.zs, Z_FINISH);
+        if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) throw ZipError("'" + name + "' is beschadigd");
+        const std::size_t got = out.size() - inf.zs.avail_out;
+        deliver(out.data(), got);
+        if (rc == Z_STREAM_END) ended = true;
+        else if (got == 0) throw ZipError("'" + name + "' is afgebroken");
+    }
+    if (produced != en.size) throw ZipError("'" + name + "' heeft de verkeerde lengte");
     if (crc != en.crc) throw ZipError("'" + name + "' heeft een verkeerde controlesom");
-    return out;
 }
 
 }  // namespace zelk

@@ -4,7 +4,9 @@
 // workbook just written is a complete package before it replaces anything.
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,9 @@ public:
     // The member's bytes, checked against its size and CRC. A member larger
     // than maxSize is refused (a hostile file cannot exhaust memory).
     std::string read(const std::string& name, std::size_t maxSize = std::size_t{1} << 30) const;
+    // The member's bytes in pieces, for members too large to hold at once;
+    // checked against size and CRC at the end.
+    void scan(const std::string& name, const std::function<void(std::string_view)>& piece) const;
 
 private:
     struct Entry {
