@@ -1,6 +1,8 @@
 // Saving workbooks to .xlsx, reading them back, and the export folder.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <xlsxwriter.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -118,6 +120,9 @@ TEST_F(XlsxFixture, SavedWorkbookReadsBackTheSame) {
     EXPECT_EQ(book.Name(), "roerend.xlsx");
     EXPECT_EQ(book.FullName(), file.string());
     EXPECT_EQ(dir.files(), std::vector<std::string>{"roerend.xlsx"});  // no temporary file left
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(static_cast<mode_t>(fs::status(file).permissions()), 0666 & ~mask);  // not the temporary file's 0600
 
     auto other = instances.start(platform);
     Workbook& back = other->Workbooks().Open(file.string());
@@ -315,4 +320,57 @@ TEST_F(XlsxFixture, ReadbackSample) {
     ASSERT_TRUE(r) << r.error;
     ZipReader zip(file.string());
     EXPECT_TRUE(zip.contains("xl/worksheets/sheet2.xml"));
+}
+
+// Workbooks from other writers keep their texts in a shared table and may
+// hold formulas; Open takes the texts, the last computed values, bold fonts
+// and formats.
+TEST_F(XlsxFixture, OpensWorkbooksWithSharedTexts) {
+    const std::string file = (dir.path / "gedeeld.xlsx").string();
+    {
+        lxw_workbook* wb = workbook_new(file.c_str());  // not constant_memory: texts go to the shared table
+        lxw_worksheet* a = workbook_add_worksheet(wb, "Eerste");
+        lxw_worksheet* b = workbook_add_worksheet(wb, "Tweede");
+        lxw_format* bold = workbook_add_format(wb);
+        format_set_bold(bold);
+        lxw_format* date = workbook_add_format(wb);
+        format_set_num_format(date, "dd/mm/yyyy");
+        lxw_format* money = workbook_add_format(wb);
+        format_set_num_format_index(money, 4);  // built-in "#,##0.00"
+        worksheet_write_string(a, 0, 0, "Kop & <tekst>", bold);
+        worksheet_write_string(a, 1, 0, "herhaald", nullptr);
+        worksheet_write_string(a, 2, 0, "herhaald", nullptr);
+        worksheet_write_number(a, 1, 1, 46362, date);
+        worksheet_write_number(a, 1, 2, 1234.5, money);
+        worksheet_write_formula_num(a, 1, 3, "=C2*2", nullptr, 2469);
+        worksheet_write_boolean(a, 1, 4, 0, nullptr);
+        worksheet_set_column(a, 0, 0, 30, nullptr);
+        worksheet_write_string(b, 4, 2, "vijf", nullptr);
+        worksheet_activate(b);
+        ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    }
+    Workbook& book = app->Workbooks().Open(file);
+    EXPECT_EQ(book.Name(), "gedeeld.xlsx");
+    ASSERT_EQ(book.sheets().size(), 2u);
+    EXPECT_EQ(book.ActiveSheet().Name(), "Tweede");
+    const Worksheet& a = *book.sheets()[0];
+    EXPECT_EQ(a.value(1, 1), Variant("Kop & <tekst>"));
+    EXPECT_TRUE(a.bold(1, 1));
+    EXPECT_FALSE(a.bold(2, 1));
+    EXPECT_EQ(a.value(3, 1), Variant("herhaald"));
+    EXPECT_EQ(a.value(2, 2), Variant(makeDate(2026, 12, 6)));
+    EXPECT_EQ(a.numberFormat(2, 2), "dd/mm/yyyy");
+    EXPECT_EQ(a.value(2, 3), Variant(1234.5));
+    EXPECT_EQ(a.numberFormat(2, 3), "#,##0.00");
+    EXPECT_EQ(a.value(2, 4), Variant(2469.0));
+    EXPECT_EQ(a.value(2, 5), Variant(false));
+    EXPECT_EQ(a.columnWidth(1), 30);
+    EXPECT_EQ(book.sheets()[1]->value(5, 3), Variant("vijf"));
+
+    // Opening the same file again only brings it to the front.
+    app->Workbooks().Add();
+    Workbook& again = app->Workbooks().Open(file);
+    EXPECT_EQ(&again, &book);
+    EXPECT_EQ(&app->ActiveWorkbook(), &book);
+    EXPECT_EQ(app->Workbooks().Count(), 2);
 }

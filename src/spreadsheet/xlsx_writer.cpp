@@ -1,6 +1,7 @@
 #include "spreadsheet/xlsx_writer.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
 
@@ -38,6 +39,18 @@ public:
         const int fd = ::mkstemp(buf.data());
         if (fd < 0) throw WriteFailure{"kan geen tijdelijk bestand maken in '" + target.parent_path().string() +
                                        "': " + systemError(errno)};
+        // mkstemp makes the file private; the workbook gets the rights of the
+        // file it replaces, or those a new file gets.
+        struct stat old {};
+        mode_t mode;
+        if (::stat(target.c_str(), &old) == 0) {
+            mode = old.st_mode & 07777;
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode = 0666 & ~mask;
+        }
+        (void)::fchmod(fd, mode);
         ::close(fd);
         path_ = buf.data();
     }
