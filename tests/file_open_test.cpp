@@ -280,3 +280,21 @@ TEST(MkPath, ReportsWhatItMadeAndRefusesNothingToMake) {
     EXPECT_EQ(MkPath(alg, "plain.txt", "J", false), -1);
     EXPECT_TRUE(platform.asked.empty());
 }
+
+TEST(FileOpen, OddNamesEndInMinusOneWithoutHarm) {
+    TempDir dir;
+    ScriptedPlatform platform;
+    Alg alg(platform);
+    const std::string names[] = {"", std::string("a\0b", 3), "/", ".", dir.str(), dir.str() + "/",
+                                 dir / std::string(5000, 'n'), dir / "x/../../.."};
+    for (const char* mode : {"INPUT", "OUTPUT", "APPEND", "BINARY", "INPUT-BINARY", "OUTPUT-BINARY-NQ",
+                             "INPUT-SHARED-NQ", "BINARY-WRITE"}) {
+        for (const std::string& original : names) {
+            std::string name = original;
+            int n = 0;
+            EXPECT_NO_THROW(n = FileOpen(alg, name, "", mode, dir.str())) << mode;
+            EXPECT_EQ(n, -1) << mode << " " << original.size();
+        }
+    }
+    for (int i = 1; i <= FileTable::kMaxFiles; ++i) EXPECT_FALSE(alg.files().isOpen(i));
+}

@@ -58,3 +58,27 @@ TEST(RuntimeText, ValReadsTheLeadingNumber) {
     EXPECT_EQ(val("12,5"), 12);
     EXPECT_EQ(val("1e999"), 0);
 }
+
+TEST(RuntimeText, ArbitraryInputNeverBreaksTheConverters) {
+    // Random bytes and random format texts: every call returns, none throws.
+    std::uint32_t seed = 12345;
+    auto next = [&] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    const std::string alphabet = "0#.,%;\\\"-+ E\xC3\xA9\xFF\x80";
+    for (int i = 0; i < 3000; ++i) {
+        std::string bytes, format;
+        for (std::uint32_t k = next() % 24; k > 0; --k) bytes += static_cast<char>(next() & 0xFF);
+        for (std::uint32_t k = next() % 12; k > 0; --k) format += alphabet[next() % alphabet.size()];
+        const double value = (static_cast<double>(next()) - 8e6) / static_cast<double>(1 + next() % 1000);
+        EXPECT_NO_THROW({
+            utf8ToCp1252(bytes);
+            cp1252ToUtf8(bytes);
+            upperCase(bytes);
+            val(bytes);
+            formatNumber(value, format);
+            formatNumber(value * 1e290, format);
+        }) << format;
+    }
+}

@@ -1,5 +1,6 @@
 #include "messages/file_services.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
