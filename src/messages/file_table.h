@@ -2,9 +2,10 @@
 // The program's own file numbers 1..255, as the runtime handed them out: a
 // file is opened under the lowest free number and addressed by it until it
 // is closed. Texts written in text modes go out as Windows-1252 bytes.
-// Failures raise RuntimeError with the runtime's numbers: 52 bad number,
-// 53 file not found, 54 bad file mode, 55 already open, 62 past the end,
-// 67 too many files, 75 path/file access error, 76 path not found.
+// Failures raise RuntimeError with the runtime's numbers: 52 bad number or
+// name, 53 file not found, 54 bad file mode, 55 already open, 57 write
+// failed, 62 past the end, 63 bad position, 67 too many files, 75 path/file
+// access error, 76 path not found.
 
 #include <array>
 #include <cstdio>
