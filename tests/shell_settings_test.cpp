@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "messages/alg.h"
 #include "platform/settings_store.h"
 #include "shell/main_values.h"
 #include "shell/opties_form.h"
@@ -11,18 +12,7 @@
 
 using namespace zelk;
 
-TEST(ShellSettingNumbers, LeadingNumberReadsWhatAWindowKeyHolds) {
-    EXPECT_EQ(LeadingNumber("12288"), 12288);
-    EXPECT_EQ(LeadingNumber(" 1536"), 1536);
-    EXPECT_EQ(LeadingNumber("1234abc"), 1234);
-    EXPECT_EQ(LeadingNumber("-45.5x"), -45.5);
-    EXPECT_EQ(LeadingNumber("1 2"), 12);  // blanks are skipped wherever they stand
-    EXPECT_EQ(LeadingNumber("9216,5"), 9216);  // the decimal sign is a point
-    EXPECT_EQ(LeadingNumber("1e3"), 1000);
-    EXPECT_EQ(LeadingNumber("2e"), 2);
-    EXPECT_EQ(LeadingNumber(""), 0);
-    EXPECT_EQ(LeadingNumber("abc"), 0);
-    EXPECT_EQ(LeadingNumber("."), 0);
+TEST(ShellSettingNumbers, SwitchesAndWindowTexts) {
     EXPECT_EQ(StrText(11520), " 11520");
     EXPECT_EQ(StrText(-3.5), "-3.5");
     EXPECT_EQ(SingleText(12288.f), "12288");
@@ -48,11 +38,14 @@ TEST(ShellWindowPlacement, DefaultsAreFourFifthsCentredAndStoredValuesWin) {
     EXPECT_EQ(s.value(kAppTitle, "Main", "WindowHeight", ""), "6000");
     EXPECT_EQ(StoredPlacement(s, kAppTitle, 19200, 15360), (TwipsRect{150, 300, 9000, 6000}));
 
-    // A damaged value reads as 0; a missing one keeps its default.
+    // A damaged value reads as 0 or as far as it is a number; a missing one
+    // keeps its default.
     s.set(kAppTitle, "Main", "WindowLeft", "links");
+    s.set(kAppTitle, "Main", "WindowTop", "9216,5");
     MemorySettings partial;
     partial.set(kAppTitle, "Main", "WindowHeight", "3000");
     EXPECT_EQ(StoredPlacement(s, kAppTitle, 19200, 15360).left, 0);
+    EXPECT_EQ(StoredPlacement(s, kAppTitle, 19200, 15360).top, 9216);
     EXPECT_EQ(StoredPlacement(partial, kAppTitle, 19200, 15360), (TwipsRect{1920, 1536, 15360, 3000}));
 }
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/scripted_platform.h"
-#include "shell/message_screen_layout.h"
 #include "shell/msg_wait.h"
 
 using namespace zelk;
@@ -57,25 +56,4 @@ TEST(ShellWait, WithoutLimitOnlyEventsRun) {
     };
     EXPECT_THROW(WaitWithMessages(p, kWaitForever), int);
     EXPECT_EQ(events, 50);
-}
-
-TEST(ShellMessageScreenLayout, RequestedHeightsAndTheReturnFromMinimized) {
-    EXPECT_EQ(RepositionPlace(Variant("50%"), 6000, 9000), (ChildPlace{0, 3000, 8990, 3000}));
-    EXPECT_EQ(RepositionPlace(Variant("100%"), 6000, 9000), (ChildPlace{0, 0, 8990, 6000}));
-    EXPECT_EQ(RepositionPlace(Variant(1500.0), 6000, 9000), (ChildPlace{0, 4500, 8990, 1500}));
-    EXPECT_EQ(RepositionPlace(Variant("1500"), 6000, 9000), (ChildPlace{0, 3000, 8990, 3000}));
-    EXPECT_EQ(RepositionPlace(Variant("33%"), 1000, 9000), (ChildPlace{0, 670, 8990, 330}));
-
-    MessageScreenLayout layout;
-    EXPECT_FALSE(layout.Resized(WindowState::Minimized, 6000, 9000));
-    EXPECT_FALSE(layout.Resized(WindowState::Normal, 6000, 9000));  // nothing requested yet
-    layout.Reposition(Variant("50%"), Variant("Bottom"), 6000, 9000);
-    EXPECT_EQ(layout.SavedPosition(), Variant("Bottom"));
-    EXPECT_FALSE(layout.Resized(WindowState::Normal, 6000, 9000));
-    EXPECT_FALSE(layout.Resized(WindowState::Minimized, 6000, 9000));
-    // Back from minimized: the last requested place in the current client area.
-    EXPECT_EQ(layout.Resized(WindowState::Normal, 8000, 9000), (ChildPlace{0, 4000, 8990, 4000}));
-    EXPECT_FALSE(layout.Resized(WindowState::Normal, 8000, 9000));
-    EXPECT_FALSE(layout.Resized(WindowState::Maximized, 8000, 9000));
-    EXPECT_FALSE(layout.Resized(WindowState::Normal, 8000, 9000));  // from maximized: no re-placement
 }

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QStatusBar>
 
+#include "messages/alg.h"
 #include "opties_dialog.h"
 #include "parameters_dialog.h"
 #include "twips.h"
@@ -31,14 +32,9 @@ MainWindow::MainWindow(QWidget* parent)
     mdi_->addSubWindow(messageWindow_);
     messageWindow_->hide();
     mdi_->viewport()->installEventFilter(this);
-    connect(messageWindow_, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates, Qt::WindowStates now) {
-        const WindowState state = now & Qt::WindowMinimized   ? WindowState::Minimized
-                                  : now & Qt::WindowMaximized ? WindowState::Maximized
-                                                              : WindowState::Normal;
-        const QSize inner = mdi_->viewport()->size();
-        if (auto place = layout_.Resized(state, toTwips(inner.height()), toTwips(inner.width())))
-            placeMessageScreen(*place);
-    });
+    // A state change (minimize, restore) need not come with a resize.
+    messageWindow_->resized = [this] { messageScreenResized(); };
+    connect(messageWindow_, &QMdiSubWindow::windowStateChanged, this, [this] { messageScreenResized(); });
 
     timer_->setObjectName(QStringLiteral("Timer1"));
     connect(timer_, &QTimer::timeout, this, [this] {
@@ -88,6 +84,11 @@ void MainWindow::buildMenu() {
             actions_[name] = a;
         }
     }
+}
+
+void MainWindow::attachMessageScreen(Alg& alg) {
+    layout_ = &alg.layout();
+    messageWindow_->view()->attach(alg.screen());
 }
 
 QAction* MainWindow::action(const QString& name) const {
@@ -163,7 +164,15 @@ void MainWindow::SetCaption(const std::string& caption) { setWindowTitle(QString
 
 void MainWindow::ShowMessageScreen() {
     if (!isVisible()) show();
-    if (!messageWindow_->isVisible()) messageWindow_->show();
+    if (!messageWindow_->isVisible()) {
+        // Placed before it shows, so that its first layout has its real size.
+        const QSize inner = clientArea();
+        placeMessageScreen(layout_->Reposition(Variant("100%"), Variant("Bottom"), false, toTwips(inner.height()),
+                                               toTwips(inner.width())));
+        messageWindow_->show();
+        // Qt sends the pending resize before the screen counts as shown.
+        messageScreenResized();
+    }
     fillClientArea();
 }
 
@@ -204,20 +213,42 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
+QSize MainWindow::clientArea() const { return mdi_->viewport()->size(); }
+
 void MainWindow::fillClientArea() {
     // The message screen follows the client area only while the window is
     // shown and the screen is in its normal state.
     if (!isVisible() || !messageWindow_->isVisible()) return;
     if (messageWindow_->isMinimized() || messageWindow_->isMaximized()) return;
-    const QSize inner = mdi_->viewport()->size();
-    placeMessageScreen(
-        layout_.Reposition(Variant("100%"), Variant("Bottom"), toTwips(inner.height()), toTwips(inner.width())));
+    const QSize inner = clientArea();
+    placeMessageScreen(layout_->Reposition(Variant("100%"), Variant("Bottom"), false, toTwips(inner.height()),
+                                           toTwips(inner.width())));
 }
 
-void MainWindow::placeMessageScreen(const ChildPlace& place) {
+void MainWindow::placeMessageScreen(const AlgPlacement& place) {
     if (messageWindow_->isMinimized() || messageWindow_->isMaximized()) messageWindow_->showNormal();
-    messageWindow_->setGeometry(place.left / kTwipsPerPixel, place.top / kTwipsPerPixel,
-                                place.width / kTwipsPerPixel, place.height / kTwipsPerPixel);
+    messageWindow_->setGeometry(edgesToPixels(place.left, place.top, place.width, place.height));
+    if (place.setFocus) messageWindow_->view()->setFocus();
+}
+
+void MainWindow::messageScreenResized() {
+    // The layout starts once the screen is shown in the client area: the
+    // text margin is worked out from the first width it gets.
+    if (!isVisible() || !messageWindow_->isVisible()) return;
+    const WindowState state = messageWindow_->isMinimized()   ? WindowState::Minimized
+                              : messageWindow_->isMaximized() ? WindowState::Maximized
+                                                              : WindowState::Normal;
+    const QSize main = clientArea();
+    const QSize own = messageWindow_->client()->size();
+    const AlgLayout::ResizeResult r = layout_->Resize(state, toTwips(main.height()), toTwips(main.width()),
+                                                      toTwips(own.width()), toTwips(own.height()));
+    if (r.text) messageWindow_->view()->setGeometry(edgesToPixels(r.text->left, r.text->top, r.text->width, r.text->height));
+    // Back from minimized: the place of the last request, once the state
+    // change itself is over.
+    if (r.placement) {
+        const AlgPlacement place = *r.placement;
+        QTimer::singleShot(0, this, [this, place] { placeMessageScreen(place); });
+    }
 }
 
 }  // namespace zelk

@@ -14,11 +14,12 @@
 
 #include "message_view.h"
 #include "shell/menu.h"
-#include "shell/message_screen_layout.h"
+#include "messages/alg_layout.h"
 #include "shell/window_port.h"
 
 namespace zelk {
 
+class Alg;
 class FrmParameters;
 class FrmOpties;
 
@@ -37,6 +38,9 @@ public:
         parameters_ = parameters;
         opties_ = opties;
     }
+
+    // The message screen shows this model and is placed by its layout.
+    void attachMessageScreen(Alg& alg);
 
     QAction* action(const QString& name) const;
     MessageWindow* messageWindow() const { return messageWindow_; }
@@ -74,7 +78,9 @@ private:
     void buildMenu();
     void command(MenuCommand c);
     void fillClientArea();
-    void placeMessageScreen(const ChildPlace& place);
+    void placeMessageScreen(const AlgPlacement& place);
+    void messageScreenResized();
+    QSize clientArea() const;
 
     QMdiArea* mdi_;
     MessageWindow* messageWindow_;
@@ -82,7 +88,8 @@ private:
     QProgressBar* progress_;
     QLabel* progressLabel_;
     std::map<QString, QAction*> actions_;
-    MessageScreenLayout layout_;
+    AlgLayout ownLayout_;  // until a message screen is attached
+    AlgLayout* layout_ = &ownLayout_;
     FrmParameters* parameters_ = nullptr;
     FrmOpties* opties_ = nullptr;
     QPointer<QWidget> parametersDialog_;

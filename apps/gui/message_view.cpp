@@ -1,6 +1,7 @@
 #include "message_view.h"
 
 #include <QCloseEvent>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -150,15 +151,22 @@ void MessageView::renderAll() {
     ensureCursorVisible();
 }
 
-MessageWindow::MessageWindow(QWidget* parent) : QMdiSubWindow(parent), view_(new MessageView(this)) {
+MessageWindow::MessageWindow(QWidget* parent)
+    : QMdiSubWindow(parent), client_(new QWidget(this)), view_(new MessageView(client_)) {
     setObjectName(QStringLiteral("Alg"));
     setWindowTitle(QStringLiteral("Meldingen"));
-    setWidget(view_);
+    client_->setObjectName(QStringLiteral("AlgClient"));
+    setWidget(client_);
 }
 
 void MessageWindow::closeEvent(QCloseEvent* event) {
     // The message screen lives as long as the program.
     event->ignore();
+}
+
+void MessageWindow::resizeEvent(QResizeEvent* event) {
+    QMdiSubWindow::resizeEvent(event);
+    if (resized) resized();
 }
 
 }  // namespace zelk

@@ -5,6 +5,7 @@
 
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <functional>
 #include <string>
 
 #include "messages/message_screen.h"
@@ -39,16 +40,22 @@ private:
     int fullRenders_ = 0;
 };
 
-// The child window that holds the message view; it cannot be closed on its own.
+// The child window "Meldingen": the message view inside a client area whose
+// margin the message screen's layout decides. It cannot be closed on its own.
 class MessageWindow : public QMdiSubWindow {
 public:
     explicit MessageWindow(QWidget* parent = nullptr);
     MessageView* view() const { return view_; }
+    QWidget* client() const { return client_; }
+    // Runs after every resize, once the client area has its new size.
+    std::function<void()> resized;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    QWidget* client_;
     MessageView* view_;
 };
 

@@ -15,5 +15,10 @@ inline float toTwips(int pixels) { return static_cast<float>(pixels * kTwipsPerP
 inline QRect toPixels(const TwipsRect& r) {
     return QRect(toPixels(r.left), toPixels(r.top), toPixels(r.width), toPixels(r.height));
 }
+// A rectangle by its edges, so that neighbouring rectangles meet exactly.
+inline QRect edgesToPixels(double left, double top, double width, double height) {
+    const int l = toPixels(left), t = toPixels(top);
+    return QRect(l, t, toPixels(left + width) - l, toPixels(top + height) - t);
+}
 
 }  // namespace zelk

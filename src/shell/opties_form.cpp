@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "messages/alg.h"
 #include "shell/setting_numbers.h"
 
 namespace zelk {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "messages/alg.h"
 #include "shell/setting_numbers.h"
 
 namespace zelk {

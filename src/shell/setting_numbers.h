@@ -1,17 +1,13 @@
 #pragma once
 // How the shell turns stored setting texts into numbers. The window keys use
-// the leading-number reading, so a damaged value gives 0 instead of an error;
-// the switches are whole numbers, and "Autorun" is a real number compared
-// with 0.
+// the leading-number reading (val, runtime/number_format.h), so a damaged
+// value gives 0 instead of an error; the switches are whole numbers, and
+// "Autorun" is a real number compared with 0.
 
 #include <optional>
 #include <string>
 
 namespace zelk {
-
-// The number at the start of a text ("1234abc" gives 1234, "" and "abc" give
-// 0). Blanks are skipped; the decimal separator is a point.
-double LeadingNumber(const std::string& text);
 
 // A 16-bit whole number as a check box stores it ("0", "1"); nullopt when the
 // text is not one.

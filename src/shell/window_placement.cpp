@@ -1,5 +1,6 @@
 #include "shell/window_placement.h"
 
+#include "runtime/number_format.h"
 #include "shell/setting_numbers.h"
 
 namespace zelk {
@@ -17,7 +18,7 @@ TwipsRect StoredPlacement(const SettingsStore& settings, const std::string& app,
                           float screenHeight) {
     const TwipsRect d = DefaultPlacement(screenWidth, screenHeight);
     auto read = [&](const char* key, float fallback) {
-        return static_cast<float>(LeadingNumber(settings.value(app, "Main", key, StrText(fallback))));
+        return static_cast<float>(val(settings.value(app, "Main", key, StrText(fallback))));
     };
     TwipsRect r;
     r.height = read("WindowHeight", d.height);

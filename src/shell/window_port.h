@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "shell/message_screen_layout.h"
+#include "messages/alg_layout.h"
 #include "shell/window_placement.h"
 
 namespace zelk {

@@ -104,11 +104,29 @@ TEST(GuiMainWindow, PlacementInTwipsTimerAndTheMessageScreenFillingTheClientArea
         const QRect g = w.messageWindow()->geometry();
         EXPECT_EQ(g.topLeft(), QPoint(0, 0));
         EXPECT_EQ(g.height(), inner.height());
-        EXPECT_EQ(g.width(), (inner.width() * 15 - 10) / 15);
+        EXPECT_EQ(g.width(), std::lround((inner.width() * 15 - 10) / 15.0));
     };
     fills();
+    const int firstWidth = w.messageWindow()->client()->width();
     w.resize(800, 500);
     QCoreApplication::processEvents();
+    fills();
+
+    // The text keeps a margin of 1/400 of the screen's first inner width.
+    const QRect text = w.messageWindow()->view()->geometry();
+    const int margin = static_cast<int>(std::lround(firstWidth * 15 / 400 / 15.0));
+    EXPECT_EQ(text.topLeft(), QPoint(margin, margin));
+    EXPECT_EQ(text.width(), w.messageWindow()->client()->width() - 2 * margin);
+
+    // Minimized, the screen stays out of the way of resizes; restored, it
+    // takes the requested place in the client area as it is now.
+    w.messageWindow()->showMinimized();
+    QCoreApplication::processEvents();
+    w.resize(700, 450);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w.messageWindow()->isMinimized());
+    w.messageWindow()->showNormal();
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     fills();
 
     // The message screen cannot be closed on its own.

@@ -1,0 +1,12 @@
+#pragma once
+// The text that followed the program's name on the command line, as the
+// greeting echoes it: the arguments joined by blanks, those with blanks in
+// double quotes.
+
+#include <string>
+
+namespace zelk {
+
+std::string CommandLineText(int argc, const char* const* argv);
+
+}  // namespace zelk

@@ -1,0 +1,78 @@
+#pragma once
+// The main window's logic: start-up, the close handler, the menu commands,
+// opening the asset database and the autorun timer. The window itself is
+// reached through MainWindowPort, so all of this runs headless in the tests.
+//
+// Events run inside long work (every message line lets them), so a command
+// can arrive while an export runs. Those that would start a second export,
+// swap the database or end the program under it are refused or held until
+// the export is done; a close asked for meanwhile follows right after it.
+
+#include <string>
+
+#include "shell/export_jobs.h"
+#include "shell/menu.h"
+#include "shell/opties_form.h"
+#include "shell/parameters_form.h"
+#include "shell/window_port.h"
+
+namespace zelk {
+
+struct Session;
+
+// The password tried first on every asset database.
+inline constexpr const char* kDefaultPassword = "vastactiva";
+inline constexpr int kVersionMajor = 0;
+inline constexpr int kVersionMinor = 1;
+inline constexpr int kVersionRevision = 11;
+inline constexpr const char* kReleaseDate = "20 februari 2009";
+inline constexpr int kAutorunIntervalMs = 5000;
+
+class MdiZelkExtract2 {
+public:
+    MdiZelkExtract2(Session& session, MainWindowPort& window, ExportJobs jobs, std::string commandLine);
+
+    // Loading the window starts the whole program.
+    void Form_Load();
+    // The close handler: closing lines, the database closed, the placement
+    // kept (normal state only), then the program ends. Never returns.
+    [[noreturn]] void Form_Unload();
+    // Einde and the close box: the close handler now, or right after the
+    // work that runs.
+    void RequestClose();
+
+    void Command(MenuCommand command);
+    void mnuOpenDatabase_Click();
+    // One export from the menu; its finished workbook is saved and opened.
+    void RunExport(ExportKind kind);
+    // The three exports in a row, unattended; workbooks saved, not opened.
+    void Export();
+    void Timer1_Timer();
+
+    int OpenMainDatabase(bool NameKnown, int unused, const std::string& DialogCaption);
+
+    bool Busy() const { return busy_ > 0; }
+    bool ClosePending() const { return closePending_; }
+    FrmParameters& parameters() { return parameters_; }
+    FrmOpties& opties() { return opties_; }
+
+private:
+    class BusyScope;
+    // "Autorun" as a number; a text that is none counts as 0 and says so.
+    double AutorunSetting();
+    std::string Now() const;
+    void ExportAll();
+    void AfterBusy();
+
+    Session& s_;
+    MainWindowPort& window_;
+    ExportJobs jobs_;
+    std::string commandLine_;
+    FrmParameters parameters_;
+    FrmOpties opties_;
+    int busy_ = 0;
+    bool exporting_ = false;
+    bool closePending_ = false;
+};
+
+}  // namespace zelk
