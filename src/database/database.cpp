@@ -201,6 +201,9 @@ std::unique_ptr<Database> Database::openSqlite(const std::string& path, const Op
         registerJetFunctions(db.get());
         return std::unique_ptr<Database>(new Database(path, std::move(db), storage));
     } catch (const sqlite::Failure& f) {
+        // The file exists (checkPath saw it): what SQLite cannot open beside
+        // it, a journal or a WAL index, is a matter of permissions.
+        if (f.code() == SQLITE_CANTOPEN) throw jet::noPermission(path);
         throw jet::fromSqlite(f, ctx);
     }
 }

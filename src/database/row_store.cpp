@@ -26,7 +26,8 @@ RowStore RowStore::read(sqlite3* db, sqlite3_stmt* stmt) {
     while (sqlite::step(db, stmt)) {
         for (int c = 0; c < n; ++c) {
             Cell cell;
-            switch (sqlite3_column_type(stmt, c)) {
+            const int type = sqlite3_column_type(stmt, c);
+            switch (type) {
             case SQLITE_INTEGER:
                 cell.cls = StoredValue::Integer;
                 cell.i = sqlite3_column_int64(stmt, c);
@@ -37,7 +38,7 @@ RowStore RowStore::read(sqlite3* db, sqlite3_stmt* stmt) {
                 break;
             case SQLITE_TEXT:
             case SQLITE_BLOB: {
-                const bool text = sqlite3_column_type(stmt, c) == SQLITE_TEXT;
+                const bool text = type == SQLITE_TEXT;
                 const void* p = text ? static_cast<const void*>(sqlite3_column_text(stmt, c))
                                      : sqlite3_column_blob(stmt, c);
                 const int len = sqlite3_column_bytes(stmt, c);
