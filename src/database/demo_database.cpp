@@ -287,13 +287,19 @@ private:
             std::string owner = o < static_cast<long>(std::size(kOwners)) ? kOwners[o].code : "E" + pad(o + 1, 3);
             if (b % 20 == 12) owner = "e03";  // the join on the owner ignores case
             if (b == 9) owner = "E99";        // an owner that does not exist
+            // One draw per statement: the order of evaluation within an
+            // expression is unspecified, and the content must not depend on it.
             const Place& place = kPlaces[static_cast<size_t>(rng_.below(std::size(kPlaces)))];
-            const std::string name = std::string(kBuildingKinds[rng_.below(std::size(kBuildingKinds))]) + " " +
-                                     kBuildingNames[rng_.below(std::size(kBuildingNames))];
-            const std::string street = std::string(kStreets[rng_.below(std::size(kStreets))]) + " " +
-                                       std::to_string(rng_.between(1, 240));
-            const std::string pc = std::to_string(place.postcode + rng_.below(9)) + " " +
-                                   static_cast<char>('A' + rng_.below(26)) + static_cast<char>('A' + rng_.below(26));
+            const char* kind = kBuildingKinds[rng_.below(std::size(kBuildingKinds))];
+            const char* called = kBuildingNames[rng_.below(std::size(kBuildingNames))];
+            const std::string name = std::string(kind) + " " + called;
+            const char* streetName = kStreets[rng_.below(std::size(kStreets))];
+            const long number = rng_.between(1, 240);
+            const std::string street = std::string(streetName) + " " + std::to_string(number);
+            const long pcNumber = place.postcode + rng_.below(9);
+            const char l1 = static_cast<char>('A' + rng_.below(26));
+            const char l2 = static_cast<char>('A' + rng_.below(26));
+            const std::string pc = std::to_string(pcNumber) + " " + l1 + l2;
             static const std::optional<long> huur[] = {1, 1, 2, 3, 1, 0, std::nullopt, 4, 2};
             static const std::optional<long> gebruik[] = {1, 2, 1, 3, std::nullopt, 1, 2};
             const auto h = huur[b % 9];
@@ -305,7 +311,12 @@ private:
             Value bedOpb = money(0);
             if (b % 13 == 5) bedOpb = kNull;        // in the asset exports, not in the mapping
             else if (b % 17 == 8) bedOpb = money(12500.5);  // in no export
-            const Value taxatie = b % 4 == 0 ? kNull : day(makeDate(rng_.between(2015, 2025), rng_.between(1, 12), 1));
+            Value taxatie = kNull;
+            if (b % 4 != 0) {
+                const long year = rng_.between(2015, 2025);
+                const long month = rng_.between(1, 12);
+                taxatie = day(makeDate(static_cast<int>(year), static_cast<int>(month), 1));
+            }
             ins.row({text(buildingCode(b)), text(owner), b % 23 == 11 ? kNull : text(name), text(street), text(pc),
                      b % 29 == 13 ? kNull : text(place.name), text(place.region), h ? whole(*h) : kNull,
                      g ? whole(*g) : kNull, wvw, bedOpb, taxatie});
@@ -357,7 +368,10 @@ private:
             const std::string og = buildingCode(b);
             const long vlgnum = ++sequence[ic.code];
 
-            const Date bought = makeDate(rng_.between(2005, 2025), rng_.between(1, 12), rng_.between(1, 28));
+            const long year = rng_.between(2005, 2025);
+            const long month = rng_.between(1, 12);
+            const long dayOfMonth = rng_.between(1, 28);
+            const Date bought = makeDate(static_cast<int>(year), static_cast<int>(month), static_cast<int>(dayOfMonth));
             const double cost = std::max(500.0, std::round(ic.typicalCost * (0.4 + rng_.below(1200) / 1000.0)));
             std::optional<double> life = ic.lifeYears;
             if (a % 15 == 6) life.reset();
@@ -443,8 +457,11 @@ private:
             const long codmut = k == 0 ? 1 : (revaluation ? 3 : 2);
             const Value when = on ? day(*on) : kNull;
             const Value mutated = on ? day(Date{on->serial + 2}) : kNull;
-            char time[16];
-            std::snprintf(time, sizeof time, "%02ld:%02ld:%02ld", 8 + rng_.below(10), rng_.below(60), rng_.below(60));
+            const int hour = 8 + static_cast<int>(rng_.below(10));
+            const int minute = static_cast<int>(rng_.below(60));
+            const int second = static_cast<int>(rng_.below(60));
+            char time[32];
+            std::snprintf(time, sizeof time, "%02d:%02d:%02d", hour, minute, second);
             hi.row({text(og), text(ic.code), whole(vlgnum), whole(recno), when, whole(codmut), mutated, text(time),
                     when, money(cost - comCum), money(0), money(revaluation ? cost * 0.02 : 0.0), money(0),
                     life ? Value(*life) : kNull, money(std::round(cost * 0.05)),
