@@ -6,7 +6,7 @@
 #include "runtime/runtime_error.h"
 #include "spreadsheet/cell_address.h"
 #include "spreadsheet/excel_application.h"
-#include "spreadsheet/number_format.h"
+#include "spreadsheet/cell_format.h"
 #include "spreadsheet/variant_array.h"
 
 using namespace zelk;
@@ -210,14 +210,14 @@ TEST_F(ModelFixture, BoldAndNumberFormatsOnRangesAndColumns) {
 }
 
 TEST(SpreadsheetFormats, ShownTexts) {
-    EXPECT_EQ(formatNumber(1234.5, "##0_-"), "1235 ");
-    EXPECT_EQ(formatNumber(-1234.4, "##0_-"), "-1234 ");
-    EXPECT_EQ(formatNumber(0.2, "##0_-"), "0 ");
-    EXPECT_EQ(formatNumber(1234567.891, "#,##0.00"), "1.234.567,89");
-    EXPECT_EQ(formatNumber(0.256, "0.0%"), "25,6%");
-    EXPECT_EQ(formatNumber(-5, "0;(0)"), "(5)");
-    EXPECT_EQ(formatNumber(813121, ""), "813121");
-    EXPECT_EQ(formatNumber(171.42857142857144, ""), "171,4285714");
+    EXPECT_EQ(formatCellNumber(1234.5, "##0_-"), "1235 ");
+    EXPECT_EQ(formatCellNumber(-1234.4, "##0_-"), "-1234 ");
+    EXPECT_EQ(formatCellNumber(0.2, "##0_-"), "0 ");
+    EXPECT_EQ(formatCellNumber(1234567.891, "#,##0.00"), "1.234.567,89");
+    EXPECT_EQ(formatCellNumber(0.256, "0.0%"), "25,6%");
+    EXPECT_EQ(formatCellNumber(-5, "0;(0)"), "(5)");
+    EXPECT_EQ(formatCellNumber(813121, ""), "813121");
+    EXPECT_EQ(formatCellNumber(171.42857142857144, ""), "171,4285714");
     EXPECT_TRUE(isDateFormat("D-MMM-YYYY"));
     EXPECT_TRUE(isDateFormat("[h]:mm:ss"));
     EXPECT_FALSE(isDateFormat("##0_-"));

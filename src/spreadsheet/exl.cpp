@@ -1,5 +1,7 @@
 #include "spreadsheet/exl.h"
 
+#include "runtime/text.h"
+
 #include <exception>
 #include <new>
 
@@ -21,12 +23,6 @@ RuntimeError pendingError(std::exception_ptr e) {
     } catch (const std::exception& x) {
         return RuntimeError(1004, "Werkmap", x.what());
     }
-}
-
-std::string trimBlanks(const std::string& s) {
-    const auto b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return "";
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
 }
 
 // Sheet positions are computed in 64 bits so that a huge bound is an

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "runtime/runtime_error.h"
-#include "spreadsheet/number_format.h"
+#include "spreadsheet/cell_format.h"
 #include "spreadsheet/variant_array.h"
 #include "spreadsheet/workbook.h"
 

@@ -7,7 +7,7 @@
 #include "runtime/dates.h"
 #include "runtime/runtime_error.h"
 #include "spreadsheet/excel_application.h"
-#include "spreadsheet/number_format.h"
+#include "spreadsheet/cell_format.h"
 #include "spreadsheet/xml_reader.h"
 #include "spreadsheet/zip_reader.h"
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "runtime/dates.h"
-#include "spreadsheet/number_format.h"
+#include "spreadsheet/cell_format.h"
 #include "spreadsheet/workbook.h"
 #include "spreadsheet/zip_reader.h"
 

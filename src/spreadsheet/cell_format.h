@@ -25,7 +25,7 @@ bool isDateFormat(const std::string& code);
 
 // The text of a number under a format code (Dutch separators: "." for
 // thousands, "," for decimals). An empty code is General.
-std::string formatNumber(double value, const std::string& code);
+std::string formatCellNumber(double value, const std::string& code);
 
 // The shown text of a cell.
 std::string cellDisplayText(const Cell& c, const std::string& code, const StringPool& strings);

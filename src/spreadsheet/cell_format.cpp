@@ -1,4 +1,4 @@
-#include "spreadsheet/number_format.h"
+#include "spreadsheet/cell_format.h"
 
 #include <cctype>
 #include <cmath>
@@ -170,7 +170,7 @@ bool isDateFormat(const std::string& code) {
     return false;
 }
 
-std::string formatNumber(double value, const std::string& code) {
+std::string formatCellNumber(double value, const std::string& code) {
     if (code.empty() || code == "General" || code == "@") return generalNumber(value);
     const auto secs = sections(code);
     if (value < 0 && secs.size() >= 2) return numericSection(-value, secs[1], false);
@@ -194,7 +194,7 @@ std::string cellDisplayText(const Cell& c, const std::string& code, const String
             if (v < 0) return "########";  // no date before the sheet's first day
             return formatDate(Date{v}, f);
         }
-        return formatNumber(v, f);
+        return formatCellNumber(v, f);
     }
     }
     return "";
