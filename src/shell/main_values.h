@@ -1,0 +1,20 @@
+#pragma once
+// The main window's public values, which the exports and the autorun read.
+
+#include <string>
+
+namespace zelk {
+
+constexpr const char* kAppTitle = "ZelkExtract-2 (Naar Excel)";
+
+struct MainValues {
+    int dbMain = -1;           // database slot of the asset database, -1 when none
+    bool Testmode = false;     // never changed during a run
+    bool Debugmode = true;     // never changed during a run
+    bool ParmLoaded = false;   // the parameters dialog is open
+    std::string Logbestand = "0";
+    std::string Versie = "Versie 0.1.11";
+    std::string VersieDatum = "20 februari 2009";
+};
+
+}  // namespace zelk
