@@ -14,6 +14,7 @@
 #include "messages/datum_routines.h"
 #include "runtime/dates.h"
 #include "shell/session.h"
+#include "spreadsheet/variant_array.h"
 
 namespace zelk {
 namespace {
@@ -74,7 +75,7 @@ const std::array<std::pair<int, const char*>, 33> kHeaders{{
 }};
 
 VariantArray headerBlock(const AssetKind& kind, Date now) {
-    VariantArray block = VariantArray::make2D(1, 5, 1, kColumns);
+    VariantArray block = VariantArray(1, 5, 1, kColumns);
     block(1, 1) = Variant("(ZELK-Extract-1)");
     block(1, 3) = Variant(kind.sheetKind);
     block(1, 5) = Variant(kind.headerCode);
@@ -143,7 +144,7 @@ VariantArray assetRow(Session& s, const AssetKind& kind, const Recordset& rs, co
     const Currency cJ = cumAfschr(d.J);
     const Currency cM = cumAfschr(d.M);
 
-    VariantArray row = VariantArray::make1D(1, kColumns);
+    VariantArray row = VariantArray(1, kColumns);
     const Variant naam = rs.Field("OB.NAAM");
     if (naam.isString() && naam.str().find_first_not_of(' ') == std::string::npos)
         row(1) = Variant("Taxatie");

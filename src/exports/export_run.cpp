@@ -23,6 +23,12 @@ void passOver(F&& f) {
     }
 }
 
+// The application the export works in; error 91 before one was started.
+ExcelApplication& excelApp(Session& s) {
+    if (!s.exl.ExcelApp) throw RuntimeError(91);
+    return *s.exl.ExcelApp;
+}
+
 }  // namespace
 
 Date timeOfDay(Date d) { return Date{std::fabs(d.serial - std::trunc(d.serial))}; }
@@ -71,22 +77,22 @@ ExportSheet ExportRun::startWorkbook(const std::string& sheetName) {
     if (!s_.exl.ExcelStart(true, true, Variant(""), true)) throw RunAbandoned{};
     s_.alg.AddMelding("Excel is opgestart");
     s_.exl.NewWorkbook(true);
-    ExcelApplication& app = s_.exl.app();
-    app.setInteractive(s_.main.Testmode);
-    app.setDisplayAlerts(false);
-    app.setScreenUpdating(s_.main.Testmode);
+    ExcelApplication& app = excelApp(s_);
+    app.Interactive(s_.main.Testmode);
+    app.DisplayAlerts(false);
+    app.ScreenUpdating(s_.main.Testmode);
     // Reduce the new workbook to one sheet: sheet 3, then sheet 2; a fourth
     // and later sheets of a larger default workbook stay.
     if (app.Sheets().Count() >= 3) {
-        app.Sheets(3).Select();
+        app.Sheets()(Variant(std::int32_t{3})).Select();
         app.ActiveWindow().SelectedSheets().Delete();
     }
     if (app.Sheets().Count() >= 2) {
-        app.Sheets(2).Select();
+        app.Sheets()(Variant(std::int32_t{2})).Select();
         app.ActiveWindow().SelectedSheets().Delete();
     }
-    app.Sheets(1).Select();
-    app.Sheets(1).setName(sheetName);
+    app.Sheets()(Variant(std::int32_t{1})).Select();
+    app.Sheets()(Variant(std::int32_t{1})).Name(sheetName);
     return ExportSheet(s_);
 }
 
@@ -116,39 +122,43 @@ void ExportRun::closeTables() {
     }
 }
 
-void ExportSheet::writeBlock(const VariantArray& block) { s_.exl.WriteArray(1, 1, block); }
+void ExportSheet::writeBlock(const VariantArray& block) {
+    s_.exl.WriteArray(Variant(std::int32_t{1}), Variant(std::int32_t{1}), block);
+}
 
-void ExportSheet::writeRow(long row, const VariantArray& values) { s_.exl.WriteArrayRows(row, values, 0); }
+void ExportSheet::writeRow(long row, const VariantArray& values) {
+    s_.exl.WriteArrayRows(Variant(static_cast<std::int32_t>(row)), values);
+}
 
 void ExportSheet::bold(const std::string& range) {
-    ExcelApplication& app = s_.exl.app();
+    ExcelApplication& app = excelApp(s_);
     app.Range(range).Select();
-    app.Selection().Font().setFontStyle("Vet");
+    app.Selection().Font().FontStyle("Vet");
 }
 
 void ExportSheet::numberFormat(const std::string& range, const std::string& format) {
-    ExcelApplication& app = s_.exl.app();
+    ExcelApplication& app = excelApp(s_);
     app.Range(range).Select();
-    app.Selection().setNumberFormat(format);
+    app.Selection().NumberFormat(format);
 }
 
 void ExportSheet::columnWidth(const std::string& columns, double width) {
-    s_.exl.app().Columns(columns).setColumnWidth(width);
+    excelApp(s_).Columns(columns).ColumnWidth(width);
 }
 
 void ExportSheet::autoFit(const std::string& columns) {
-    ExcelApplication& app = s_.exl.app();
+    ExcelApplication& app = excelApp(s_);
     app.Columns(columns).Select();
     app.Selection().Columns().AutoFit();
 }
 
-void ExportSheet::select(const std::string& range) { s_.exl.app().Range(range).Select(); }
+void ExportSheet::select(const std::string& range) { excelApp(s_).Range(range).Select(); }
 
 void ExportSheet::restoreApplication() {
-    ExcelApplication& app = s_.exl.app();
-    app.setDisplayAlerts(true);
-    app.setInteractive(true);
-    app.setScreenUpdating(true);
+    ExcelApplication& app = excelApp(s_);
+    app.DisplayAlerts(true);
+    app.Interactive(true);
+    app.ScreenUpdating(true);
 }
 
 }  // namespace zelk

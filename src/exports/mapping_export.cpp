@@ -52,7 +52,7 @@ const AccountBlock kBlocks[] = {
 };
 
 VariantArray headerBlock(Date now) {
-    VariantArray block = VariantArray::make2D(1, 5, 1, kColumns);
+    VariantArray block = VariantArray(1, 5, 1, kColumns);
     block(1, 1) = Variant("(ZELK-Extract-2)");
     block(1, 11) = Variant("Datum:");
     block(1, 12) = Variant(FormatDatum(Variant(now), Variant("DD-MM-YYYY"), Variant("")));
@@ -69,7 +69,7 @@ bool isGreaterThanZero(const Variant& v) {
 }
 
 VariantArray mappingRow(const Recordset& rs) {
-    VariantArray row = VariantArray::make1D(1, kColumns);
+    VariantArray row = VariantArray(1, kColumns);
     const Variant og = rs.Field("OGCODE");
     const std::string building = "B" + displayText(og);
 

@@ -12,7 +12,7 @@
 namespace zelk {
 
 struct Session {
-    explicit Session(Platform& p) : platform(p), alg(p), dbase(p, alg), waardering(dbase), exl(p, alg) {}
+    explicit Session(Platform& p) : platform(p), alg(p), dbase(p, alg), waardering(dbase), exl(alg, excelInstances) {}
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
@@ -20,6 +20,7 @@ struct Session {
     Alg alg;
     Dbase dbase;
     MdlWaardering waardering;
+    ExcelInstances excelInstances;
     Exl exl;
     MainValues main;
     // An unattended run (autorun, command line) asks no questions: the
