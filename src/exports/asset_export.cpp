@@ -80,7 +80,7 @@ VariantArray headerBlock(const AssetKind& kind, Date now) {
     block(1, 3) = Variant(kind.sheetKind);
     block(1, 5) = Variant(kind.headerCode);
     block(1, 11) = Variant("Datum:");
-    block(1, 12) = Variant(FormatDatum(Variant(now), Variant("DD-MM-YYYY"), Variant("")));
+    block(1, 12) = Variant(FormatDatum(Variant(now), "DD-MM-YYYY", ""));
     block(2, 11) = Variant("Tijd:");
     block(2, 12) = Variant(timeOfDay(now));
     for (const auto& [col, text] : kHeaders) {
@@ -221,7 +221,7 @@ bool runAssetExport(Session& s, const AssetKind& kind) {
 
         HistoryDates d;
         d.P = run.askProcessingDate();
-        d.J = FirstOfYear(Variant(d.P)).toDate();
+        d.J = FirstOfYear(d.P);
         d.M = addMonths(d.P, -1);
 
         const int rsQuery = run.openRecordset(sql, dbOpenDynaset, /*isQuery=*/true);

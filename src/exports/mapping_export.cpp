@@ -9,6 +9,7 @@
 #include "exports/export_sql.h"
 #include "exports/exports.h"
 #include "messages/alg_func.h"
+#include "messages/datum_routines.h"
 #include "runtime/dates.h"
 #include "shell/session.h"
 #include "spreadsheet/variant_array.h"
@@ -55,7 +56,7 @@ VariantArray headerBlock(Date now) {
     VariantArray block = VariantArray(1, 5, 1, kColumns);
     block(1, 1) = Variant("(ZELK-Extract-2)");
     block(1, 11) = Variant("Datum:");
-    block(1, 12) = Variant(FormatDatum(Variant(now), Variant("DD-MM-YYYY"), Variant("")));
+    block(1, 12) = Variant(FormatDatum(Variant(now), "DD-MM-YYYY", ""));
     block(2, 11) = Variant("Tijd:");
     block(2, 12) = Variant(timeOfDay(now));
     for (int col = 1; col <= kColumns; ++col)
@@ -112,7 +113,7 @@ VariantArray mappingRow(const Recordset& rs) {
     for (int col = 29; col <= 34; ++col) row(col) = Variant("");
 
     const std::string categoryAccount =
-        "'" + PadString(rs.Field("CT_REKNUM"), Variant(6), Variant("0"), Variant(false), Variant(false));
+        "'" + PadString(rs.Field("CT_REKNUM"), 6, "0", false, false);
     for (const AccountBlock& b : kBlocks) {
         row(b.column) = Variant("'01");
         row(b.column + 1) = Variant(building);
