@@ -1,6 +1,9 @@
 #include "messages/alg.h"
 
+#include "messages/file_open.h"
 #include "platform/platform.h"
+#include "runtime/number_format.h"
+#include "runtime/text.h"
 
 namespace zelk {
 
@@ -16,7 +19,11 @@ void Alg::AddMelding(const Variant& MeldTxt, int Fase, bool Startpunt, std::uint
     } catch (...) {
     }
     try {
-        if (LogFileNumber > 0 && (LogFileCommandMode & 1) && log_) log_->writeLine(text);
+        if (LogFileNumber > 0 && (LogFileCommandMode & kLogEveryLine)) files_.printLine(LogFileNumber, text);
+    } catch (...) {
+    }
+    try {
+        if (listener_) listener_(text, Fase, Kleur);
     } catch (...) {
     }
     try {
@@ -45,6 +52,26 @@ int Alg::AddMsgBoxMeldingJN(const Variant& MeldTxt1, const Variant& MeldTxt2, in
     const int answer = platform_.msgBox(displayText(MeldTxt1), SoortBox | vbYesNo, title);
     platform_.doEvents();
     return answer;
+}
+
+void Alg::OpenLogFile(std::string& LogFileName, const std::string& FileMode, int FileCommandMode,
+                      const std::string& FileDir) {
+    SettingsStore& settings = platform_.settings();
+    if (LogFileName.empty())
+        LogFileName = settings.value(kAppTitle, "Main", "LogFile", std::string(kAppTitle) + ".Log");
+    if (LogFileCommandMode == 0) {
+        // A stored value that is no number counts as 0.
+        const double stored = val(settings.value(kAppTitle, "Main", "CommandMode", "0"));
+        LogFileCommandMode = stored >= -32768 && stored <= 32767 ? static_cast<std::int16_t>(stored) : 0;
+    }
+    // A second call replaces the log instead of leaving the first one open
+    // under a number nobody holds any more.
+    if (LogFileNumber > 0) files_.close(LogFileNumber);
+    LogFileNumber = static_cast<std::int16_t>(
+        FileOpen(*this, LogFileName, "Logfiles (*.log)|*.log|Alle bestanden (*.*)|*.*", FileMode, FileDir));
+    LogFileCommandMode = static_cast<std::int16_t>(FileCommandMode);
+    settings.set(kAppTitle, "Main", "LogFile", LogFileName);
+    settings.set(kAppTitle, "Main", "CommandMode", std::to_string(LogFileCommandMode));
 }
 
 }  // namespace zelk

@@ -2,61 +2,6 @@
 
 namespace zelk {
 
-std::u32string utf8ToU32(const std::string& s) {
-    std::u32string out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size();) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-        if (extra < 0 || i + extra >= s.size() + (extra == 0 ? 1 : 0)) {
-            out.push_back(U'\uFFFD');
-            ++i;
-            continue;
-        }
-        char32_t cp = extra == 0 ? c : c & (0x3F >> extra);
-        bool ok = true;
-        for (int k = 1; k <= extra; ++k) {
-            const unsigned char cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc >> 6) != 2) {
-                ok = false;
-                break;
-            }
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        if (!ok) {
-            out.push_back(U'\uFFFD');
-            ++i;
-            continue;
-        }
-        out.push_back(cp);
-        i += extra + 1;
-    }
-    return out;
-}
-
-std::string u32ToUtf8(const std::u32string& s) {
-    std::string out;
-    out.reserve(s.size());
-    for (char32_t cp : s) {
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
-    }
-    return out;
-}
-
 std::string MessageScreen::text() const { return u32ToUtf8(text_); }
 
 std::uint32_t MessageScreen::colourAt(std::size_t pos) const {
@@ -103,6 +48,11 @@ void MessageScreen::insert(std::size_t at, const std::u32string& s, std::uint32_
     for (; i < runs_.size(); ++i) {
         if (at <= start + runs_[i].length) break;
         start += runs_[i].length;
+    }
+    if (i < runs_.size() && at > start && at < start + runs_[i].length && runs_[i].colour == colour) {
+        runs_[i].length += s.size();  // same colour inside a run: the run just grows
+        if (observer_.inserted) observer_.inserted(at, s, colour);
+        return;
     }
     if (i < runs_.size() && at > start && at < start + runs_[i].length) {
         const Run tail{start + runs_[i].length - at, runs_[i].colour};

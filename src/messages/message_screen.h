@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/text.h"
+
 namespace zelk {
 
 class MessageScreen {
@@ -49,8 +51,5 @@ private:
     std::vector<Run> runs_;
     Observer observer_;
 };
-
-std::u32string utf8ToU32(const std::string& s);
-std::string u32ToUtf8(const std::u32string& s);
 
 }  // namespace zelk

@@ -25,6 +25,7 @@ std::string runtimeErrorDescription(long number) {
     case 58: return "Bestand bestaat al";
     case 61: return "Schijf is vol";
     case 62: return "Invoer voorbij einde van bestand";
+    case 63: return "Ongeldig recordnummer";
     case 67: return "Te veel bestanden";
     case 68: return "Apparaat is niet beschikbaar";
     case 70: return "Toestemming geweigerd";

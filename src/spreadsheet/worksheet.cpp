@@ -1,0 +1,261 @@
+#include "spreadsheet/worksheet.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "runtime/runtime_error.h"
+#include "spreadsheet/cell_format.h"
+#include "spreadsheet/variant_array.h"
+#include "spreadsheet/workbook.h"
+
+namespace zelk {
+namespace {
+
+RuntimeError objectError(const std::string& what) { return RuntimeError(1004, "Werkmap", what); }
+
+// The exports' texts are at most a few hundred characters; the file format
+// allows 32767 per cell.
+constexpr std::size_t kMaxCellText = 32767;
+
+}  // namespace
+
+Worksheet::Worksheet(Workbook& book, std::string name) : book_(&book), name_(std::move(name)) {}
+
+void Worksheet::Name(const std::string& newName) {
+    if (deleted_) throw objectError("Het blad bestaat niet meer");
+    book_->checkSheetName(newName, this);
+    name_ = newName;
+}
+
+void Worksheet::Select() {
+    if (deleted_) throw objectError("Het blad bestaat niet meer");
+    book_->selectOnly(*this);
+}
+
+void Worksheet::Activate() {
+    if (deleted_) throw objectError("Het blad bestaat niet meer");
+    book_->activateSheet(*this);
+}
+
+const Cell* Worksheet::find(long row, long col) const {
+    if (row < 1 || col < 1 || static_cast<std::size_t>(row) > rows_.size()) return nullptr;
+    const auto& r = rows_[static_cast<std::size_t>(row - 1)];
+    if (static_cast<std::size_t>(col) > r.size()) return nullptr;
+    return &r[static_cast<std::size_t>(col - 1)];
+}
+
+std::uint16_t Worksheet::columnStyle(long col) const {
+    if (static_cast<std::size_t>(col) > columns_.size()) return 0;
+    return columns_[static_cast<std::size_t>(col - 1)].style;
+}
+
+ColumnInfo& Worksheet::columnInfo(long col) {
+    if (static_cast<std::size_t>(col) > columns_.size()) columns_.resize(static_cast<std::size_t>(col));
+    return columns_[static_cast<std::size_t>(col - 1)];
+}
+
+Cell& Worksheet::cell(long row, long col) {
+    if (row < 1 || row > kMaxRows || col < 1 || col > kMaxColumns) throw objectError("Cel buiten het blad");
+    if (static_cast<std::size_t>(row) > rows_.size()) rows_.resize(static_cast<std::size_t>(row));
+    auto& r = rows_[static_cast<std::size_t>(row - 1)];
+    if (static_cast<std::size_t>(col) > r.size()) {
+        const std::size_t old = r.size();
+        r.resize(static_cast<std::size_t>(col));
+        // New cells take their column's format, as typing into a formatted column does.
+        for (std::size_t c = old; c < r.size(); ++c) r[c].setStyle(columnStyle(static_cast<long>(c + 1)));
+    }
+    return r[static_cast<std::size_t>(col - 1)];
+}
+
+Variant Worksheet::value(long row, long col) const {
+    const Cell* c = find(row, col);
+    if (!c) return Variant();
+    switch (c->kind()) {
+    case CellKind::Empty: return Variant();
+    case CellKind::Number: return Variant(c->number());
+    case CellKind::Currency: return Variant(Currency{c->currencyScaled()});
+    case CellKind::Date: return Variant(Date{c->number()});
+    case CellKind::Boolean: return Variant(c->boolean());
+    case CellKind::String: return Variant(book_->strings().at(c->stringId()));
+    }
+    return Variant();
+}
+
+Cell Worksheet::makeCell(const Variant& v, std::uint16_t style) {
+    Cell c;
+    c.setStyle(style);
+    StyleTable& styles = book_->styles();
+    switch (v.type()) {
+    case VarType::Empty:
+    case VarType::Null: break;
+    case VarType::Boolean: c.setBoolean(v.toBool()); break;
+    case VarType::Integer:
+    case VarType::Long:
+    case VarType::Double: {
+        const double d = v.toDouble();
+        if (!std::isfinite(d)) throw objectError("Ongeldig getal voor een cel");
+        c.setNumber(d);
+        break;
+    }
+    case VarType::Single: {
+        // A Single goes in as the number it prints as, not as its binary
+        // neighbour (0.1 stays 0.1, not 0.100000001490116).
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.7g", static_cast<double>(v.toSingle()));
+        const double d = std::strtod(buf, nullptr);
+        if (!std::isfinite(d)) throw objectError("Ongeldig getal voor een cel");
+        c.setNumber(d);
+        break;
+    }
+    case VarType::Currency:
+        c.setCurrency(v.currency().scaled);
+        if (styles.at(style).numberFormat == 0)
+            c.setStyle(styles.withFormat(style, styles.formatId(kDefaultCurrencyFormat)));
+        break;
+    case VarType::Date: {
+        const double serial = v.date().serial;
+        c.setNumber(serial, CellKind::Date);
+        if (styles.at(style).numberFormat == 0)
+            c.setStyle(styles.withFormat(style, styles.formatId(defaultDateFormatFor(serial))));
+        break;
+    }
+    case VarType::String: {
+        std::string_view s = v.str();
+        // A leading apostrophe only says "this is text"; it is not part of the value.
+        if (!s.empty() && s.front() == '\'') s.remove_prefix(1);
+        if (s.size() > kMaxCellText) throw objectError("Tekst te lang voor een cel");
+        // An empty text leaves the cell empty, as assigning "" does in the application.
+        if (!s.empty()) c.setString(book_->strings().intern(s));
+        break;
+    }
+    }
+    return c;
+}
+
+void Worksheet::assign(const Area& area, const VariantArray& values) {
+    if (deleted_) throw objectError("Het blad bestaat niet meer");
+    const long rows = values.dimensions() == 1 ? 1 : values.extent(1);
+    const long cols = values.dimensions() == 1 ? values.extent(1) : values.extent(2);
+    if (rows != area.rows() || cols != area.columns())
+        throw objectError("De matrix heeft niet de vorm van het bereik " + areaAddress(area));
+    // Convert everything first, so a bad value changes nothing.
+    std::vector<Cell> converted;
+    converted.reserve(values.elements().size());
+    std::size_t k = 0;
+    for (long r = area.row1; r <= area.row2; ++r)
+        for (long c = area.col1; c <= area.col2; ++c) {
+            const Cell* old = find(r, c);
+            const std::uint16_t style = old ? old->style() : columnStyle(c);
+            converted.push_back(makeCell(values.elements()[k++], style));
+        }
+    if (static_cast<std::size_t>(area.row2) > rows_.size()) rows_.resize(static_cast<std::size_t>(area.row2));
+    k = 0;
+    for (long r = area.row1; r <= area.row2; ++r) {
+        auto& row = rows_[static_cast<std::size_t>(r - 1)];
+        if (static_cast<std::size_t>(area.col2) > row.size()) {
+            const std::size_t old = row.size();
+            row.resize(static_cast<std::size_t>(area.col2));
+            for (std::size_t c = old; c < row.size(); ++c) row[c].setStyle(columnStyle(static_cast<long>(c + 1)));
+        }
+        for (long c = area.col1; c <= area.col2; ++c) row[static_cast<std::size_t>(c - 1)] = converted[k++];
+    }
+}
+
+void Worksheet::fill(const Area& area, const Variant& value) {
+    if (area.wholeColumns() || area.wholeRows()) throw objectError("Een heel bereik van kolommen of rijen vullen kan niet");
+    VariantArray values(1, area.rows(), 1, area.columns());
+    for (long r = 1; r <= area.rows(); ++r)
+        for (long c = 1; c <= area.columns(); ++c) values(r, c) = value;
+    assign(area, values);
+}
+
+std::string Worksheet::displayText(const Cell& c) const {
+    return cellDisplayText(c, book_->styles().format(book_->styles().at(c.style()).numberFormat), book_->strings());
+}
+
+template <class F>
+void Worksheet::restyle(const Area& area, F&& change) {
+    if (deleted_) throw objectError("Het blad bestaat niet meer");
+    if (area.wholeColumns()) {
+        // Whole columns: the columns' own format, and every cell they hold.
+        for (long c = area.col1; c <= area.col2; ++c) {
+            ColumnInfo& info = columnInfo(c);
+            info.style = change(info.style);
+        }
+        for (auto& row : rows_)
+            for (long c = area.col1; c <= area.col2 && static_cast<std::size_t>(c) <= row.size(); ++c) {
+                Cell& cell = row[static_cast<std::size_t>(c - 1)];
+                cell.setStyle(change(cell.style()));
+            }
+        return;
+    }
+    if (area.wholeRows()) {
+        for (long r = area.row1; r <= area.row2 && static_cast<std::size_t>(r) <= rows_.size(); ++r)
+            for (Cell& cell : rows_[static_cast<std::size_t>(r - 1)]) cell.setStyle(change(cell.style()));
+        return;
+    }
+    for (long r = area.row1; r <= area.row2; ++r)
+        for (long c = area.col1; c <= area.col2; ++c) {
+            Cell& cell = this->cell(r, c);
+            cell.setStyle(change(cell.style()));
+        }
+}
+
+void Worksheet::setBold(const Area& area, bool bold) {
+    StyleTable& styles = book_->styles();
+    restyle(area, [&](std::uint16_t s) { return styles.withBold(s, bold); });
+}
+
+bool Worksheet::bold(long row, long col) const {
+    const Cell* c = find(row, col);
+    return book_->styles().at(c ? c->style() : columnStyle(col)).bold;
+}
+
+void Worksheet::setNumberFormat(const Area& area, const std::string& code) {
+    StyleTable& styles = book_->styles();
+    const std::uint32_t id = styles.formatId(code);
+    restyle(area, [&](std::uint16_t s) { return styles.withFormat(s, id); });
+}
+
+std::string Worksheet::numberFormat(long row, long col) const {
+    const Cell* c = find(row, col);
+    const StyleTable& styles = book_->styles();
+    return styles.format(styles.at(c ? c->style() : columnStyle(col)).numberFormat);
+}
+
+void Worksheet::setColumnWidth(long col1, long col2, double width) {
+    if (deleted_) throw objectError("Het blad bestaat niet meer");
+    if (!(width >= 0 && width <= 255)) throw objectError("Kolombreedte moet tussen 0 en 255 liggen");
+    for (long c = col1; c <= col2; ++c) columnInfo(c).width = width;
+}
+
+double Worksheet::columnWidth(long col) const {
+    if (static_cast<std::size_t>(col) > columns_.size()) return kStandardColumnWidth;
+    const double w = columns_[static_cast<std::size_t>(col - 1)].width;
+    return w < 0 ? kStandardColumnWidth : w;
+}
+
+void Worksheet::autoFit(const Area& area) {
+    if (deleted_) throw objectError("Het blad bestaat niet meer");
+    std::vector<double> widest(static_cast<std::size_t>(area.columns()), 0.0);
+    const long lastRow = std::min<long>(area.row2, static_cast<long>(rows_.size()));
+    for (long r = area.row1; r <= lastRow; ++r) {
+        const auto& row = rows_[static_cast<std::size_t>(r - 1)];
+        const long lastCol = std::min<long>(area.col2, static_cast<long>(row.size()));
+        for (long c = area.col1; c <= lastCol; ++c) {
+            const Cell& cell = row[static_cast<std::size_t>(c - 1)];
+            if (cell.isEmpty()) continue;
+            const std::string text = displayText(cell);
+            if (text.empty()) continue;
+            double& w = widest[static_cast<std::size_t>(c - area.col1)];
+            w = std::max(w, fittedColumnWidth(text, book_->styles().at(cell.style()).bold));
+        }
+    }
+    for (long c = area.col1; c <= area.col2; ++c) {
+        const double w = widest[static_cast<std::size_t>(c - area.col1)];
+        if (w > 0) columnInfo(c).width = w;
+    }
+}
+
+}  // namespace zelk

@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "messages/alg.h"
+#include "messages_test_support.h"
+#include "platform/scripted_platform.h"
+
+using namespace zelk;
+using zelk::testing::readBytes;
+using zelk::testing::TempDir;
+
+TEST(MessageScreen, TrimCutsAtTheFirstLineFeedFromPosition32000) {
+    ScriptedPlatform platform;
+    Alg alg(platform);
+    // A line feed at position 31999 lies before the window and must not be used;
+    // the next one, at 32010, is where the cut ends.
+    alg.AddMelding(std::string(31997, 'a'));          // CR at 31998, LF at 31999
+    alg.AddMelding(std::string(9, 'b'));              // LF at 32010
+    alg.AddMelding(std::string(128000 - 32010 - 2, 'c'));  // screen exactly 128000 long
+    ASSERT_EQ(alg.screen().size(), 128000u);
+
+    alg.AddMelding("d");  // 128000 is not more than 128000: nothing is cut
+    ASSERT_EQ(alg.screen().size(), 128003u);
+    EXPECT_EQ(alg.screen().text32().substr(0, 3), U"aaa");
+
+    alg.AddMelding("e", 0, false, kRed);
+    const std::u32string& t = alg.screen().text32();
+    EXPECT_EQ(t.size(), 128003u - 32010 + 3 + 3);
+    EXPECT_EQ(t.substr(0, 4), U">\r\nc");
+    EXPECT_EQ(t.substr(t.size() - 6), U"d\r\ne\r\n");
+    EXPECT_EQ(alg.screen().colourAt(t.size() - 3), kRed);
+    EXPECT_EQ(alg.screen().colourAt(0), kBlack);
+}
+
+TEST(MessageScreen, WithoutALineFeedTheMarkerIsOnlyPutInFront) {
+    ScriptedPlatform platform;
+    Alg alg(platform);
+    alg.AddMelding(std::string(130000, 'x'), kFaseNoLineBreak);
+    alg.AddMelding("y", kFaseNoLineBreak);
+    alg.AddMelding("z", kFaseNoLineBreak);
+    const std::u32string& t = alg.screen().text32();
+    EXPECT_EQ(t.size(), 130000u + 3 + 1 + 3 + 1);
+    EXPECT_EQ(t.substr(0, 7), U">\r\n>\r\nx");
+    EXPECT_EQ(t.substr(t.size() - 2), U"yz");
+}
+
+TEST(MessageScreen, FaseEightJoinsScreenLinesButNotLogLines) {
+    TempDir dir;
+    ScriptedPlatform platform;
+    Alg alg(platform);
+    std::string name = dir / "run.log";
+    alg.OpenLogFile(name, "Append", 1);
+    ASSERT_GT(alg.LogFileNumber, 0);
+
+    alg.AddMelding("Open Database: ", kFaseNoLineBreak);
+    alg.AddMelding("zelk.mdb");
+    alg.AddMelding("");
+    alg.AddMelding("greeting", 1, false, kGreeting);  // other bits change nothing
+    EXPECT_EQ(alg.screen().text(), "Open Database: zelk.mdb\r\n\r\ngreeting\r\n");
+    EXPECT_EQ(readBytes(name), "Open Database: \r\nzelk.mdb\r\n\r\ngreeting\r\n");
+    EXPECT_EQ(platform.doEventsCalls, 4);  // once per line
+}
+
+TEST(MessageScreen, StartpuntPutsTheNewestLineOnTopWhileTheLogKeepsCallOrder) {
+    TempDir dir;
+    ScriptedPlatform platform;
+    Alg alg(platform);
+    std::string name = dir / "run.log";
+    alg.OpenLogFile(name, "Append", 1);
+    std::vector<std::string> inserted;
+    MessageScreen::Observer obs;
+    obs.inserted = [&](std::size_t at, const std::u32string& s, std::uint32_t) {
+        inserted.push_back(std::to_string(at) + ":" + u32ToUtf8(s));
+    };
+    alg.screen().setObserver(obs);
+
+    alg.AddMelding("first");
+    alg.AddMelding("second", 0, true, kRed);
+    alg.AddMelding("third");
+    EXPECT_EQ(alg.screen().text(), "second\r\nfirst\r\nthird\r\n");
+    EXPECT_EQ(alg.screen().colourAt(0), kRed);
+    EXPECT_EQ(alg.screen().colourAt(8), kBlack);
+    EXPECT_EQ(readBytes(name), "first\r\nsecond\r\nthird\r\n");
+    EXPECT_EQ(inserted, (std::vector<std::string>{"0:first\r\n", "0:second\r\n", "15:third\r\n"}));
+
+    alg.ClearAlg();
+    EXPECT_EQ(alg.screen().size(), 0u);
+    alg.PrintAlg();  // prints nothing, changes nothing
+    EXPECT_EQ(alg.screen().size(), 0u);
+}
+
+TEST(MessageScreen, MessageBoxesAddTheirLineAndAskThePlatform) {
+    ScriptedPlatform platform;
+    Alg alg(platform);
+    alg.AddMsgBoxMelding("Maximum aantal databases = 40", "", 64, false, kBlack, false);
+    alg.AddMsgBoxMelding("Kan niet", "Bestand zoeken", 16, false, kRed, true);
+    platform.msgBoxAnswers.push_back(vbYes);
+    EXPECT_EQ(alg.AddMsgBoxMeldingJN("Wachtwoord?", "Database", 32), vbYes);
+    EXPECT_EQ(alg.AddMsgBoxMeldingJN("Nog eens?", "", 32), vbNo);  // unanswered: the safe No
+    EXPECT_EQ(alg.screen().text(),
+              "Maximum aantal databases = 40\r\nKan niet\r\nBestand zoeken\r\nWachtwoord?\r\nDatabase\r\nNog eens?\r\n");
+    ASSERT_EQ(platform.asked.size(), 3u);
+    EXPECT_EQ(platform.asked[0].prompt, "Kan niet");
+    EXPECT_EQ(platform.asked[0].title, "Bestand zoeken");
+    EXPECT_EQ(platform.asked[0].style, 16);
+    EXPECT_EQ(platform.asked[1].style, 32 | vbYesNo);
+    EXPECT_EQ(platform.asked[2].title, "");
+}
+
+TEST(LogFile, AppendsWindows1252LinesWithCrLfAcrossRuns) {
+    TempDir dir;
+    ScriptedPlatform platform;
+    const std::string name = dir / "zelk.log";
+    platform.store.set(kAppTitle, "Main", "LogFile", name);
+    {
+        Alg alg(platform);
+        std::string logName;  // empty: the stored name is used and handed back
+        alg.OpenLogFile(logName, "Append", 1, "/ignored/by/append");
+        EXPECT_EQ(logName, name);
+        EXPECT_GT(alg.LogFileNumber, 0);
+        alg.AddMelding("De functie 'Export1a' niet correct beëindigd");
+        alg.AddMelding("€ and ā");  // the euro is in the code page, a-macron is not
+    }
+    {
+        Alg alg(platform);
+        std::string logName = name;
+        alg.OpenLogFile(logName, "APPEND", 1);
+        alg.AddMelding(Variant::null());  // Null is logged as an empty line
+        alg.AddMelding(Variant(std::int32_t{42}));
+    }
+    EXPECT_EQ(readBytes(name),
+              "De functie 'Export1a' niet correct be\xEBindigd\r\n\x80 and ?\r\n\r\n42\r\n");
+    EXPECT_EQ(platform.store.value(kAppTitle, "Main", "CommandMode", ""), "1");
+    EXPECT_EQ(platform.store.value(kAppTitle, "Main", "LogFile", ""), name);
+}
+
+TEST(LogFile, CommandModeWithoutBitOneKeepsTheLogSilent) {
+    TempDir dir;
+    ScriptedPlatform platform;
+    Alg alg(platform);
+    std::string name = dir / "quiet.log";
+    alg.OpenLogFile(name, "Append", 2);
+    EXPECT_GT(alg.LogFileNumber, 0);
+    alg.AddMelding("not in the log");
+    EXPECT_EQ(readBytes(name), "");
+    EXPECT_EQ(alg.screen().text(), "not in the log\r\n");
+}
+
+TEST(LogFile, AMissingDirectoryIsAskedForAndMadeOrTheLogStaysClosed) {
+    TempDir dir;
+    {
+        ScriptedPlatform platform;
+        Alg alg(platform);
+        std::string name = dir / "Logs/Zelk/run.log";
+        platform.msgBoxAnswers = {vbOK, vbOK};
+        alg.OpenLogFile(name, "Append", 1);
+        ASSERT_GT(alg.LogFileNumber, 0);
+        // Deepest level first; the names keep their case.
+        EXPECT_EQ(platform.msgBoxPrompts(), (std::vector<std::string>{dir / "Logs/Zelk/", dir / "Logs/"}));
+        EXPECT_EQ(platform.asked[0].title, "Pad bestaat niet. Dit pad aanmaken?");
+        EXPECT_EQ(platform.asked[0].style, vbOKCancel);
+        alg.AddMelding("made");
+        EXPECT_EQ(readBytes(dir / "Logs/Zelk/run.log"), "made\r\n");
+    }
+    {
+        ScriptedPlatform platform;
+        Alg alg(platform);
+        std::string name = dir / "Other/run.log";
+        alg.OpenLogFile(name, "Append", 1);  // the question is cancelled
+        EXPECT_EQ(alg.LogFileNumber, -1);
+        EXPECT_EQ(platform.msgBoxPrompts().size(), 1u);
+        alg.AddMelding("screen only");
+        EXPECT_FALSE(std::filesystem::exists(dir / "Other"));
+        EXPECT_EQ(alg.screen().text(), "screen only\r\n");
+    }
+    {
+        // A directory that cannot be made (a file stands in its way): the user
+        // agrees every time and still the log stays closed, without a loop.
+        ScriptedPlatform platform;
+        Alg alg(platform);
+        zelk::testing::writeBytes(dir / "blocker", "x");
+        std::string name = dir / "blocker/sub/run.log";
+        platform.msgBoxAnswers = {vbOK, vbOK, vbOK, vbOK};
+        alg.OpenLogFile(name, "Append", 1);
+        EXPECT_EQ(alg.LogFileNumber, -1);
+        EXPECT_LE(platform.msgBoxPrompts().size(), 2u);
+        alg.AddMelding("nothing logged");
+        EXPECT_EQ(readBytes(dir / "blocker"), "x");
+    }
+}
+
+TEST(LogFile, ReopeningReplacesTheOldLog) {
+    TempDir dir;
+    ScriptedPlatform platform;
+    Alg alg(platform);
+    std::string first = dir / "a.log";
+    std::string second = dir / "b.log";
+    alg.OpenLogFile(first, "Append", 1);
+    const int n = alg.LogFileNumber;
+    alg.OpenLogFile(second, "Append", 1);
+    EXPECT_EQ(alg.LogFileNumber, n);  // the old number was given back first
+    alg.AddMelding("to b");
+    EXPECT_EQ(readBytes(first), "");
+    EXPECT_EQ(readBytes(second), "to b\r\n");
+}
