@@ -97,12 +97,13 @@ int runExportCommand(int argc, char** argv) {
     BatchPlatform platform(settings, fixedNow);
     platform.setShowProgress(isatty(STDERR_FILENO));
     Session s(platform);
-    s.alg.screen().setObserver({[](std::size_t, const std::u32string& text, std::uint32_t) {
-                                    std::fputs(plainLines(u32ToUtf8(text)).c_str(), stdout);
-                                    std::fflush(stdout);
-                                },
-                                {},
-                                {}});
+    // Every message line goes to stdout as it is logged; a label written
+    // without a line break is continued by the next message, as on screen.
+    s.alg.setMessageListener([](const std::string& text, int fase, std::uint32_t) {
+        std::fputs(plainLines(text).c_str(), stdout);
+        if ((fase & kFaseNoLineBreak) == 0) std::fputc('\n', stdout);
+        std::fflush(stdout);
+    });
     if (o.date) platform.answerInput("Geef verwerkingsdatum", *o.date);
     else s.unattended = true;
 

@@ -5,8 +5,6 @@
 
 namespace zelk {
 
-constexpr const char* kAppTitle = "ZelkExtract-2 (Naar Excel)";
-
 struct MainValues {
     int dbMain = -1;           // database slot of the asset database, -1 when none
     bool Testmode = false;     // never changed during a run
