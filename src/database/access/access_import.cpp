@@ -278,6 +278,7 @@ AccessImportResult copyInChild(const std::string& accessPath, const std::string&
         auto file = AccessFile::open(accessPath);
         if (!file) return failure(3343, kUnknownFormat);
         SqliteWriter db(sqlitePath);
+        db.onProgress(alive);
         Copier(*file, db, alive, result.notes).run();
     } catch (const CopyError& e) {
         return failure(e.number, e.description);

@@ -48,6 +48,17 @@ SqliteWriter::SqliteWriter(const std::string& path) : db_(nullptr, sqlite3_close
     exec("PRAGMA synchronous=OFF");
 }
 
+void SqliteWriter::onProgress(std::function<void()> alive) {
+    alive_ = std::move(alive);
+    sqlite3_progress_handler(
+        db_.get(), 100000,
+        [](void* f) {
+            (*static_cast<std::function<void()>*>(f))();
+            return 0;
+        },
+        &alive_);
+}
+
 void SqliteWriter::fail(int rc) {
     throw errorFor(rc, db_ ? sqlite3_errmsg(db_.get()) : sqlite3_errstr(rc));
 }

@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,10 @@ struct CopyError {
 class SqliteWriter {
 public:
     explicit SqliteWriter(const std::string& path);  // throws CopyError
+
+    // Called now and then while SQLite works (index builds, ANALYZE), so a
+    // long statement counts as progress.
+    void onProgress(std::function<void()> alive);
 
     void exec(const std::string& sql);                    // throws CopyError
     bool tryExec(const std::string& sql, std::string& error);
@@ -42,6 +47,7 @@ public:
 private:
     [[noreturn]] void fail(int rc);
     std::unique_ptr<sqlite3, int (*)(sqlite3*)> db_;
+    std::function<void()> alive_;
 };
 
 // The declared SQLite type of a column of the given Access kind.
