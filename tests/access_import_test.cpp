@@ -356,3 +356,53 @@ TEST(AccessImport, EveryTableEqualsWhatMdbExportPrints) {
     }
     EXPECT_EQ(tablesCompared, 24);
 }
+
+TEST(AccessImport, DeletedRowsAreSkippedAndMovedRowsFollowed) {
+    // Table1 of V2003_no-password.mdb holds (1,"One"), (2,"Two"), (3,"Three")
+    // on one data page; its row table is edited here as Jet edits it.
+    std::FILE* in = std::fopen(fixture("V2003_no-password.mdb").c_str(), "rb");
+    ASSERT_TRUE(in);
+    std::vector<unsigned char> original;
+    for (int c; (c = std::fgetc(in)) != EOF;) original.push_back(static_cast<unsigned char>(c));
+    std::fclose(in);
+    constexpr std::size_t kPage = 4096, kRowCount = 0x0C;
+    const std::vector<unsigned char> three = {0xFF, 0xFE, 'T', 'h', 'r', 'e', 'e'};
+    std::size_t page = 0;
+    for (std::size_t p = 1; p < original.size() / kPage && !page; ++p) {
+        const auto begin = original.begin() + static_cast<long>(p * kPage);
+        if (*begin == 0x01 && std::search(begin, begin + kPage, three.begin(), three.end()) != begin + kPage) page = p;
+    }
+    ASSERT_NE(page, 0u);
+    unsigned char* data = original.data() + page * kPage;
+    ASSERT_EQ(data[kRowCount], 3);
+    auto entry = [&](int row) { return data + kRowCount + 2 + 2 * row; };
+
+    ScratchDir dir;
+    auto importEdited = [&](const std::vector<unsigned char>& bytes) {
+        const std::string file = dir.file("edited.mdb"), db = dir.file("edited.sqlite");
+        std::remove(db.c_str());
+        std::FILE* out = std::fopen(file.c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), out);
+        std::fclose(out);
+        const AccessImportResult r = importAccessFile(file, "", db);
+        EXPECT_EQ(r.errorNumber, 0) << r.description;
+        return query(db, "SELECT Data FROM Table1");
+    };
+
+    const std::vector<unsigned char> untouched = original;
+    entry(1)[1] |= 0x80;  // row "Two" deleted
+    EXPECT_EQ(importEdited(original), (Rows{{"text:One"}, {"text:Three"}}));
+
+    original = untouched;
+    data = original.data() + page * kPage;
+    // Row "One" moved into the place of "Three": its new home is marked like
+    // a deleted row, and the old place holds a pointer (row, 24-bit page).
+    entry(0)[1] |= 0x80;
+    const int start = (entry(2)[0] | entry(2)[1] << 8) & 0x1FFF;
+    data[start] = 0;
+    data[start + 1] = static_cast<unsigned char>(page);
+    data[start + 2] = static_cast<unsigned char>(page >> 8);
+    data[start + 3] = static_cast<unsigned char>(page >> 16);
+    entry(2)[1] |= 0x40;
+    EXPECT_EQ(importEdited(original), (Rows{{"text:Two"}, {"text:One"}}));
+}
