@@ -170,6 +170,16 @@ TEST(AccessRobustness, DamagedAndForeignFilesNeverCrashOrHang) {
             }
             variants.push_back({name + " data damaged #" + std::to_string(i), bytes});
         }
+        // Table definitions (page type 2) damaged: column and index counts, offsets.
+        int definitions = 0;
+        for (std::size_t p = 3; p < pages && definitions < 4; ++p) {
+            if (original[p * page] != 0x02) continue;
+            std::vector<char> bytes = original;
+            for (int k = 0; k < 6; ++k)
+                bytes[p * page + std::uniform_int_distribution<std::size_t>(8, 160)(random)] = static_cast<char>(random());
+            variants.push_back({name + " table definition " + std::to_string(p) + " damaged", bytes});
+            ++definitions;
+        }
         // Whole pages overwritten with noise.
         {
             std::vector<char> bytes = original;

@@ -324,6 +324,7 @@ AccessImportResult importAccessFile(const std::string& accessPath, const std::st
         [&](const std::function<void()>& alive) { return encode(copyInChild(accessPath, sqlitePath, alive)); },
         options.timeout, limits);
 
+    if (run.end == IsolatedRun::End::NotStarted) return failure(3035, "Onvoldoende systeembronnen.");
     std::optional<AccessImportResult> result;
     if (run.end == IsolatedRun::End::Reported) result = decode(run.report);
     if (!result) result = failure(3343, kUnknownFormat);
