@@ -72,19 +72,19 @@ TEST(IsolatedRun, ReportsCrashesHangsAndExitsWithoutHarmToTheParent) {
     auto start = Clock::now();
     run = runIsolated([](const auto&) -> std::string { for (;;) pause(); }, 300ms, none);
     EXPECT_EQ(run.end, IsolatedRun::End::TimedOut);
-    EXPECT_LT(Clock::now() - start, 5s);
+    EXPECT_LT(Clock::now() - start, 10s);
 
     // Progress keeps a long piece of work alive past the idle timeout.
     run = runIsolated(
         [](const std::function<void()>& alive) {
-            const auto until = Clock::now() + 1200ms;
+            const auto until = Clock::now() + 3s;
             while (Clock::now() < until) {
                 alive();
                 std::this_thread::sleep_for(20ms);
             }
             return std::string("done");
         },
-        500ms, none);
+        1500ms, none);
     ASSERT_EQ(run.end, IsolatedRun::End::Reported);
     EXPECT_EQ(run.report, "done");
 
