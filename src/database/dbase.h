@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "database/access_importer.h"
 #include "database/recordset.h"
 
 namespace zelk {
@@ -23,6 +24,11 @@ public:
 
     Dbase(Platform& platform, Alg& alg);
     ~Dbase();
+    Dbase(const Dbase&) = delete;
+    Dbase& operator=(const Dbase&) = delete;
+
+    // How Access files are read; without one they are an unrecognised format.
+    void setAccessImporter(AccessImporter importer);
 
     bool OpenWorkspace(const std::string& userName, const std::string& password);
     int OpenDatabase(std::string& DatabaseName, const std::string& StartDir, std::string& Password, bool NameKnown,
@@ -42,7 +48,8 @@ public:
     bool Create_Query(int DbNr, const std::string& QueryName, const std::string& SqlText, bool LogQuery = false,
                       bool AskReplace = false);
 
-    // The shared tables (slot numbers outside 0..40 throw error 9).
+    // The shared tables (slot numbers outside 0..40 throw error 9; a slot
+    // that never held an object throws error 91).
     Recordset& RsObject(int DbNr, int RsNr);
     bool RsOpen(int DbNr, int RsNr) const;
     const std::string& DbName(int DbNr) const;

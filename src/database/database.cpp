@@ -1,0 +1,365 @@
+#include "database/database.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "database/jet_errors.h"
+#include "database/jet_functions.h"
+#include "database/materialized_recordset.h"
+#include "database/row_store.h"
+#include "database/table_index.h"
+
+namespace zelk {
+namespace {
+
+constexpr int kBusyTimeoutMs = 200;
+
+std::string upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string trim(const std::string& s) {
+    const auto b = s.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos) return {};
+    const auto e = s.find_last_not_of(" \t\r\n");
+    return s.substr(b, e - b + 1);
+}
+
+// A query's text without its closing ";" and the blanks around it.
+std::string withoutTerminator(std::string s) {
+    s = trim(s);
+    while (!s.empty() && s.back() == ';') s = trim(s.substr(0, s.size() - 1));
+    return s;
+}
+
+std::string directoryOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// Jet's answers for a name that leads nowhere, decided before any engine
+// touches the path (a FIFO or device must never be opened).
+void checkPath(const std::string& path) {
+    if (path.empty() || path.back() == '/') throw jet::invalidFileName(path);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) throw jet::invalidFileName(path);
+        return;
+    }
+    const int err = errno;
+    if (err == EACCES) throw jet::noPermission(path);
+    if (err == ENAMETOOLONG) throw jet::invalidFileName(path);
+    if (err == ENOENT) {
+        struct stat dir {};
+        if (::stat(directoryOf(path).c_str(), &dir) == 0 && S_ISDIR(dir.st_mode)) throw jet::fileNotFound(path);
+    }
+    throw jet::invalidPath(path);
+}
+
+enum class FileKind { Sqlite, Access, Other };
+
+FileKind kindOfFile(const std::string& path) {
+    struct FileCloser {
+        void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
+    if (!f) {
+        if (errno == EACCES || errno == EPERM) throw jet::noPermission(path);
+        if (errno == ENOENT) throw jet::fileNotFound(path);
+        throw DbError(jet::kDiskError, "Er is een schijf- of netwerkfout opgetreden.", jet::kSourceWorkspace);
+    }
+    std::array<char, 20> head{};
+    const size_t n = std::fread(head.data(), 1, head.size(), f.get());
+    if (std::ferror(f.get()))
+        throw DbError(jet::kDiskError, "Er is een schijf- of netwerkfout opgetreden.", jet::kSourceWorkspace);
+    if (n >= 16 && std::memcmp(head.data(), "SQLite format 3", 16) == 0) return FileKind::Sqlite;
+    if (n >= 20 && head[0] == 0 && head[1] == 1 && head[2] == 0 && head[3] == 0 &&
+        (std::memcmp(head.data() + 4, "Standard Jet DB", 16) == 0 ||
+         std::memcmp(head.data() + 4, "Standard ACE DB", 16) == 0))
+        return FileKind::Access;
+    return FileKind::Other;
+}
+
+struct Connect {
+    std::string type;
+    std::string password;
+};
+
+Connect parseConnect(const std::string& connect) {
+    Connect c;
+    size_t start = 0;
+    bool first = true;
+    while (start <= connect.size()) {
+        const size_t end = std::min(connect.find(';', start), connect.size());
+        const std::string part = connect.substr(start, end - start);
+        if (first) c.type = trim(part);
+        else if (upper(part.substr(0, 4)) == "PWD=") c.password = part.substr(4);
+        first = false;
+        start = end + 1;
+    }
+    return c;
+}
+
+// A source that is a select (or another statement) rather than the name of a
+// table or query.
+bool isStatement(const std::string& source) {
+    if (!source.empty() && source.front() == '(') return true;
+    std::string word;
+    for (char c : source) {
+        if (std::isspace(static_cast<unsigned char>(c)) || c == '(' || c == ';') break;
+        word += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    static const std::set<std::string> keywords = {
+        "SELECT", "WITH",   "VALUES", "TRANSFORM", "PARAMETERS", "INSERT", "UPDATE",  "DELETE",  "REPLACE",
+        "CREATE", "DROP",   "ALTER",  "PRAGMA",    "EXPLAIN",    "ANALYZE", "ATTACH", "DETACH",  "BEGIN",
+        "COMMIT", "END",    "ROLLBACK", "SAVEPOINT", "RELEASE",  "VACUUM", "REINDEX"};
+    return keywords.count(word) > 0;
+}
+
+std::string unbracket(const std::string& name) {
+    if (name.size() >= 2 && name.front() == '[' && name.back() == ']') return name.substr(1, name.size() - 2);
+    return name;
+}
+
+struct BackupFinisher {
+    void operator()(sqlite3_backup* b) const noexcept { sqlite3_backup_finish(b); }
+};
+
+// A directory of its own for the importer's SQLite file, removed with
+// everything in it when the copy has been loaded (or the import failed).
+class TempDir {
+public:
+    TempDir() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "zelk-import-XXXXXX").string();
+        if (::mkdtemp(tmpl.data()) == nullptr)
+            throw DbError(jet::kDiskError, "Er is een schijf- of netwerkfout opgetreden.", jet::kSourceWorkspace);
+        path_ = tmpl;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace
+
+Database::Database(std::string path, sqlite::Connection db, Storage storage)
+    : path_(std::move(path)), db_(std::move(db)), storage_(storage) {}
+
+Database::~Database() = default;
+
+std::unique_ptr<Database> Database::open(const std::string& path, const OpenOptions& options,
+                                         const AccessImporter& importer) {
+    const Connect connect = parseConnect(options.connect);
+    if (!connect.type.empty()) throw jet::isamNotFound();
+    checkPath(path);
+    switch (kindOfFile(path)) {
+    case FileKind::Sqlite: return openSqlite(path, options);
+    case FileKind::Access: return openAccess(path, connect.password, importer);
+    default: throw jet::unrecognisedFormat(path);
+    }
+}
+
+std::unique_ptr<Database> Database::openSqlite(const std::string& path, const OpenOptions& options) {
+    const jet::Context ctx{jet::kSourceWorkspace, path, ""};
+    // SQLite writes a journal beside the file, so the folder must be writable too.
+    const bool writable =
+        !options.readOnly && ::access(path.c_str(), W_OK) == 0 && ::access(directoryOf(path).c_str(), W_OK) == 0;
+    try {
+        sqlite::Connection db = sqlite::open(path, writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);
+        sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+        if (options.exclusive) sqlite::exec(db.get(), "PRAGMA locking_mode=EXCLUSIVE");
+        // The first read of the schema tells whether this is a sound database.
+        bool stats = false;
+        {
+            auto st = sqlite::prepare(db.get(), "SELECT type, name FROM main.sqlite_master");
+            while (sqlite::step(db.get(), st.get()))
+                if (sqlite::columnText(st.get(), 1) == "sqlite_stat1") stats = true;
+        }
+        Storage storage = writable ? Storage::File : Storage::ReadOnlyFile;
+        if (!writable && !stats) {
+            db = copyIntoMemory(db.get());
+            storage = Storage::Memory;
+        }
+        registerJetFunctions(db.get());
+        return std::unique_ptr<Database>(new Database(path, std::move(db), storage));
+    } catch (const sqlite::Failure& f) {
+        // The file exists (checkPath saw it): what SQLite cannot open beside
+        // it, a journal or a WAL index, is a matter of permissions.
+        if (f.code() == SQLITE_CANTOPEN) throw jet::noPermission(path);
+        throw jet::fromSqlite(f, ctx);
+    }
+}
+
+std::unique_ptr<Database> Database::openAccess(const std::string& path, const std::string& password,
+                                               const AccessImporter& importer) {
+    if (!importer) throw jet::unrecognisedFormat(path);
+    TempDir dir;
+    const std::string copy = dir.path() + "/import.sqlite";
+    const AccessImportResult result = importer(path, password, copy);
+    if (result.errorNumber != 0) throw DbError(result.errorNumber, result.description, jet::kSourceWorkspace);
+    try {
+        sqlite::Connection file = sqlite::open(copy, SQLITE_OPEN_READONLY);
+        sqlite::Connection db = copyIntoMemory(file.get());
+        registerJetFunctions(db.get());
+        auto out = std::unique_ptr<Database>(new Database(path, std::move(db), Storage::Memory));
+        out->notes_ = result.notes;
+        return out;
+    } catch (const sqlite::Failure& f) {
+        throw jet::fromSqlite(f, {jet::kSourceWorkspace, path, ""});
+    }
+}
+
+sqlite::Connection Database::copyIntoMemory(sqlite3* source) {
+    sqlite::Connection mem = sqlite::open(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    {
+        std::unique_ptr<sqlite3_backup, BackupFinisher> backup(sqlite3_backup_init(mem.get(), "main", source, "main"));
+        if (!backup) sqlite::check(mem.get(), sqlite3_errcode(mem.get()));
+        const int rc = sqlite3_backup_step(backup.get(), -1);
+        if (rc != SQLITE_DONE) throw sqlite::Failure(rc, sqlite3_errmsg(source));
+        sqlite3_backup* raw = backup.release();
+        sqlite::check(mem.get(), sqlite3_backup_finish(raw));
+    }
+    // The copy is the session's own: statistics cost the user's file nothing.
+    sqlite::exec(mem.get(), "ANALYZE");
+    return mem;
+}
+
+void Database::requireOpen() const {
+    if (!db_) throw jet::objectInvalid(jet::kSourceDatabase);
+}
+
+std::optional<Database::Found> Database::find(const std::string& name, bool anyKind) {
+    const std::string kinds = anyKind ? "" : " AND type IN ('table','view')";
+    const std::string sql = "SELECT 'temp', type, name FROM temp.sqlite_master WHERE name = ?1 COLLATE NOCASE" + kinds +
+                            " UNION ALL SELECT 'main', type, name FROM main.sqlite_master WHERE name = ?1 COLLATE "
+                            "NOCASE" +
+                            kinds;
+    auto st = sqlite::prepare(db_.get(), sql);
+    sqlite3_bind_text(st.get(), 1, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    while (sqlite::step(db_.get(), st.get())) {
+        Found f{sqlite::columnText(st.get(), 0), sqlite::columnText(st.get(), 1), sqlite::columnText(st.get(), 2)};
+        if (f.schema == "main" && f.type == "view" && hidden_.count(upper(f.name))) continue;
+        return f;
+    }
+    return std::nullopt;
+}
+
+std::unique_ptr<Recordset> Database::materialize(const std::string& sql, const std::string* table,
+                                                 const std::string& schema) {
+    std::string_view tail;
+    auto st = sqlite::prepare(db_.get(), sql, &tail);
+    if (!trim(std::string(tail)).empty() || !sqlite3_stmt_readonly(st.get()) || sqlite3_column_count(st.get()) == 0)
+        throw jet::invalidOperation(jet::kSourceDatabase);
+    RowStore rows = RowStore::read(db_.get(), st.get());
+    st.reset();
+    if (!table) return std::make_unique<MaterializedRecordset>(std::move(rows));
+    auto indexes = readIndexes(db_.get(), schema, *table, rows.columns());
+    return std::make_unique<MaterializedRecordset>(std::move(rows), std::move(indexes));
+}
+
+std::unique_ptr<Recordset> Database::OpenRecordset(const std::string& source, int type) {
+    requireOpen();
+    const std::string text = trim(source);
+    jet::Context ctx{jet::kSourceDatabase, path_, ""};
+    try {
+        if (type == dbOpenTable || !isStatement(text)) {
+            const std::string name = unbracket(text);
+            ctx.object = name;
+            const auto found = find(name);
+            if (!found) throw jet::objectNotFound(name);
+            if (type == dbOpenTable && found->type != "table") throw jet::invalidOperation(jet::kSourceDatabase);
+            const std::string from =
+                sqlite::quoteIdentifier(found->schema) + "." + sqlite::quoteIdentifier(found->name);
+            return materialize("SELECT * FROM " + from, type == dbOpenTable ? &found->name : nullptr, found->schema);
+        }
+        return materialize(withoutTerminator(text), nullptr, "main");
+    } catch (const sqlite::Failure& f) {
+        throw jet::fromSqlite(f, ctx);
+    }
+}
+
+bool Database::QueryDefExists(const std::string& name) {
+    requireOpen();
+    try {
+        const auto f = find(name);
+        return f && f->type == "view";
+    } catch (const sqlite::Failure& f) {
+        throw jet::fromSqlite(f, {jet::kSourceQueryDefs, path_, name});
+    }
+}
+
+void Database::CreateQueryDef(const std::string& name, const std::string& sqlText) {
+    requireOpen();
+    const jet::Context ctx{jet::kSourceDatabase, path_, name};
+    try {
+        if (find(name, true)) throw jet::objectExists(name);
+        const std::string body = withoutTerminator(sqlText);
+        // Exactly one statement: a second one after a ";" would run too.
+        const std::string create = std::string("CREATE ") + (storage_ == Storage::ReadOnlyFile ? "TEMP " : "") +
+                                   "VIEW " + sqlite::quoteIdentifier(name) + " AS " + body;
+        std::string_view tail;
+        auto st = sqlite::prepare(db_.get(), create, &tail);
+        if (!trim(std::string(tail)).empty())
+            throw DbError(3142, "Er zijn tekens gevonden na het einde van de SQL-instructie.", jet::kSourceDatabase);
+        sqlite::step(db_.get(), st.get());
+    } catch (const sqlite::Failure& f) {
+        throw jet::fromSqlite(f, ctx);
+    }
+    if (storage_ == Storage::File) ensureStatistics();
+}
+
+void Database::DeleteQueryDef(const std::string& name) {
+    requireOpen();
+    try {
+        const auto f = find(name);
+        if (!f || f->type != "view") throw jet::itemNotFound(jet::kSourceQueryDefs);
+        if (storage_ == Storage::ReadOnlyFile && f->schema == "main") {
+            hidden_.insert(upper(f->name));
+            return;
+        }
+        sqlite::exec(db_.get(), "DROP VIEW " + sqlite::quoteIdentifier(f->schema) + "." +
+                                    sqlite::quoteIdentifier(f->name));
+    } catch (const sqlite::Failure& f) {
+        throw jet::fromSqlite(f, {jet::kSourceQueryDefs, path_, name});
+    }
+}
+
+bool Database::hasStatistics() {
+    requireOpen();
+    auto st = sqlite::prepare(db_.get(), "SELECT 1 FROM main.sqlite_master WHERE name = 'sqlite_stat1'");
+    return sqlite::step(db_.get(), st.get());
+}
+
+void Database::ensureStatistics() {
+    try {
+        if (!hasStatistics()) sqlite::exec(db_.get(), "ANALYZE");
+    } catch (const sqlite::Failure&) {
+        // Statistics only speed the queries up; a locked or full file keeps
+        // working without them.
+    }
+}
+
+void Database::Close() {
+    requireOpen();
+    db_.reset();
+}
+
+}  // namespace zelk

@@ -1,0 +1,110 @@
+#pragma once
+// An open asset database: a SQLite connection with the operations of the
+// engine's database object (recordsets, stored queries, close).
+//
+// Three ways a database is held:
+//  - a writable SQLite file: queries are views in the file;
+//  - a SQLite file that may not or cannot be written: read through a
+//    read-only connection, stored queries are temporary views of the session
+//    (or, when the file has no planner statistics, the whole file is copied
+//    into memory and analysed there);
+//  - an Access file: copied by the importer into a SQLite file, which is
+//    loaded into memory; the Access file is never written and stored queries
+//    live in the in-memory copy.
+
+#include <sqlite3.h>
+
+#include <functional>
+#include <optional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "database/access_importer.h"
+#include "database/recordset.h"
+#include "database/sqlite_handle.h"
+
+namespace zelk {
+
+struct OpenOptions {
+    bool exclusive = false;  // hold the file's lock for the whole session
+    bool readOnly = false;   // never write the file
+    // Connect string: "[type];pwd=password". A non-empty type names an
+    // installable driver, which this engine does not have (error 3170).
+    std::string connect;
+};
+
+class Database {
+public:
+    // Opens `path`. Throws DbError: 3024, 3044, 3055, 3051 for the path, 3343
+    // for a file that is no database this engine reads, 3049 for a damaged
+    // one, 3261 when it is locked, 3043 for an I/O error, 3170 for a
+    // connect-string type; the importer's errors (3031...) for Access files.
+    static std::unique_ptr<Database> open(const std::string& path, const OpenOptions& options,
+                                          const AccessImporter& importer = {});
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // A table (dbOpenTable) or a table, stored query or select text
+    // (dbOpenDynaset). Throws DbError (3078 no such table or query, 3219 for a
+    // text that is not a select, 3261 locked, 3043 I/O...).
+    std::unique_ptr<Recordset> OpenRecordset(const std::string& source, int type);
+    // Stores a select as a query: 3012 when an object of that name exists.
+    void CreateQueryDef(const std::string& name, const std::string& sqlText);
+    // Deletes a stored query: 3265 when there is none of that name.
+    void DeleteQueryDef(const std::string& name);
+    bool QueryDefExists(const std::string& name);
+    // Closing a closed database is error 3420, as every other operation on it.
+    void Close();
+
+    bool isOpen() const { return static_cast<bool>(db_); }
+    const std::string& Name() const { return path_; }
+    // True when the file itself is never written; stored queries then last
+    // for the session only.
+    bool fileIsReadOnly() const { return storage_ != Storage::File; }
+    // True when the file's rows were copied into memory.
+    bool inMemory() const { return storage_ == Storage::Memory; }
+    // Message lines the opening left for the user (from the importer).
+    const std::vector<std::string>& notes() const { return notes_; }
+    // True when the planner has statistics (sqlite_stat1) for this connection.
+    bool hasStatistics();
+    // The connection, for tools and tests; null once closed.
+    sqlite3* connection() { return db_.get(); }
+
+private:
+    enum class Storage { File, ReadOnlyFile, Memory };
+    struct Found {
+        std::string schema, type, name;
+    };
+
+    Database(std::string path, sqlite::Connection db, Storage storage);
+    static std::unique_ptr<Database> openSqlite(const std::string& path, const OpenOptions& options);
+    static std::unique_ptr<Database> openAccess(const std::string& path, const std::string& password,
+                                                const AccessImporter& importer);
+    // A copy of the whole database in memory, with planner statistics.
+    static sqlite::Connection copyIntoMemory(sqlite3* source);
+
+    void requireOpen() const;
+    // The table or view (or, with anyKind, any schema object) of that name,
+    // temporary objects first, as SQLite resolves names.
+    std::optional<Found> find(const std::string& name, bool anyKind = false);
+    const char* viewSchema() const { return storage_ == Storage::ReadOnlyFile ? "temp" : "main"; }
+    // The rows of a select; with `table`, a table recordset with its indexes.
+    std::unique_ptr<Recordset> materialize(const std::string& sql, const std::string* table,
+                                           const std::string& schema);
+    // Gives a writable file the statistics it lacks; its file is being
+    // written by the caller anyway.
+    void ensureStatistics();
+
+    std::string path_;
+    sqlite::Connection db_;
+    Storage storage_;
+    std::vector<std::string> notes_;
+    // Stored queries of a read-only file that the session deleted; the
+    // temporary view of the same name stands in for them.
+    std::set<std::string> hidden_;
+};
+
+}  // namespace zelk

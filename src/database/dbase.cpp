@@ -1,0 +1,407 @@
+#include "database/dbase.h"
+
+#include <array>
+#include <cctype>
+
+#include "database/database.h"
+#include "database/jet_errors.h"
+#include "messages/alg.h"
+#include "platform/platform.h"
+
+namespace zelk {
+namespace {
+
+constexpr const char* kDefaultCaption = "Geef de te openen databasenaam:";
+constexpr const char* kDefaultFilter =
+    "Access database (*.mdb)|*.mdb|Access 2007 database (*.accdb)|*.accdb|"
+    "SQLite database (*.sqlite;*.db)|*.sqlite;*.db|Alle bestanden (*.*)|*.*";
+constexpr const char* kCrLf = "\r\n";
+
+// A number as the runtime's Str prints it: a leading blank for the sign
+// when it is not negative.
+std::string str(long n) { return (n >= 0 ? " " : "") + std::to_string(n); }
+
+std::string errorReport(const RuntimeError& e) {
+    return "Fout # " + str(e.number()) + " was aangemaakt door " + e.source() + "\r" + e.description();
+}
+
+std::string lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+void requireSlot(int n) {
+    if (n < 0 || n > Dbase::kMaxDatabases) throw RuntimeError(9);
+}
+
+// UpToLast(name, separator, True): the name cut back to its directory, the
+// separator kept.
+std::string directoryPart(const std::string& name) {
+    std::string s = name.empty() ? name : name.substr(0, name.size() - 1);
+    while (!s.empty() && s.back() != '\\' && s.back() != '/') s.pop_back();
+    return s;
+}
+
+}  // namespace
+
+struct Dbase::Impl {
+    Impl(Platform& p, Alg& a)
+        : platform(p), alg(a), importer([](const std::string& file, const std::string& password,
+                                            const std::string& copy) { return importAccessFile(file, password, copy); }) {}
+
+    Platform& platform;
+    Alg& alg;
+    bool workspace = false;
+    std::string workspaceUser;
+    AccessImporter importer;
+
+    std::array<std::unique_ptr<Database>, kMaxDatabases + 1> db;
+    std::array<std::string, kMaxDatabases + 1> name;
+    std::array<bool, kMaxDatabases + 1> open{};
+    std::array<std::array<std::unique_ptr<Recordset>, kMaxRecordsets + 1>, kMaxDatabases + 1> rs;
+    std::array<std::array<bool, kMaxRecordsets + 1>, kMaxDatabases + 1> rsOpen{};
+};
+
+Dbase::Dbase(Platform& platform, Alg& alg) : impl_(std::make_unique<Impl>(platform, alg)) {}
+Dbase::~Dbase() = default;
+
+void Dbase::setAccessImporter(AccessImporter importer) { impl_->importer = std::move(importer); }
+
+bool Dbase::OpenWorkspace(const std::string& userName, const std::string& password) {
+    (void)password;  // SQLite has no users; an Access file's password is given per database
+    try {
+        const int rc = sqlite3_initialize();
+        if (rc != SQLITE_OK)
+            throw RuntimeError(3633, "DAO.DBEngine", std::string("De database-engine kan niet worden geladen (") +
+                                                          sqlite3_errstr(rc) + ").");
+        impl_->workspaceUser = userName;
+        impl_->workspace = true;
+        return true;
+    } catch (const RuntimeError& e) {
+        if (e.number() == 0) return false;
+        if (e.number() == 3633) {
+            impl_->platform.msgBox(std::to_string(e.number()) +
+                                       ": CreateWorkspace: Bij installatie is een .DLL bestand niet juist "
+                                       "geinstalleerd:\r\n\r\n" +
+                                       e.description() +
+                                       "\r\n\r\nPas op : Bij Windows-NT kan 'Tromlovink' er een puinhoop van maken !!",
+                                   vbCritical, "Installatiefout:");
+        } else {
+            impl_->platform.msgBox("Fout # " + std::to_string(e.number()) + " was aangemaakt door " + e.source() +
+                                       kCrLf + e.description(),
+                                   vbOKOnly, "Open Database workspace: Fout");
+        }
+        return false;
+    }
+}
+
+int Dbase::AskDatabaseName(std::string& DatabaseName, const std::string& StartDir,
+                           const std::optional<std::string>& DialogCaption,
+                           const std::optional<std::string>& FileFilter) {
+    FileDialogRequest request;
+    request.title = DialogCaption ? *DialogCaption : kDefaultCaption;
+    request.filter = FileFilter ? *FileFilter : kDefaultFilter;
+    request.initDir = StartDir;
+    request.fileName = DatabaseName;
+    request.save = false;  // the path and the file must exist
+    std::optional<std::string> chosen;
+    try {
+        chosen = impl_->platform.fileDialog(request);
+    } catch (const RuntimeError&) {
+        chosen.reset();  // a failing dialog counts as cancelled
+    }
+    if (!chosen) {
+        impl_->platform.msgBox("Open database '" + DatabaseName + "' is afgebroken", vbOKOnly, "");
+        return -1;
+    }
+    DatabaseName = *chosen;
+    return 0;
+}
+
+int Dbase::OpenDatabase(std::string& DatabaseName, const std::string& StartDir, std::string& Password, bool NameKnown,
+                        const std::string& DialogCaption, bool Exclusive, bool ReadOnly,
+                        const std::optional<std::string>& ConnectType, const std::optional<std::string>& FileFilter,
+                        bool AskNewName, bool Interactive, bool BlankLine) {
+    Impl& m = *impl_;
+    DbErrNr = 0;
+    DbErrText.clear();
+    if (!m.workspace && !OpenWorkspace("admin", "")) return -1;
+
+    int slot = -1;
+    for (int i = 1; i <= kMaxDatabases; ++i)
+        if (!m.open[static_cast<size_t>(i)]) {
+            slot = i;
+            break;
+        }
+    if (slot < 0) {
+        m.platform.msgBox("Maximum aantal databases = 40", vbOKOnly, "");
+        return -1;
+    }
+
+    std::string working = DatabaseName;
+    if (!NameKnown) {
+        if (AskDatabaseName(working, StartDir, DialogCaption, FileFilter) != 0) return -1;
+        DatabaseName = working;
+    }
+
+    for (;;) {
+        try {
+            OpenOptions options;
+            options.exclusive = Exclusive;
+            options.readOnly = ReadOnly;
+            std::string file = working;
+            if (ConnectType) {
+                file = directoryPart(working);
+                options.connect = *ConnectType + ";pwd=" + Password;
+            } else {
+                options.connect = ";pwd=" + Password;
+            }
+            auto db = Database::open(file, options, m.importer);
+            const auto i = static_cast<size_t>(slot);
+            m.db[i] = std::move(db);
+            m.name[i] = working;
+            m.open[i] = true;
+            // The user must know that stored queries will not reach the file.
+            if (m.db[i]->fileIsReadOnly())
+                m.alg.AddMelding("Database '" + working +
+                                 "' is alleen-lezen geopend; opgeslagen query's gelden alleen tijdens deze sessie.");
+            for (const std::string& note : m.db[i]->notes()) m.alg.AddMelding(note);
+            return slot;
+        } catch (const RuntimeError& e) {
+            DbErrNr = e.number();
+            DbErrText = e.description();
+            if (BlankLine && DbErrNr != 0) m.alg.AddMelding("", 0, false, kBlack);
+            if (Interactive) {
+                const bool badName = DbErrNr == 3024 || DbErrNr == 3044 || DbErrNr == 3055;
+                if (!AskNewName && (badName || DbErrNr == 3043)) {
+                    m.alg.AddMelding(std::to_string(DbErrNr) + " - " + DbErrText, 0, false, kBlack);
+                    return -1;
+                }
+                if (badName) {
+                    if (AskDatabaseName(working, StartDir, DialogCaption, FileFilter) != 0) return -1;
+                    DatabaseName = working;
+                    continue;
+                }
+                if (DbErrNr == 3031) {
+                    const int answer = m.alg.AddMsgBoxMeldingJN("Database is wachtwoord beveiligd",
+                                                                "Wilt u een wachtwoord opgeven?", vbQuestion, false,
+                                                                kBlack);
+                    if (answer == vbYes) {
+                        // Masked, without a preset and under a neutral caption:
+                        // a password is never shown.
+                        Password = m.platform.inputBox("Geef het juiste wachtwoord", "Wachtwoord", "", true)
+                                       .value_or("");
+                        continue;
+                    }
+                    m.platform.msgBox(errorReport(e), vbOKOnly, "Open Database: Fout");
+                    return -1;
+                }
+                if (DbErrNr != 0) m.platform.msgBox(errorReport(e), vbOKOnly, "Open Database: Fout");
+                return -1;
+            }
+            if (DbErrNr != 0) {
+                m.alg.AddMelding("Open Database: ", kFaseNoLineBreak, false, kRed);
+                m.alg.AddMelding(errorReport(e), 0, false, kRed);
+                m.alg.AddMelding("", 0, false, kBlack);
+            }
+            return -1;
+        }
+    }
+}
+
+int Dbase::CloseDatabase(int DbNr) {
+    if (DbNr == -1) return -1;
+    requireSlot(DbNr);
+    Impl& m = *impl_;
+    const auto d = static_cast<size_t>(DbNr);
+    for (int j = 1; j <= kMaxRecordsets; ++j)
+        if (m.rsOpen[d][static_cast<size_t>(j)]) CloseRecordset(DbNr, j);
+    if (m.open[d]) {
+        try {
+            if (!m.db[d]) throw RuntimeError(91);
+            m.db[d]->Close();
+        } catch (const RuntimeError& e) {
+            m.alg.AddMsgBoxMelding(std::to_string(e.number()) + " - " + e.description(),
+                                   "Sluiten van database is niet correct verlopen", vbCritical, false, kBlack, true);
+        }
+    }
+    m.open[d] = false;
+    return 0;
+}
+
+int Dbase::CloseRecordset(int DbNr, int RsNr) {
+    if (DbNr == -1) return -1;
+    requireSlot(DbNr);
+    requireSlot(RsNr);
+    Impl& m = *impl_;
+    const auto d = static_cast<size_t>(DbNr), r = static_cast<size_t>(RsNr);
+    try {
+        if (!m.rs[d][r]) throw RuntimeError(91);
+        m.rs[d][r]->Close();
+        m.rsOpen[d][r] = false;
+        return 0;
+    } catch (const RuntimeError& e) {
+        if (e.number() != 0) m.platform.msgBox(errorReport(e), vbOKOnly, "Open Database: Fout");
+        return -1;
+    }
+}
+
+int Dbase::OpenRecordset(int DbNr, const std::string& Source, int RsType, bool ShowMsgBox, bool ExplainErrors,
+                         bool BlankLine) {
+    Impl& m = *impl_;
+    DbErrNr = 0;
+    DbErrText.clear();
+    if (DbNr < 1) {
+        if (BlankLine) m.alg.AddMelding("", 0, false, kBlack);
+        const std::string text = std::string("Er is geen database beschikbaar voor de tabel of SQL:") + kCrLf + Source;
+        if (ShowMsgBox)
+            m.alg.AddMsgBoxMelding(text, "Open tabel of query in database mislukt", vbCritical, false, kBlack, true);
+        else
+            m.alg.AddMelding(text, 0, false, kBlack);
+        return -1;
+    }
+    requireSlot(DbNr);
+    const auto d = static_cast<size_t>(DbNr);
+
+    int slot = 1;
+    while (slot < kMaxRecordsets && m.rsOpen[d][static_cast<size_t>(slot)]) ++slot;
+    if (slot == kMaxRecordsets) {
+        if (BlankLine) m.alg.AddMelding("", 0, false, kBlack);
+        if (ShowMsgBox)
+            m.alg.AddMsgBoxMelding("Maximum aantal recordsets per database = 40",
+                                   "Open tabel of query in database mislukt", vbCritical, false, kBlack, true);
+        else
+            m.alg.AddMsgBoxMelding("Maximum aantal recordsets per database = 40", "", vbInformation, false, kBlack,
+                                   true);
+        return -1;
+    }
+    const auto r = static_cast<size_t>(slot);
+
+    for (;;) {
+        try {
+            if (!m.db[d]) throw RuntimeError(91);
+            auto rs = m.db[d]->OpenRecordset(Source, RsType);
+            m.rs[d][r] = std::move(rs);
+            m.rsOpen[d][r] = true;
+            return slot;
+        } catch (const RuntimeError& e) {
+            if (BlankLine) m.alg.AddMelding("", 0, false, kBlack);
+            DbErrNr = e.number();
+            DbErrText = e.description();
+            if (ExplainErrors) {
+                if (DbErrNr == 3078) {
+                    const std::string text =
+                        "Recordset '" + Source + "' is niet te openen in database:" + kCrLf + m.name[d];
+                    if (ShowMsgBox)
+                        m.alg.AddMsgBoxMelding(text, "Open Recordset", vbCritical, false, kBlack, true);
+                    else
+                        m.alg.AddMelding("Open Recordset: " + text, 0, false, kBlack);
+                    return -1;
+                }
+                const int retry = OpenRecordsetRetry(e, Source);
+                if (retry == 1) continue;
+                if (retry == 2) return -1;
+            }
+            if (DbErrNr != 0) {
+                const std::string report = errorReport(e);
+                m.alg.AddMelding("Open Recordset: ", kFaseNoLineBreak, false, kRed);
+                m.alg.AddMelding(report, 0, false, kRed);
+                m.alg.AddMelding(Source, 0, false, kBlack);
+                if (DbErrNr == 3043) {
+                    m.alg.AddMsgBoxMelding(std::string("Toepassing wordt afgebroken:") + kCrLf +
+                                               std::to_string(DbErrNr) + " - " + DbErrText,
+                                           "Onherstelbare applicatiefout", vbCritical, false, kBlack, true);
+                    m.platform.endProgram(1);
+                }
+                if (ShowMsgBox)
+                    m.platform.msgBox(report + kCrLf + kCrLf + Source, vbOKOnly, "Open Recordset: Fout");
+            }
+            return -1;
+        }
+    }
+}
+
+int Dbase::OpenRecordsetRetry(const RuntimeError& ErrInfo, const std::string& Source) {
+    int answer = 0;
+    if (ErrInfo.number() == 3261 || ErrInfo.number() == 3008) {
+        answer = impl_->platform.msgBox("Recordset: " + Source + kCrLf + ErrInfo.description() + kCrLf + kCrLf +
+                                            "Wilt u het opnieuw proberen?",
+                                        vbYesNo | vbQuestion, "Toegang geweigerd");
+    } else if (ErrInfo.number() == 3262) {
+        answer = impl_->platform.msgBox("Recordset: " + Source + kCrLf + kCrLf +
+                                            " is niet te openen voor exclusief gebruik." + kCrLf + kCrLf +
+                                            "Wilt u het opnieuw proberen",
+                                        vbYesNo, ErrInfo.description());
+    } else {
+        return -1;
+    }
+    return answer == vbYes ? 1 : 2;
+}
+
+bool Dbase::Create_Query(int DbNr, const std::string& QueryName, const std::string& SqlText, bool LogQuery,
+                         bool AskReplace) {
+    Impl& m = *impl_;
+    const auto database = [&]() -> Database& {
+        requireSlot(DbNr);
+        Database* db = m.db[static_cast<size_t>(DbNr)].get();
+        if (!db) throw RuntimeError(91);
+        return *db;
+    };
+    try {
+        database().CreateQueryDef(QueryName, SqlText);
+    } catch (const RuntimeError& e) {
+        if (e.number() == 3012 && lower(e.description()).find("syntax") == std::string::npos) {
+            if (AskReplace) {
+                const int answer = m.platform.msgBox("Query '" + QueryName + "' bestaat reeds. Vervangen?", vbYesNo,
+                                                     "Query vervangen?");
+                if (answer != vbYes) return false;
+                database().DeleteQueryDef(QueryName);
+                m.alg.AddMelding("Query " + QueryName + " is verwijderd", 0, false, kBlack);
+            } else {
+                database().DeleteQueryDef(QueryName);
+                m.alg.AddMelding("Query " + QueryName + " is toegevoegd", 0, false, kBlack);
+            }
+            // A second failure is the caller's to handle.
+            database().CreateQueryDef(QueryName, SqlText);
+        } else {
+            m.alg.AddMsgBoxMelding(SqlText, e.description(), vbCritical, false, kBlack, true);
+            return false;
+        }
+    }
+    if (LogQuery) {
+        m.alg.AddMelding("Query " + QueryName + " is toegevoegd", 0, false, kBlack);
+        m.alg.AddMelding("Query = " + SqlText, 1, false, kBlack);
+    }
+    return true;
+}
+
+Recordset& Dbase::RsObject(int DbNr, int RsNr) {
+    requireSlot(DbNr);
+    requireSlot(RsNr);
+    auto& rs = impl_->rs[static_cast<size_t>(DbNr)][static_cast<size_t>(RsNr)];
+    if (!rs) throw RuntimeError(91);
+    return *rs;
+}
+
+bool Dbase::RsOpen(int DbNr, int RsNr) const {
+    requireSlot(DbNr);
+    requireSlot(RsNr);
+    return impl_->rsOpen[static_cast<size_t>(DbNr)][static_cast<size_t>(RsNr)];
+}
+
+const std::string& Dbase::DbName(int DbNr) const {
+    requireSlot(DbNr);
+    return impl_->name[static_cast<size_t>(DbNr)];
+}
+
+bool Dbase::DbOpen(int DbNr) const {
+    requireSlot(DbNr);
+    return impl_->open[static_cast<size_t>(DbNr)];
+}
+
+Database* Dbase::DbObject(int DbNr) {
+    requireSlot(DbNr);
+    return impl_->db[static_cast<size_t>(DbNr)].get();
+}
+
+}  // namespace zelk

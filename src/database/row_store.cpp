@@ -1,0 +1,73 @@
+#include "database/row_store.h"
+
+#include <limits>
+
+#include "database/sqlite_handle.h"
+
+namespace zelk {
+namespace {
+
+std::string nullable(const char* s) { return s ? s : ""; }
+
+}  // namespace
+
+RowStore RowStore::read(sqlite3* db, sqlite3_stmt* stmt) {
+    RowStore store;
+    const int n = sqlite3_column_count(stmt);
+    store.columns_.reserve(static_cast<size_t>(n));
+    for (int c = 0; c < n; ++c) {
+        ResultColumn col;
+        col.name = nullable(sqlite3_column_name(stmt, c));
+        col.table = nullable(sqlite3_column_table_name(stmt, c));
+        col.originName = nullable(sqlite3_column_origin_name(stmt, c));
+        col.kind = fieldKindOf(nullable(sqlite3_column_decltype(stmt, c)));
+        store.columns_.push_back(std::move(col));
+    }
+    while (sqlite::step(db, stmt)) {
+        for (int c = 0; c < n; ++c) {
+            Cell cell;
+            const int type = sqlite3_column_type(stmt, c);
+            switch (type) {
+            case SQLITE_INTEGER:
+                cell.cls = StoredValue::Integer;
+                cell.i = sqlite3_column_int64(stmt, c);
+                break;
+            case SQLITE_FLOAT:
+                cell.cls = StoredValue::Real;
+                cell.r = sqlite3_column_double(stmt, c);
+                break;
+            case SQLITE_TEXT:
+            case SQLITE_BLOB: {
+                const bool text = type == SQLITE_TEXT;
+                const void* p = text ? static_cast<const void*>(sqlite3_column_text(stmt, c))
+                                     : sqlite3_column_blob(stmt, c);
+                const int len = sqlite3_column_bytes(stmt, c);
+                cell.cls = text ? StoredValue::Text : StoredValue::Blob;
+                cell.offset = store.arena_.size();
+                cell.length = static_cast<std::uint32_t>(len);
+                if (len > 0) store.arena_.append(static_cast<const char*>(p), static_cast<size_t>(len));
+                break;
+            }
+            default: break;
+            }
+            store.cells_.push_back(cell);
+        }
+    }
+    return store;
+}
+
+StoredValue RowStore::stored(std::size_t row, std::size_t col) const {
+    const Cell& c = cells_[row * columns_.size() + col];
+    StoredValue v;
+    v.cls = c.cls;
+    switch (c.cls) {
+    case StoredValue::Integer: v.i = c.i; break;
+    case StoredValue::Real: v.r = c.r; break;
+    case StoredValue::Text:
+    case StoredValue::Blob: v.text = std::string_view(arena_).substr(c.offset, c.length); break;
+    default: break;
+    }
+    return v;
+}
+
+}  // namespace zelk

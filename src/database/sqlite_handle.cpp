@@ -1,0 +1,64 @@
+#include "database/sqlite_handle.h"
+
+namespace zelk::sqlite {
+
+void check(sqlite3* db, int rc) {
+    if (rc == SQLITE_OK) return;
+    throw Failure(rc, db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+}
+
+Connection open(const std::string& path, int flags) {
+    sqlite3* raw = nullptr;
+    // A connection is only ever used from one thread: no mutexes needed.
+    const int rc = sqlite3_open_v2(path.c_str(), &raw, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    Connection db(raw);  // a handle comes back even on failure and must be closed
+    if (rc != SQLITE_OK) throw Failure(rc, raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc));
+    sqlite3_extended_result_codes(raw, 1);
+    return db;
+}
+
+Statement prepare(sqlite3* db, std::string_view sql, std::string_view* tail) {
+    sqlite3_stmt* raw = nullptr;
+    const char* rest = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &raw, &rest);
+    Statement stmt(raw);
+    check(db, rc);
+    if (tail) *tail = rest ? sql.substr(static_cast<size_t>(rest - sql.data())) : std::string_view();
+    if (!stmt) throw Failure(SQLITE_MISUSE, "geen SQL-instructie");
+    return stmt;
+}
+
+void exec(sqlite3* db, const std::string& sql) {
+    char* err = nullptr;
+    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
+        std::string msg = err ? err : sqlite3_errstr(rc);
+        sqlite3_free(err);
+        throw Failure(rc, msg);
+    }
+}
+
+bool step(sqlite3* db, sqlite3_stmt* stmt) {
+    const int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    throw Failure(rc, sqlite3_errmsg(db));
+}
+
+std::string columnText(sqlite3_stmt* stmt, int col) {
+    const auto* p = sqlite3_column_text(stmt, col);
+    if (!p) return {};
+    return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(sqlite3_column_bytes(stmt, col)));
+}
+
+std::string quoteIdentifier(std::string_view name) {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+}  // namespace zelk::sqlite

@@ -1,0 +1,59 @@
+#pragma once
+// Owning handles for SQLite connections and statements, and the one failure
+// type the engine code throws before a failure is given its Jet number.
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace zelk::sqlite {
+
+struct ConnectionCloser {
+    void operator()(sqlite3* db) const noexcept { sqlite3_close_v2(db); }
+};
+using Connection = std::unique_ptr<sqlite3, ConnectionCloser>;
+
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt* s) const noexcept { sqlite3_finalize(s); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+// A failed SQLite call: the primary result code (SQLITE_BUSY, SQLITE_NOTADB...)
+// and SQLite's own English message.
+class Failure : public std::runtime_error {
+public:
+    Failure(int code, std::string message)
+        : std::runtime_error(message), code_(code & 0xff), message_(std::move(message)) {}
+    int code() const { return code_; }
+    const std::string& message() const { return message_; }
+
+private:
+    int code_;
+    std::string message_;
+};
+
+// Throws Failure with the connection's message when rc is not SQLITE_OK.
+void check(sqlite3* db, int rc);
+
+// Opens a connection; never creates a file unless flags ask for it.
+Connection open(const std::string& path, int flags);
+
+// Prepares the first statement of `sql`; `tail` receives what follows it.
+Statement prepare(sqlite3* db, std::string_view sql, std::string_view* tail = nullptr);
+
+// Runs statements that return no rows of interest.
+void exec(sqlite3* db, const std::string& sql);
+
+// Steps a statement once: true for a row, false when done; throws on error.
+bool step(sqlite3* db, sqlite3_stmt* stmt);
+
+// Text of a column, "" for NULL.
+std::string columnText(sqlite3_stmt* stmt, int col);
+
+// An identifier quoted for SQL text ("name", with inner quotes doubled).
+std::string quoteIdentifier(std::string_view name);
+
+}  // namespace zelk::sqlite

@@ -1,0 +1,400 @@
+// The SQLite engine under the slot layer: opening files of every kind, the
+// exports' SQL texts, Jet field names, values by declared type, table
+// recordsets in index order with Seek.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "database/database.h"
+#include "database/sqlite_handle.h"
+#include "database_test_support.h"
+#include "runtime/dates.h"
+
+using namespace zelk;
+using namespace zelk::testing;
+
+namespace {
+
+std::unique_ptr<Database> openFile(const std::string& path, bool readOnly = false) {
+    OpenOptions o;
+    o.readOnly = readOnly;
+    o.connect = ";pwd=vastactiva";
+    return Database::open(path, o);
+}
+
+long openError(const std::string& path) { return errorOf([&] { openFile(path); }); }
+
+std::unique_ptr<Recordset> open(Database& db, const std::string& source, int type = dbOpenDynaset) {
+    return db.OpenRecordset(source, type);
+}
+
+void execOn(const std::string& path, const std::string& sql) {
+    auto c = sqlite::open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    sqlite::exec(c.get(), sql);
+}
+
+}  // namespace
+
+TEST(DatabaseEngine, FilesThatAreNoDatabaseGiveJetErrorsAndStayUntouched) {
+    ScratchDir dir;
+    const std::string demo = makeDemo(dir);
+    const std::string text = dir.file("notes.mdb");
+    writeBytes(text, "Dit is geen database, maar een boodschappenlijst.\n");
+    const std::string empty = dir.file("empty.db");
+    writeBytes(empty, "");
+    const std::string truncated = dir.file("truncated.db");
+    writeBytes(truncated, readBytes(demo).substr(0, 40000));
+    const std::string header = dir.file("header-only.db");
+    writeBytes(header, readBytes(demo).substr(0, 60));
+    const std::string fakeAccess = dir.file("fake.mdb");
+    writeBytes(fakeAccess, std::string("\0\1\0\0Standard Jet DB\0", 20) + std::string(2000, 'x'));
+
+    const auto before = std::vector{FileSnapshot::of(text), FileSnapshot::of(empty), FileSnapshot::of(truncated),
+                                    FileSnapshot::of(header), FileSnapshot::of(fakeAccess)};
+    EXPECT_EQ(openError(text), 3343);
+    EXPECT_EQ(openError(empty), 3343);
+    EXPECT_EQ(openError(truncated), 3049);
+    EXPECT_EQ(openError(header), 3049);
+    EXPECT_EQ(openError(fakeAccess), 3343);  // no Access reader given
+    EXPECT_EQ(openError(dir.path().string()), 3055);
+    EXPECT_EQ(openError(dir.file("sub/")), 3055);
+    EXPECT_EQ(openError(""), 3055);
+    EXPECT_EQ(openError(dir.file("missing.db")), 3024);
+    EXPECT_EQ(openError(dir.file("no-such-folder/missing.db")), 3044);
+    EXPECT_EQ(openError(text + "/inside.db"), 3044);  // a file used as a folder
+    EXPECT_EQ(errorOf([&] {
+                  OpenOptions o;
+                  o.connect = "Text;pwd=x";
+                  Database::open(demo, o);
+              }),
+              3170);
+    const auto after = std::vector{FileSnapshot::of(text), FileSnapshot::of(empty), FileSnapshot::of(truncated),
+                                   FileSnapshot::of(header), FileSnapshot::of(fakeAccess)};
+    EXPECT_TRUE(before == after);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("missing.db")));  // opening never creates a file
+
+    const std::string locked = dir.file("locked.db");
+    writeBytes(locked, readBytes(demo));
+    ::chmod(locked.c_str(), 0);
+    if (::geteuid() != 0) {  // root reads every file
+        EXPECT_EQ(openError(locked), 3051);
+    }
+}
+
+TEST(DatabaseEngine, ReadingNeverWritesTheFile) {
+    ScratchDir dir;
+    const std::string demo = makeDemo(dir);
+    const FileSnapshot before = FileSnapshot::of(demo);
+    {
+        auto db = openFile(demo);
+        EXPECT_FALSE(db->fileIsReadOnly());
+        for (const char* t : {"Eigenaar", "OG", "Categori", "IC", "IC_Waardering", "OB", "OB_Waardering",
+                              "Waardering", "Historie", "HI_Waardering"}) {
+            auto rs = open(*db, t, dbOpenTable);
+            EXPECT_GT(rs->RecordCount(), 0) << t;
+        }
+        EXPECT_GT(open(*db, movableAssetsSql())->RecordCount(), 0);
+        // Statements that write are refused as recordsets.
+        EXPECT_EQ(errorOf([&] { open(*db, "DELETE FROM OB"); }), 3219);
+        EXPECT_EQ(errorOf([&] { open(*db, "SELECT 1; DELETE FROM OB"); }), 3219);
+        db->Close();
+        EXPECT_EQ(errorOf([&] { db->Close(); }), 3420);
+        EXPECT_EQ(errorOf([&] { open(*db, "OB"); }), 3420);
+    }
+    EXPECT_TRUE(FileSnapshot::of(demo) == before);
+}
+
+TEST(DatabaseEngine, ReadOnlyFilesKeepStoredQueriesInTheSession) {
+    ScratchDir dir;
+    const std::string demo = makeDemo(dir);
+    execOn(demo, "CREATE VIEW OudeQuery AS SELECT CODE FROM Eigenaar");
+    const FileSnapshot withStats = FileSnapshot::of(demo);
+    {
+        auto db = openFile(demo, true);
+        EXPECT_TRUE(db->fileIsReadOnly());
+        EXPECT_FALSE(db->inMemory());  // it has statistics: read in place
+        EXPECT_EQ(errorOf([&] { db->CreateQueryDef("OudeQuery", "SELECT NAAM FROM Eigenaar"); }), 3012);
+        db->DeleteQueryDef("OudeQuery");
+        db->CreateQueryDef("OudeQuery", "SELECT NAAM AS Naam2 FROM Eigenaar;  ");
+        auto rs = open(*db, "OudeQuery");
+        EXPECT_EQ(rs->FieldNames(), std::vector<std::string>{"Naam2"});
+        EXPECT_EQ(errorOf([&] { db->DeleteQueryDef("Eigenaar"); }), 3265);
+    }
+    EXPECT_TRUE(FileSnapshot::of(demo) == withStats);
+
+    execOn(demo, "DROP TABLE sqlite_stat1");
+    const FileSnapshot withoutStats = FileSnapshot::of(demo);
+    {
+        auto db = openFile(demo, true);
+        EXPECT_TRUE(db->inMemory());  // copied and analysed in memory
+        EXPECT_TRUE(db->hasStatistics());
+        db->CreateQueryDef("OG_WVW", groupingSql());
+        EXPECT_GT(open(*db, mappingSql())->RecordCount(), 0);
+    }
+    EXPECT_TRUE(FileSnapshot::of(demo) == withoutStats);
+}
+
+TEST(DatabaseEngine, WritableFileGetsStatisticsOnlyWithItsFirstStoredQuery) {
+    ScratchDir dir;
+    const std::string demo = makeDemo(dir);
+    execOn(demo, "DROP TABLE sqlite_stat1");
+    auto db = openFile(demo);
+    EXPECT_FALSE(db->hasStatistics());
+    open(*db, movableAssetsSql());
+    EXPECT_FALSE(db->hasStatistics());
+    db->CreateQueryDef("OG_WVW", groupingSql());
+    EXPECT_TRUE(db->hasStatistics());
+    EXPECT_TRUE(db->QueryDefExists("og_wvw"));
+    EXPECT_EQ(errorOf([&] { db->CreateQueryDef("OG_WVW", groupingSql()); }), 3012);
+    EXPECT_EQ(errorOf([&] { db->CreateQueryDef("Historie", "SELECT 1"); }), 3012);  // a table's name
+    EXPECT_EQ(errorOf([&] { db->CreateQueryDef("Q2", "SELECT 1; DROP TABLE OB"); }), 3142);
+    EXPECT_EQ(errorOf([&] { db->CreateQueryDef("Q3", "SELEKT * FROM OB"); }), 3075);
+    EXPECT_GT(open(*db, "OB", dbOpenTable)->RecordCount(), 0);
+}
+
+TEST(DatabaseEngine, ExportQueriesRunUnchangedWithJetFieldNames) {
+    ScratchDir dir;
+    const std::string demo = makeDemo(dir);
+    // The texts as the exports build them, piece by piece.
+    EXPECT_EQ(movableAssetsSql().size(), 962u);
+    EXPECT_EQ(immovableAssetsSql().size(), 957u);
+    EXPECT_EQ(groupingSql().size(), 713u);
+    EXPECT_EQ(mappingSql().size(), 954u);
+    auto db = openFile(demo);
+    db->CreateQueryDef("OG_WVW", groupingSql());
+
+    auto movable = open(*db, movableAssetsSql());
+    ASSERT_GT(movable->RecordCount(), 20);
+    const auto names = movable->FieldNames();
+    EXPECT_NE(std::find(names.begin(), names.end(), "OB.NAAM"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), "Eigenaar.NAAM"), names.end());
+    EXPECT_EQ(std::find(names.begin(), names.end(), "NAAM"), names.end());
+    EXPECT_EQ(errorOf([&] { movable->Field("NAAM"); }), 3265);  // doubled: only by table
+    EXPECT_EQ(errorOf([&] { movable->Field("Bestaat_niet"); }), 3265);
+    std::string previous;
+    bool sawOwner = false;
+    for (movable->MoveFirst(); !movable->Eof(); movable->MoveNext()) {
+        const std::string kind = displayText(movable->Field("CT_SOORT"));
+        EXPECT_TRUE(kind != "GR" && kind != "ONR" && kind != "ERF" && !kind.empty()) << kind;
+        EXPECT_EQ(movable->Field("OW_Waardering").str(), "COM");
+        EXPECT_NE(movable->Field("OW_Huidigewaarde").toDouble(), 0.0);
+        const Variant bedOpb = movable->Field("og_bedopb");
+        EXPECT_TRUE(bedOpb.isNull() || bedOpb.toDouble() == 0.0);
+        // Og_Code is OG's OG_CODE, the join's key of OB.OGCODE.
+        EXPECT_EQ(upper(movable->Field("Og_Code").str()), upper(movable->Field("OGCODE").str()));
+        const std::string key = upper(movable->Field("OGCODE").str());
+        EXPECT_LE(previous, key);
+        previous = key;
+        EXPECT_EQ(movable->Field("OW_HuidigeWaarde").type(), VarType::Currency);
+        EXPECT_EQ(movable->Field("VLGNUM").type(), VarType::Long);
+        const Variant bought = movable->Field("OW_AanschafDatum");
+        EXPECT_TRUE(bought.isNull() || bought.type() == VarType::Date);
+        const Variant huur = movable->Field("OG_Huur");
+        EXPECT_TRUE(huur.isNull() || huur.type() == VarType::Integer);
+        const Variant pct = movable->Field("IW_Afschr_Percentage");
+        EXPECT_TRUE(pct.isNull() || pct.type() == VarType::Double);
+        movable->Field("PrjNr");
+        movable->Field("EdatCoHAf");
+        movable->Field("OB.NAAM");
+        if (!movable->Field("Eigenaar.NAAM").isNull()) sawOwner = true;
+    }
+    EXPECT_TRUE(sawOwner);
+
+    auto immovable = open(*db, immovableAssetsSql());
+    ASSERT_GT(immovable->RecordCount(), 5);
+    for (; !immovable->Eof(); immovable->MoveNext()) {
+        const std::string kind = upper(immovable->Field("CT_SOORT").str());
+        EXPECT_TRUE(kind == "GR" || kind == "ONR" || kind == "ERF") << kind;
+        immovable->Field("OB_Levensduur");
+    }
+
+    auto mapping = open(*db, mappingSql());
+    ASSERT_GT(mapping->RecordCount(), 20);
+    for (; !mapping->Eof(); mapping->MoveNext()) {
+        EXPECT_EQ(mapping->Field("OG.OG_BedOpb").toDouble(), 0.0);
+        EXPECT_FALSE(mapping->Field("HuidigeWaarde").isNull());
+        mapping->Field("DatBoeAkt");
+        mapping->Field("OG_WVW");
+        mapping->Field("CT_REKNUM");
+        mapping->Field("Ic_Oms");
+    }
+    // Stored as a query and opened by name, the doubled columns keep their names.
+    db->CreateQueryDef("Export1a", movableAssetsSql());
+    auto stored = open(*db, "Export1a");
+    EXPECT_EQ(stored->RecordCount(), movable->RecordCount());
+    EXPECT_EQ(stored->FieldNames(), movable->FieldNames());
+    stored->MoveLast();
+    movable->MoveLast();
+    EXPECT_EQ(stored->Field("eigenaar.naam"), movable->Field("Eigenaar.NAAM"));
+    EXPECT_EQ(stored->Field("OB.NAAM"), movable->Field("OB.NAAM"));
+
+    // The stored query itself, opened by name.
+    auto grouping = open(*db, "OG_WVW");
+    EXPECT_EQ(grouping->FieldNames(), (std::vector<std::string>{"OGCODE Veld", "SomVanOW_HuidigeWaarde", "OG_WVW"}));
+}
+
+TEST(DatabaseEngine, ValuesFollowTheDeclaredTypes) {
+    ScratchDir dir;
+    const std::string path = dir.file("types.db");
+    execOn(path,
+           "CREATE TABLE T (t TEXT, l INTEGER, s SMALLINT, f SINGLE, d DOUBLE, c CURRENCY, dt DATETIME, tm TIME, "
+           "b BOOLEAN, x, v VARCHAR(20));"
+           "INSERT INTO T VALUES ('tekst', 70000, -3, 1.5, 2.25, 12.345, '2021-07-01', '14:30:05', 1, 9, 'v');"
+           "INSERT INTO T VALUES (NULL, NULL, NULL, NULL, NULL, 7, '2021-07-01 08:15:00', NULL, 0, 'tekst', NULL);"
+           "INSERT INTO T VALUES ('a', 5000000000, 40000, NULL, NULL, 'abc', 'gisteren', NULL, NULL, 2.5, NULL);");
+    auto db = openFile(path);
+    auto rs = open(*db, "SELECT *, l + 1 AS som, First(t) AS eerste FROM T GROUP BY rowid ORDER BY rowid");
+    EXPECT_EQ(rs->Field("t"), Variant("tekst"));
+    EXPECT_EQ(rs->Field("l"), Variant(std::int32_t{70000}));
+    EXPECT_EQ(rs->Field("s"), Variant(std::int16_t{-3}));
+    EXPECT_EQ(rs->Field("f"), Variant(1.5f));
+    EXPECT_EQ(rs->Field("d"), Variant(2.25));
+    EXPECT_EQ(rs->Field("c"), Variant(Currency{123450}));
+    EXPECT_EQ(rs->Field("dt"), Variant(makeDate(2021, 7, 1)));
+    EXPECT_EQ(rs->Field("tm"), Variant(makeTime(14, 30, 5)));
+    EXPECT_EQ(rs->Field("b"), Variant(true));
+    EXPECT_EQ(rs->Field("x"), Variant(std::int32_t{9}));
+    EXPECT_EQ(rs->Field("v"), Variant("v"));
+    EXPECT_EQ(rs->Field("som"), Variant(std::int32_t{70001}));
+    EXPECT_EQ(rs->Field("eerste"), Variant("tekst"));
+    rs->MoveNext();
+    for (const char* f : {"t", "l", "s", "f", "d", "tm", "v", "eerste"}) EXPECT_TRUE(rs->Field(f).isNull()) << f;
+    EXPECT_EQ(rs->Field("c"), Variant(Currency{70000}));
+    EXPECT_EQ(rs->Field("dt"), Variant(makeDateTime({2021, 7, 1, 8, 15, 0})));
+    EXPECT_EQ(rs->Field("b"), Variant(false));
+    EXPECT_EQ(rs->Field("x"), Variant("tekst"));
+    rs->MoveNext();
+    EXPECT_EQ(errorOf([&] { rs->Field("l"); }), 6);   // beyond a Long
+    EXPECT_EQ(errorOf([&] { rs->Field("s"); }), 6);   // beyond an Integer
+    EXPECT_EQ(errorOf([&] { rs->Field("c"); }), 13);  // no number
+    EXPECT_EQ(errorOf([&] { rs->Field("dt"); }), 13);  // no date
+    EXPECT_EQ(rs->Field("x"), Variant(2.5));
+    rs->MoveNext();
+    EXPECT_TRUE(rs->Eof());
+    EXPECT_EQ(errorOf([&] { rs->Field("t"); }), 3021);
+    EXPECT_EQ(errorOf([&] { rs->MoveNext(); }), 3021);
+    for (int k = 0; k < 3; ++k) rs->MovePrevious();
+    EXPECT_EQ(rs->Field("t"), Variant("tekst"));
+    EXPECT_FALSE(rs->Bof());
+    rs->MovePrevious();
+    EXPECT_TRUE(rs->Bof());
+    EXPECT_EQ(errorOf([&] { rs->MovePrevious(); }), 3021);
+    EXPECT_EQ(errorOf([&] { rs->SetIndex("x"); }), 3251);  // no index on a dynaset
+
+    auto none = open(*db, "SELECT * FROM T WHERE 0");
+    EXPECT_TRUE(none->Eof() && none->Bof());
+    EXPECT_EQ(errorOf([&] { none->MoveLast(); }), 3021);
+    EXPECT_EQ(errorOf([&] { open(*db, "Tabel_bestaat_niet"); }), 3078);
+    EXPECT_EQ(errorOf([&] { open(*db, "SELECT * FROM Tabel_bestaat_niet"); }), 3078);
+    EXPECT_EQ(errorOf([&] { open(*db, "SELECT onbekend FROM T"); }), 3061);
+    EXPECT_EQ(errorOf([&] { open(*db, "Tabel_bestaat_niet", dbOpenTable); }), 3078);
+}
+
+TEST(DatabaseEngine, TableRecordsetsRunInIndexOrderAndSeek) {
+    ScratchDir dir;
+    const std::string path = dir.file("history.db");
+    execOn(path,
+           "CREATE TABLE H (OGCODE TEXT COLLATE NOCASE, ICCODE TEXT COLLATE NOCASE, VLGNUM INTEGER, RECNO INTEGER, "
+           "DatBoe DATETIME);"
+           "CREATE INDEX OgCodRev ON H (OGCODE, ICCODE, VLGNUM, DatBoe DESC);"
+           "CREATE TABLE P (K TEXT PRIMARY KEY, V INTEGER);"
+           "INSERT INTO P VALUES ('b', 2), ('A', 1), ('c', 3);"
+           // stored out of order, one object in lower case, a booking without date, two on one day
+           "INSERT INTO H VALUES ('G2', '0100', 1, 10, '2020-03-01');"
+           "INSERT INTO H VALUES ('G1', '0200', 2, 1, '2020-03-01');"
+           "INSERT INTO H VALUES ('G1', '0200', 2, 2, NULL);"
+           "INSERT INTO H VALUES ('G1', '0200', 2, 3, '2023-01-01');"
+           "INSERT INTO H VALUES ('G1', '0200', 2, 4, '2021-07-01');"
+           "INSERT INTO H VALUES ('g1', '0200', 10, 5, '2019-05-05');"
+           "INSERT INTO H VALUES ('G1', '0200', 3, 6, '2022-02-02');"
+           "INSERT INTO H VALUES ('G1', '0200', 3, 7, '2022-02-02');"
+           "INSERT INTO H VALUES ('G0', '0999', 9, 8, '2024-12-31');");
+    auto db = openFile(path);
+    auto rs = open(*db, "H", dbOpenTable);
+    EXPECT_EQ(errorOf([&] { rs->Seek(">=", {Variant("G1")}); }), 3019);
+    EXPECT_EQ(errorOf([&] { rs->SetIndex("Bestaat_niet"); }), 3800);
+    rs->SetIndex("OgCodRev");
+    std::vector<long> order;
+    for (; !rs->Eof(); rs->MoveNext()) order.push_back(rs->Field("RECNO").toLong());
+    // per object the latest booking first, the undated one last; VLGNUM 10 after 3 (numbers, not text)
+    EXPECT_EQ(order, (std::vector<long>{8, 3, 4, 1, 2, 6, 7, 5, 10}));
+
+    const auto seekRecno = [&](std::vector<Variant> keys) -> long {
+        rs->Seek(">=", keys);
+        return rs->NoMatch() ? -1 : rs->Field("RECNO").toLong();
+    };
+    EXPECT_EQ(seekRecno({Variant("G1"), Variant("0200"), Variant(std::int32_t{2})}), 3);
+    // 1 January 2022 as of which the record of 1 July 2021 holds
+    EXPECT_EQ(seekRecno({Variant("G1"), Variant("0200"), Variant(std::int32_t{2}), Variant(makeDate(2022, 1, 1))}),
+              4);
+    EXPECT_EQ(seekRecno({Variant("G1"), Variant("0200"), Variant(std::int32_t{2}), Variant(makeDate(2021, 7, 1))}),
+              4);
+    // before every booking: the undated record, then the next object
+    EXPECT_EQ(seekRecno({Variant("G1"), Variant("0200"), Variant(std::int32_t{2}), Variant(makeDate(2019, 1, 1))}),
+              2);
+    rs->MoveNext();
+    EXPECT_EQ(rs->Field("RECNO").toLong(), 6);
+    // a key in another case finds the lower-case object; the stored code keeps its case
+    EXPECT_EQ(seekRecno({Variant("G1"), Variant("0200"), Variant(std::int32_t{10})}), 5);
+    EXPECT_EQ(rs->Field("OGCODE").str(), "g1");
+    // an object without records: the next one in index order
+    EXPECT_EQ(seekRecno({Variant("G1"), Variant("0200"), Variant(std::int32_t{4})}), 5);
+    EXPECT_EQ(seekRecno({Variant("G0")}), 8);
+    EXPECT_EQ(seekRecno({Variant("G3")}), -1);
+    EXPECT_TRUE(rs->Eof());
+    // the other comparisons
+    rs->Seek("=", {Variant("G1"), Variant("0200"), Variant(std::int32_t{3})});
+    EXPECT_EQ(rs->Field("RECNO").toLong(), 6);  // equal keys keep the stored order
+    rs->Seek(">", {Variant("G1"), Variant("0200"), Variant(std::int32_t{3})});
+    EXPECT_EQ(rs->Field("RECNO").toLong(), 5);
+    rs->Seek("<", {Variant("G1")});
+    EXPECT_EQ(rs->Field("RECNO").toLong(), 8);
+    rs->Seek("<=", {Variant("G1"), Variant("0200"), Variant(std::int32_t{2})});
+    EXPECT_EQ(rs->Field("RECNO").toLong(), 2);
+    rs->Seek("=", {Variant("G1"), Variant("0200"), Variant(std::int32_t{4})});
+    EXPECT_TRUE(rs->NoMatch());
+    EXPECT_EQ(errorOf([&] { rs->Seek("<>", {Variant("G1")}); }), 3001);
+
+    auto p = open(*db, "P", dbOpenTable);
+    p->SetIndex("primarykey");
+    std::string keys;
+    for (; !p->Eof(); p->MoveNext()) keys += p->Field("K").str();
+    EXPECT_EQ(keys, "Abc");
+    EXPECT_EQ(errorOf([&] { open(*db, "SELECT * FROM P")->Seek(">=", {Variant("A")}); }), 3251);
+    p->Close();
+    EXPECT_EQ(errorOf([&] { p->Eof(); }), 3420);
+}
+
+TEST(DatabaseEngine, DemoHistoryIsWhereTheLookupExpectsIt) {
+    ScratchDir dir;
+    const std::string demo = makeDemo(dir);
+    auto db = openFile(demo);
+    auto hist = open(*db, "Historie", dbOpenTable);
+    hist->SetIndex("OgCodRev");
+    auto ob = open(*db, "SELECT OGCODE, ICCODE, VLGNUM FROM OB ORDER BY OGCODE, ICCODE, VLGNUM");
+    long found = 0;
+    for (; !ob->Eof(); ob->MoveNext()) {
+        hist->Seek(">=", {Variant(upper(ob->Field("OGCODE").str())), Variant(upper(ob->Field("ICCODE").str())),
+                          ob->Field("VLGNUM")});
+        if (hist->NoMatch()) continue;
+        if (upper(hist->Field("OGCODE").str()) != upper(ob->Field("OGCODE").str()) ||
+            hist->Field("ICCODE").str() != ob->Field("ICCODE").str() ||
+            hist->Field("VLGNUM").toLong() != ob->Field("VLGNUM").toLong())
+            continue;
+        ++found;
+        // from here on the asset's bookings run from the latest to the earliest
+        const auto sameObject = [&] {
+            return !hist->Eof() && upper(hist->Field("OGCODE").str()) == upper(ob->Field("OGCODE").str()) &&
+                   upper(hist->Field("ICCODE").str()) == upper(ob->Field("ICCODE").str()) &&
+                   hist->Field("VLGNUM") == ob->Field("VLGNUM");
+        };
+        double last = 1e9;
+        for (; sameObject(); hist->MoveNext()) {
+            const Variant d = hist->Field("DatBoe");
+            const double serial = d.isNull() ? -1e9 : d.toDate().serial;
+            EXPECT_LE(serial, last);
+            last = serial;
+        }
+    }
+    EXPECT_GT(found, 150);
+}

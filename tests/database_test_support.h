@@ -1,0 +1,230 @@
+#pragma once
+// Shared by the database layer's tests: scratch folders, file snapshots, a
+// demo database per test binary, a platform whose message boxes can act, and
+// the SQL texts of the three exports.
+
+#include <sys/stat.h>
+
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "database/dbase.h"
+#include "database/demo_database.h"
+#include "messages/alg.h"
+#include "platform/scripted_platform.h"
+
+namespace zelk::testing {
+
+// A folder of its own, removed with its contents.
+class ScratchDir {
+public:
+    ScratchDir() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "zelk-dbtest-XXXXXX").string();
+        if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp");
+        path_ = tmpl;
+    }
+    ~ScratchDir() {
+        std::error_code ec;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+// The bytes and the modification time of a file, to prove it was not written.
+struct FileSnapshot {
+    std::string bytes;
+    std::filesystem::file_time_type mtime;
+    static FileSnapshot of(const std::string& path) {
+        return {readBytes(path), std::filesystem::last_write_time(path)};
+    }
+    bool operator==(const FileSnapshot& o) const { return bytes == o.bytes && mtime == o.mtime; }
+};
+
+// A fresh demo database in `dir` (deterministic: seed 1).
+inline std::string makeDemo(const ScratchDir& dir, const std::string& name = "demo.db", long assets = 200) {
+    const std::string path = dir.file(name);
+    DemoOptions o;
+    o.assets = assets;
+    createDemoDatabase(path, o);
+    return path;
+}
+
+// ScriptedPlatform whose message boxes can run code before they answer
+// (to release a lock "while the question is on screen").
+class ActingPlatform : public ScriptedPlatform {
+public:
+    std::function<void(const std::string& prompt, const std::string& title)> beforeAnswer;
+    int msgBox(const std::string& prompt, int style, const std::string& title) override {
+        if (beforeAnswer) beforeAnswer(prompt, title);
+        return ScriptedPlatform::msgBox(prompt, style, title);
+    }
+};
+
+// The platform, the message screen and the database layer of one test.
+struct Layer {
+    ActingPlatform platform;
+    Alg alg{platform};
+    Dbase db{platform, alg};
+
+    // Opens a file whose name is known, as the asset database is opened.
+    int open(std::string name, bool interactive = true, bool readOnly = false) {
+        std::string password = "vastactiva";
+        return db.OpenDatabase(name, "", password, true, "Kies", false, readOnly, std::nullopt, std::nullopt, true,
+                               interactive, false);
+    }
+    std::string screen() { return alg.screen().text(); }
+    std::vector<ScriptedPlatform::Question> boxes() const {
+        std::vector<ScriptedPlatform::Question> out;
+        for (const auto& q : platform.asked)
+            if (q.kind == ScriptedPlatform::Question::MsgBox) out.push_back(q);
+        return out;
+    }
+};
+
+// The SQL texts of the exports, piece by piece, exactly as the exports send them.
+inline std::string joinPieces(const std::vector<std::string>& pieces) {
+    std::string s;
+    for (const auto& p : pieces) s += p;
+    return s;
+}
+
+inline std::vector<std::string> movableAssetsPieces() {
+    return {"SELECT OG.*,",
+            "       OB.*,",
+            "       OB_Waardering.*,",
+            "       IC.*,",
+            "       IC_Waardering.*,",
+            "       Eigenaar.*,",
+            "       Categori.*",
+            " FROM (Eigenaar",
+            "     INNER JOIN OG",
+            "         ON Eigenaar.CODE = OG.OG_EIG)",
+            "     INNER JOIN ((((Categori",
+            "     INNER JOIN IC",
+            "         ON Categori.CT_CODE = IC.IC_CAT)",
+            "     INNER JOIN IC_Waardering",
+            "         ON IC.IC_CODE = IC_Waardering.IW_IcCode)",
+            "     INNER JOIN OB",
+            "         ON IC.IC_CODE = OB.ICCODE)",
+            "     INNER JOIN OB_Waardering",
+            "         ON (OB.VLGNUM = OB_Waardering.OW_Vlgnum)",
+            "          AND (OB.ICCODE = OB_Waardering.OW_IcCode)",
+            "          AND (OB.OGCODE = OB_Waardering.OW_OgCode))",
+            "         ON OG.OG_CODE = OB.OGCODE",
+            " WHERE (      ((OB_Waardering.OW_Waardering)='COM')",
+            "          AND ((IC_Waardering.IW_Waardering)='COM')",
+            "          AND (((OG.OG_BedOpb)=0 OR (OG.OG_BedOpb) is Null)) ",
+            "          AND (((CT_SOORT) <> 'GR' AND (CT_SOORT) <> 'ONR' AND (CT_SOORT) <> 'ERF')) ",
+            "          AND ((OW_Huidigewaarde)<>0))",
+            " ORDER BY OB.OGCODE,",
+            "       OB.ICCODE,",
+            "       OB.VLGNUM; "};
+}
+
+inline std::string movableAssetsSql() { return joinPieces(movableAssetsPieces()); }
+
+inline std::string immovableAssetsSql() {
+    auto p = movableAssetsPieces();
+    p[25] = "          AND (((CT_SOORT) = 'GR' OR (CT_SOORT) = 'ONR' OR (CT_SOORT) = 'ERF')) ";
+    return joinPieces(p);
+}
+
+inline std::string groupingSql() {
+    return joinPieces({"SELECT First(OB.OGCODE) AS [OGCODE Veld],",
+                       "       Sum(OB_Waardering.OW_HuidigeWaarde) AS SomVanOW_HuidigeWaarde,",
+                       "       OG.OG_WVW",
+                       " FROM OG",
+                       "     INNER JOIN (((Categori",
+                       "     INNER JOIN IC",
+                       "         ON Categori.CT_CODE = IC.IC_CAT)",
+                       "     INNER JOIN OB",
+                       "         ON IC.IC_CODE = OB.ICCODE)",
+                       "     INNER JOIN OB_Waardering",
+                       "         ON (OB.VLGNUM = OB_Waardering.OW_Vlgnum)",
+                       "          AND (OB.ICCODE = OB_Waardering.OW_IcCode)",
+                       "          AND (OB.OGCODE = OB_Waardering.OW_OgCode))",
+                       "         ON OG.OG_CODE = OB.OGCODE",
+                       " WHERE (((Categori.CT_SOORT)='GR' Or (Categori.CT_SOORT)='ONR' Or "
+                       "(Categori.CT_SOORT)='ERF'))",
+                       "     GROUP BY OG.OG_WVW,",
+                       "       OB.OGCODE,",
+                       "       OB_Waardering.OW_Waardering",
+                       "         HAVING (((OB_Waardering.OW_Waardering)='COM')); "});
+}
+
+inline std::string mappingSql() {
+    return joinPieces({"SELECT OG.*,",
+                       "       OB.*,",
+                       "       OB_Waardering.*,",
+                       "       IC.*,",
+                       "       IC_Waardering.*,",
+                       "       Eigenaar.*,",
+                       "       Categori.*,",
+                       "       OG.OG_BedOpb,",
+                       "       OG_WVW.SomVanOW_HuidigeWaarde AS HuidigeWaarde",
+                       " FROM ((Eigenaar",
+                       "     INNER JOIN OG",
+                       "         ON Eigenaar.CODE = OG.OG_EIG)",
+                       "     INNER JOIN ((((Categori",
+                       "     INNER JOIN IC",
+                       "         ON Categori.CT_CODE = IC.IC_CAT)",
+                       "     INNER JOIN IC_Waardering",
+                       "         ON IC.IC_CODE = IC_Waardering.IW_IcCode)",
+                       "     INNER JOIN OB",
+                       "         ON IC.IC_CODE = OB.ICCODE)",
+                       "     INNER JOIN OB_Waardering",
+                       "         ON (OB.VLGNUM = OB_Waardering.OW_Vlgnum)",
+                       "          AND (OB.ICCODE = OB_Waardering.OW_IcCode)",
+                       "          AND (OB.OGCODE = OB_Waardering.OW_OgCode))",
+                       "         ON OG.OG_CODE = OB.OGCODE)",
+                       "     INNER JOIN OG_WVW",
+                       "         ON OG.OG_CODE = OG_WVW.[OGCODE Veld]",
+                       " WHERE (      ((OG.OG_BedOpb)=0)",
+                       "          AND ((OB_Waardering.OW_Waardering)='COM')",
+                       "          AND ((IC_Waardering.IW_Waardering)='COM'))",
+                       " ORDER BY OB.OGCODE,",
+                       "       OB.ICCODE,",
+                       "       OB.VLGNUM; "});
+}
+
+inline std::string upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// The runtime error number a call throws, 0 when it throws none.
+template <typename F>
+long errorOf(F&& f) {
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+}  // namespace zelk::testing

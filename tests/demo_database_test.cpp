@@ -1,0 +1,185 @@
+// The demo database: the schema, deterministic content with the corner cases
+// the exports react to, never overwriting a file, and its command.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <set>
+
+#include "database/database.h"
+#include "database/sqlite_handle.h"
+#include "database_test_support.h"
+
+using namespace zelk;
+using namespace zelk::testing;
+
+namespace {
+
+// Runs one query on a file and returns its first column as text rows.
+std::vector<std::string> column(const std::string& path, const std::string& sql) {
+    auto c = sqlite::open(path, SQLITE_OPEN_READONLY);
+    auto st = sqlite::prepare(c.get(), sql);
+    std::vector<std::string> out;
+    while (sqlite::step(c.get(), st.get()))
+        out.push_back(sqlite3_column_type(st.get(), 0) == SQLITE_NULL ? "<null>" : sqlite::columnText(st.get(), 0));
+    return out;
+}
+
+long count(const std::string& path, const std::string& where) {
+    return std::stol(column(path, "SELECT count(*) FROM " + where)[0]);
+}
+
+int runCli(const std::string& args) {
+    const std::string cmd = std::string(ZELK_BIN_DIR) + "/zelkextract2-cli " + args + " >/dev/null 2>&1";
+    const int status = std::system(cmd.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+TEST(DemoDatabase, HoldsTheCornerCasesTheExportsReactTo) {
+    ScratchDir dir;
+    const std::string db = makeDemo(dir);
+
+    EXPECT_EQ(column(db, "SELECT WD_Waardering FROM Waardering"), (std::vector<std::string>{"COM", "IFR", "FIS"}));
+    const auto owners = column(db, "SELECT NAAM FROM Eigenaar");
+    for (const char* name : {"Kalmerstede", "KALMERSTEDE A", "Facilitair Bedrijf", "Heldraak", "Kalmerstede a",
+                             "Kalmerstede B", " Kalmerstede", "<null>"})
+        EXPECT_NE(std::find(owners.begin(), owners.end(), name), owners.end()) << name;
+    const auto kinds = column(db, "SELECT CT_SOORT FROM Categori");
+    for (const char* kind : {"GR", "ONR", "ERF", "Onr", "INV", "<null>"})
+        EXPECT_NE(std::find(kinds.begin(), kinds.end(), kind), kinds.end()) << kind;
+    const auto accounts = column(db, "SELECT CT_REKNUM FROM Categori");
+    for (const char* acc : {"4711", "1234567", "<null>"})
+        EXPECT_NE(std::find(accounts.begin(), accounts.end(), acc), accounts.end()) << acc;
+
+    // Categories: percentages 10, 3, 7, 0, none and negative; one without a 'COM' row.
+    for (const char* pct : {"10.0", "3.0", "7.0", "0.0", "<null>", "-5.0"})
+        EXPECT_GT(count(db, "IC_Waardering WHERE IW_Waardering = 'COM' AND "
+                            "ifnull(CAST(IW_Afschr_Percentage AS TEXT), '<null>') = '" +
+                                std::string(pct) + "'"),
+                  0)
+            << pct;
+    EXPECT_EQ(count(db, "IC WHERE IC_CODE NOT IN (SELECT IW_IcCode FROM IC_Waardering WHERE IW_Waardering = 'COM')"),
+              1);
+
+    // Buildings.
+    EXPECT_GT(count(db, "OG WHERE OG_BedOpb IS NULL"), 0);
+    EXPECT_GT(count(db, "OG WHERE OG_BedOpb <> 0"), 0);
+    EXPECT_GT(count(db, "OG WHERE OG_WVW = 0"), 0);
+    EXPECT_GT(count(db, "OG WHERE OG_WVW IS NULL"), 0);
+    EXPECT_GT(count(db, "OG WHERE OG_WVW < 0"), 0);
+    EXPECT_GT(count(db, "OG WHERE OG_Huur IS NULL OR OG_Huur NOT IN (1, 2, 3)"), 1);
+    EXPECT_GT(count(db, "OG WHERE OG_Gebruik IS NULL OR OG_Gebruik NOT IN (1, 2)"), 1);
+    EXPECT_GT(count(db, "OG WHERE OG_Naam IS NULL"), 0);
+    EXPECT_GT(count(db, "OG WHERE OG_CODE GLOB 'g*'"), 0);            // a code in lower case
+    EXPECT_GT(count(db, "OG WHERE OG_EIG GLOB 'e*'"), 0);             // an owner code in lower case
+    EXPECT_GT(count(db, "OG WHERE OG_EIG NOT IN (SELECT CODE FROM Eigenaar)"), 0);
+    EXPECT_GT(count(db, "OG WHERE OG_PC GLOB '[0-9][0-9][0-9][0-9] [A-Z][A-Z]'"), 40);
+
+    // Assets and their valuations.
+    EXPECT_EQ(count(db, "OB"), 200);
+    EXPECT_GT(count(db, "OB WHERE NAAM = '   '"), 0);
+    EXPECT_GT(count(db, "OB WHERE NAAM IS NULL"), 0);
+    EXPECT_GT(count(db, "OB WHERE PrjNr IS NULL"), 0);
+    EXPECT_GT(count(db, "OB WHERE EdatCoHAf = '1899-12-30'"), 0);
+    EXPECT_GT(count(db, "OB JOIN OB_Waardering ON OW_OgCode = OGCODE AND OW_IcCode = ICCODE AND OW_Vlgnum = VLGNUM "
+                        "WHERE EdatCoHAf < OW_AanschafDatum"),
+              0);
+    EXPECT_GT(count(db, "OB WHERE DatBoeAkt IS NULL"), 0);
+    EXPECT_GT(count(db, "OB WHERE OB_Levensduur IS NULL"), 0);
+    EXPECT_GT(count(db, "OB WHERE OB_Levensduur = 0"), 0);
+    EXPECT_GT(count(db, "OB_Waardering WHERE OW_Waardering = 'COM' AND OW_HuidigeWaarde = 0"), 0);
+    EXPECT_GT(count(db, "OB_Waardering WHERE OW_AanschafWaarde = OW_HuidigeWaarde + 999999"), 0);
+    EXPECT_GT(count(db, "OB_Waardering WHERE OW_Waardering = 'COM' AND OW_AanschafWaarde IS NULL"), 0);
+    EXPECT_GT(count(db, "OB_Waardering WHERE OW_AanschafDatum IS NULL"), 0);
+    EXPECT_GT(count(db, "OB_Waardering WHERE OW_EindDatum IS NOT NULL"), 0);
+    EXPECT_GT(count(db, "OB WHERE NOT EXISTS (SELECT 1 FROM OB_Waardering WHERE OW_OgCode = OGCODE AND "
+                        "OW_IcCode = ICCODE AND OW_Vlgnum = VLGNUM AND OW_Waardering = 'COM')"),
+              0);
+
+    // History: several bookings per asset, both kinds, and the odd ones.
+    EXPECT_GT(count(db, "Historie"), 2 * 200);
+    EXPECT_GT(count(db, "Historie WHERE DatBoe IS NULL"), 0);
+    EXPECT_GT(count(db, "(SELECT 1 FROM Historie WHERE DatBoe IS NOT NULL GROUP BY OGCODE, ICCODE, VLGNUM, DatBoe "
+                        "HAVING count(*) > 1)"),
+              0);
+    EXPECT_GT(count(db, "OB WHERE NOT EXISTS (SELECT 1 FROM Historie H WHERE H.OGCODE = OB.OGCODE AND "
+                        "H.ICCODE = OB.ICCODE AND H.VLGNUM = OB.VLGNUM)"),
+              0);
+    EXPECT_GT(count(db, "Historie H WHERE NOT EXISTS (SELECT 1 FROM HI_Waardering W WHERE W.HW_OgCode = H.OGCODE "
+                        "AND W.HW_IcCode = H.ICCODE AND W.HW_Vlgnum = H.VLGNUM AND W.HW_RecNo = H.RECNO)"),
+              0);
+    for (const char* kind : {"COM", "IFR", "OUD"})
+        EXPECT_GT(count(db, "HI_Waardering WHERE HW_Waardering = '" + std::string(kind) + "'"), 0) << kind;
+    EXPECT_GT(count(db, "(SELECT 1 FROM HI_Waardering GROUP BY HW_OgCode, HW_IcCode, HW_Vlgnum, HW_RecNo, "
+                        "HW_Waardering HAVING count(*) > 1)"),
+              0);
+    // The last asset in the history index is booked only after the processing dates.
+    const auto last = column(db, "SELECT min(DatBoe) FROM Historie WHERE OGCODE || ICCODE || VLGNUM = "
+                                  "(SELECT OGCODE || ICCODE || VLGNUM FROM Historie ORDER BY OGCODE COLLATE NOCASE "
+                                  "DESC, ICCODE DESC, VLGNUM DESC LIMIT 1)");
+    EXPECT_GT(last[0], "2026-12-31");
+    EXPECT_EQ(column(db, "SELECT name FROM sqlite_master WHERE name = 'sqlite_stat1'").size(), 1u);
+
+    // The exports see the owners whose names become place codes, and the near misses.
+    OpenOptions o;
+    auto engine = Database::open(db, o);
+    auto rs = engine->OpenRecordset(movableAssetsSql(), dbOpenDynaset);
+    std::set<std::string> seen;
+    for (; !rs->Eof(); rs->MoveNext()) seen.insert(displayText(rs->Field("Eigenaar.NAAM")));
+    for (const char* name : {"Kalmerstede", "KALMERSTEDE A", "Facilitair Bedrijf", "Heldraak", "Kalmerstede a",
+                             " Kalmerstede", "Kalmerstede B", ""})
+        EXPECT_EQ(seen.count(name), 1u) << name;
+}
+
+TEST(DemoDatabase, SameSeedSameContentAndNeverOverwrites) {
+    ScratchDir dir;
+    const std::string a = makeDemo(dir, "a.db");
+    const std::string b = makeDemo(dir, "b.db");
+    EXPECT_EQ(readBytes(a), readBytes(b));
+    DemoOptions other;
+    other.seed = 2;
+    const std::string c = dir.file("c.db");
+    createDemoDatabase(c, other);
+    EXPECT_NE(column(a, "SELECT group_concat(OG_Naam) FROM OG"), column(c, "SELECT group_concat(OG_Naam) FROM OG"));
+
+    const FileSnapshot before = FileSnapshot::of(a);
+    EXPECT_THROW(createDemoDatabase(a), DemoDatabaseError);
+    EXPECT_TRUE(FileSnapshot::of(a) == before);
+    const std::string plain = dir.file("notities.txt");
+    writeBytes(plain, "bewaren");
+    EXPECT_THROW(createDemoDatabase(plain), DemoDatabaseError);
+    EXPECT_EQ(readBytes(plain), "bewaren");
+    EXPECT_THROW(createDemoDatabase(dir.file("geen-map/demo.db")), DemoDatabaseError);
+    DemoOptions none;
+    none.assets = 0;
+    EXPECT_THROW(createDemoDatabase(dir.file("leeg.db"), none), DemoDatabaseError);
+    // Nothing is left behind by the failures.
+    size_t files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) files += e.is_regular_file();
+    EXPECT_EQ(files, 4u);
+
+    DemoOptions larger;
+    larger.assets = 1000;
+    const DemoSummary s = createDemoDatabase(dir.file("groot.db"), larger);
+    EXPECT_EQ(s.assets, 1000);
+    EXPECT_EQ(s.buildings, 250);
+    EXPECT_EQ(s.owners, 11);
+    EXPECT_GT(s.history, 2500);
+    EXPECT_EQ(s.historyValuations, count(dir.file("groot.db"), "HI_Waardering"));
+}
+
+TEST(DemoDatabase, CommandLine) {
+    ScratchDir dir;
+    const std::string file = dir.file("cli.db");
+    EXPECT_EQ(runCli("demo-database '" + file + "' --assets 50 --seed 7"), 0);
+    EXPECT_EQ(count(file, "OB"), 50);
+    EXPECT_EQ(runCli("demo-database '" + file + "'"), 1);
+    EXPECT_EQ(runCli("demo-database"), 2);
+    EXPECT_EQ(runCli("demo-database '" + dir.file("x.db") + "' --assets nul"), 2);
+    EXPECT_EQ(runCli("demo-database '" + dir.file("x.db") + "' --assets"), 2);
+    EXPECT_EQ(runCli("demo-database '" + dir.file("x.db") + "' --onbekend 3"), 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("x.db")));
+}
