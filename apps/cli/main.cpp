@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "demo_database_command.h"
+#include "export_command.h"
 
 namespace {
 
@@ -21,6 +22,7 @@ int usage() {
 int main(int argc, char** argv) {
     if (argc < 2) return usage();
     const std::string command = argv[1];
+    if (command == "export") return zelk::runExportCommand(argc - 2, argv + 2);
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "demo-database") return zelk::cli::runDemoDatabase(args);
     return usage();

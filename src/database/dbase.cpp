@@ -45,7 +45,9 @@ std::string directoryPart(const std::string& name) {
 }  // namespace
 
 struct Dbase::Impl {
-    Impl(Platform& p, Alg& a) : platform(p), alg(a) {}
+    Impl(Platform& p, Alg& a)
+        : platform(p), alg(a), importer([](const std::string& file, const std::string& password,
+                                            const std::string& copy) { return importAccessFile(file, password, copy); }) {}
 
     Platform& platform;
     Alg& alg;

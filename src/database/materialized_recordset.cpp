@@ -123,8 +123,20 @@ std::vector<std::string> MaterializedRecordset::FieldNames() const {
 
 void MaterializedRecordset::SetIndex(const std::string& indexName) {
     requireTable();
-    const auto def = std::find_if(indexes_.begin(), indexes_.end(),
-                                  [&](const IndexDefinition& d) { return upper(d.name) == upper(indexName); });
+    // The history lookup sets the same index before every seek; the order of
+    // an index already in force is kept instead of sorting the table again.
+    if (!indexName_.empty() && upper(indexName_) == upper(indexName)) {
+        pos_ = 0;
+        noMatch_ = false;
+        return;
+    }
+    // An index copied from an Access file may carry its table's name in front
+    // when its own name was taken by another table ("Historie_OgCodRev").
+    auto def = std::find_if(indexes_.begin(), indexes_.end(),
+                            [&](const IndexDefinition& d) { return upper(d.name) == upper(indexName); });
+    if (def == indexes_.end())
+        def = std::find_if(indexes_.begin(), indexes_.end(),
+                           [&](const IndexDefinition& d) { return !d.jetName.empty() && upper(d.jetName) == upper(indexName); });
     if (def == indexes_.end()) throw jet::notAnIndex(indexName);
 
     const std::size_t n = rows_.rowCount();

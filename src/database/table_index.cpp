@@ -59,7 +59,7 @@ std::vector<IndexDefinition> readIndexes(sqlite3* db, const std::string& schema,
     const std::string qt = sqlite::quoteIdentifier(table);
 
     // The primary key: an index of its own ("pk" origin) or the rowid alias.
-    IndexDefinition pk{"PrimaryKey", {}};
+    IndexDefinition pk{"PrimaryKey", {}, {}};
     {
         auto st = sqlite::prepare(db, "PRAGMA " + qs + ".table_info(" + qt + ")");
         std::vector<std::pair<int, std::string>> keyCols;
@@ -78,7 +78,10 @@ std::vector<IndexDefinition> readIndexes(sqlite3* db, const std::string& schema,
         while (sqlite::step(db, st.get())) names.push_back(sqlite::columnText(st.get(), 1));
     }
     for (const std::string& name : names) {
-        IndexDefinition def{name, {}};
+        IndexDefinition def{name, {}, {}};
+        if (name.size() > table.size() + 1 && name[table.size()] == '_' &&
+            sqlite3_strnicmp(name.c_str(), table.c_str(), static_cast<int>(table.size())) == 0)
+            def.jetName = name.substr(table.size() + 1);
         bool usable = true;
         auto st = sqlite::prepare(db, "PRAGMA " + qs + ".index_xinfo(" + sqlite::quoteIdentifier(name) + ")");
         while (sqlite::step(db, st.get())) {

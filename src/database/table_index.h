@@ -21,6 +21,9 @@ struct IndexColumn {
 struct IndexDefinition {
     std::string name;
     std::vector<IndexColumn> columns;
+    // The name without "<table>_" in front: an index copied from an Access
+    // file carries its table's name when its own was taken by another table.
+    std::string jetName;
 };
 
 // The indexes of `table` in `schema` ("main" or "temp") whose keys are plain

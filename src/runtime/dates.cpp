@@ -11,7 +11,7 @@ namespace zelk {
 namespace {
 
 // Days from 1 January 1970 for a proleptic Gregorian date (H. Hinnant's algorithm).
-long daysFromCivil(long y, int m, int d) {
+constexpr long daysFromCivil(long y, int m, int d) {
     y -= m <= 2;
     const long era = (y >= 0 ? y : y - 399) / 400;
     const long yoe = y - era * 400;
@@ -32,7 +32,7 @@ void civilFromDays(long z, int& y, int& m, int& d) {
     y = static_cast<int>(yoe + era * 400 + (m <= 2));
 }
 
-const long kEpochOffset = daysFromCivil(1899, 12, 30);
+constexpr long kEpochOffset = daysFromCivil(1899, 12, 30);
 
 int daysInMonth(int y, int m) {
     static constexpr std::array<int, 12> days{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

@@ -1,0 +1,29 @@
+#include "qt_settings_store.h"
+
+#include <QSettings>
+#include <QString>
+
+namespace zelk {
+namespace {
+
+QString keyOf(const std::string& section, const std::string& key) {
+    return QString::fromStdString(section) + "/" + QString::fromStdString(key);
+}
+
+}  // namespace
+
+std::optional<std::string> QtSettingsStore::get(const std::string& app, const std::string& section,
+                                                const std::string& key) const {
+    const QSettings settings(kOrganisation, QString::fromStdString(app));
+    const QVariant v = settings.value(keyOf(section, key));
+    if (!v.isValid()) return std::nullopt;
+    return v.toString().toStdString();
+}
+
+void QtSettingsStore::set(const std::string& app, const std::string& section, const std::string& key,
+                          const std::string& value) {
+    QSettings settings(kOrganisation, QString::fromStdString(app));
+    settings.setValue(keyOf(section, key), QString::fromStdString(value));
+}
+
+}  // namespace zelk

@@ -1,0 +1,164 @@
+#include "exports/export_run.h"
+
+#include <cmath>
+
+#include "database/dbase.h"
+#include "messages/datum_routines.h"
+#include "runtime/dates.h"
+#include "shell/session.h"
+#include "spreadsheet/variant_array.h"
+
+namespace zelk {
+namespace {
+
+// Ends a run whose failure has no runtime error behind it (a recordset that
+// did not open, a spreadsheet that did not start): the user reads "Foutje".
+struct RunAbandoned {};
+
+template <typename F>
+void passOver(F&& f) {
+    try {
+        f();
+    } catch (...) {
+    }
+}
+
+// The application the export works in; error 91 before one was started.
+ExcelApplication& excelApp(Session& s) {
+    if (!s.exl.ExcelApp) throw RuntimeError(91);
+    return *s.exl.ExcelApp;
+}
+
+}  // namespace
+
+Date timeOfDay(Date d) { return Date{std::fabs(d.serial - std::trunc(d.serial))}; }
+
+bool ExportRun::execute(const std::function<void()>& steps) {
+    try {
+        steps();
+        return true;
+    } catch (const RunAbandoned&) {
+        failurePath("Foutje");
+    } catch (const RuntimeError& e) {
+        failurePath(e.description() + " (" + std::to_string(e.number()) + ")");
+    }
+    return false;
+}
+
+void ExportRun::failurePath(const std::string& errorText) {
+    passOver([&] { ExportSheet(s_).restoreApplication(); });
+    passOver([&] { closeQuery(); });
+    passOver([&] {
+        s_.alg.AddMsgBoxMelding(Variant("De functie '" + functionName_ + "' niet correct beëindigd"), Variant(errorText),
+                                vbCritical, false, kBlack, true);
+    });
+    passOver([&] { closeTables(); });
+}
+
+Date ExportRun::askProcessingDate() {
+    const Date today{std::trunc(s_.platform.now().serial)};
+    const std::string preset = shortDateText(FirstOfMonth(today));
+    if (s_.unattended) return cdate(preset);
+    // A cancelled question gives the empty answer, which is not a date.
+    const auto answer = s_.platform.inputBox("Geef verwerkingsdatum", "Toets in ..", preset, false);
+    return cdate(answer.value_or(""));
+}
+
+int ExportRun::openRecordset(const std::string& source, int type, bool isQuery) {
+    const int slot = s_.dbase.OpenRecordset(db_, source, type, true, true, false);
+    if (slot < 0) throw RunAbandoned{};
+    if (isQuery) rsQuery_ = slot;
+    else rsTables_[tablesOpened_++] = slot;
+    return slot;
+}
+
+ExportSheet ExportRun::startWorkbook(const std::string& sheetName) {
+    s_.alg.AddMelding("Excel wordt opgestart");
+    if (!s_.exl.ExcelStart(true, true, Variant(""), true)) throw RunAbandoned{};
+    s_.alg.AddMelding("Excel is opgestart");
+    s_.exl.NewWorkbook(true);
+    ExcelApplication& app = excelApp(s_);
+    app.Interactive(s_.main.Testmode);
+    app.DisplayAlerts(false);
+    app.ScreenUpdating(s_.main.Testmode);
+    // Reduce the new workbook to one sheet: sheet 3, then sheet 2; a fourth
+    // and later sheets of a larger default workbook stay.
+    if (app.Sheets().Count() >= 3) {
+        app.Sheets()(Variant(std::int32_t{3})).Select();
+        app.ActiveWindow().SelectedSheets().Delete();
+    }
+    if (app.Sheets().Count() >= 2) {
+        app.Sheets()(Variant(std::int32_t{2})).Select();
+        app.ActiveWindow().SelectedSheets().Delete();
+    }
+    app.Sheets()(Variant(std::int32_t{1})).Select();
+    app.Sheets()(Variant(std::int32_t{1})).Name(sheetName);
+    return ExportSheet(s_);
+}
+
+void ExportRun::progress(long done, long total) {
+    // A bounded number of updates, whatever the size of the administration.
+    const long step = std::max(1L, total / 200);
+    if (done != total && done - lastReported_ < step) return;
+    lastReported_ = done;
+    s_.platform.progress(functionName_, done, total);
+}
+
+void ExportRun::closeQuery() {
+    if (rsQuery_ > 0) {
+        const int slot = rsQuery_;
+        rsQuery_ = 0;  // closed once, also when a later step fails
+        s_.dbase.CloseRecordset(db_, slot);
+    }
+}
+
+void ExportRun::closeTables() {
+    for (int& slot : rsTables_) {
+        if (slot > 0) {
+            const int s = slot;
+            slot = 0;
+            s_.dbase.CloseRecordset(db_, s);
+        }
+    }
+}
+
+void ExportSheet::writeBlock(const VariantArray& block) {
+    s_.exl.WriteArray(Variant(std::int32_t{1}), Variant(std::int32_t{1}), block);
+}
+
+void ExportSheet::writeRow(long row, const VariantArray& values) {
+    s_.exl.WriteArrayRows(Variant(static_cast<std::int32_t>(row)), values);
+}
+
+void ExportSheet::bold(const std::string& range) {
+    ExcelApplication& app = excelApp(s_);
+    app.Range(range).Select();
+    app.Selection().Font().FontStyle("Vet");
+}
+
+void ExportSheet::numberFormat(const std::string& range, const std::string& format) {
+    ExcelApplication& app = excelApp(s_);
+    app.Range(range).Select();
+    app.Selection().NumberFormat(format);
+}
+
+void ExportSheet::columnWidth(const std::string& columns, double width) {
+    excelApp(s_).Columns(columns).ColumnWidth(width);
+}
+
+void ExportSheet::autoFit(const std::string& columns) {
+    ExcelApplication& app = excelApp(s_);
+    app.Columns(columns).Select();
+    app.Selection().Columns().AutoFit();
+}
+
+void ExportSheet::select(const std::string& range) { excelApp(s_).Range(range).Select(); }
+
+void ExportSheet::restoreApplication() {
+    ExcelApplication& app = excelApp(s_);
+    app.DisplayAlerts(true);
+    app.Interactive(true);
+    app.ScreenUpdating(true);
+}
+
+}  // namespace zelk

@@ -1,0 +1,69 @@
+#pragma once
+// What the three exports share: the one failure path with its message, the
+// recordset slots that must be closed on both paths, the processing-date
+// question, the start of the spreadsheet work and progress reporting.
+
+#include <functional>
+#include <string>
+
+#include "runtime/variant.h"
+
+namespace zelk {
+
+struct Session;
+class VariantArray;
+
+// The sheet of an export's workbook, worked through the spreadsheet
+// application as the exports have always done: select a range, then set a
+// property through the selection.
+class ExportSheet {
+public:
+    explicit ExportSheet(Session& s) : s_(s) {}
+    void writeBlock(const VariantArray& block);          // at A1
+    void writeRow(long row, const VariantArray& values);  // columns from the array's own indexes
+    void bold(const std::string& range);
+    void numberFormat(const std::string& range, const std::string& format);
+    void columnWidth(const std::string& columns, double width);
+    void autoFit(const std::string& columns);
+    void select(const std::string& range);
+    // DisplayAlerts, Interactive and ScreenUpdating back on, in that order.
+    void restoreApplication();
+
+private:
+    Session& s_;
+};
+
+class ExportRun {
+public:
+    ExportRun(Session& s, std::string functionName, int db) : s_(s), functionName_(std::move(functionName)), db_(db) {}
+
+    // Runs the export's steps. A runtime error, a recordset that does not
+    // open or a spreadsheet that does not start ends the run in the failure
+    // path. True when the steps ran to their end.
+    bool execute(const std::function<void()>& steps);
+
+    Date askProcessingDate();
+    // Opens a recordset; a negative slot ends the run. The main query's slot
+    // is the one closed first on the failure path.
+    int openRecordset(const std::string& source, int type, bool isQuery = false);
+    ExportSheet startWorkbook(const std::string& sheetName);
+    void progress(long done, long total);
+    void closeQuery();
+    void closeTables();
+
+private:
+    void failurePath(const std::string& errorText);
+
+    Session& s_;
+    std::string functionName_;
+    int db_;
+    int rsQuery_ = 0;
+    int rsTables_[2] = {0, 0};
+    int tablesOpened_ = 0;
+    long lastReported_ = -1;
+};
+
+// Time of day of a date, as a time value.
+Date timeOfDay(Date d);
+
+}  // namespace zelk

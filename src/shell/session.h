@@ -1,0 +1,31 @@
+#pragma once
+// One running program: the platform it talks to and the modules that live for
+// the whole run, each created once and reached through here.
+
+#include "database/dbase.h"
+#include "messages/alg.h"
+#include "platform/platform.h"
+#include "shell/main_values.h"
+#include "spreadsheet/exl.h"
+#include "valuation/waardering.h"
+
+namespace zelk {
+
+struct Session {
+    explicit Session(Platform& p) : platform(p), alg(p), dbase(p, alg), waardering(dbase), exl(alg, excelInstances) {}
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    Platform& platform;
+    Alg alg;
+    Dbase dbase;
+    MdlWaardering waardering;
+    ExcelInstances excelInstances;
+    Exl exl;
+    MainValues main;
+    // An unattended run (autorun, command line) asks no questions: the
+    // processing date takes its default answer unless one was given.
+    bool unattended = false;
+};
+
+}  // namespace zelk

@@ -1,0 +1,75 @@
+#pragma once
+// The valuation kinds of the administration ("COM", "IFR", ...) and an asset's
+// history figures as of a date.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runtime/variant.h"
+
+namespace zelk {
+
+class Dbase;
+
+struct WaarderingRec {
+    std::string Code;
+    Date AanschafDatum;
+    Currency AanschafWaarde;
+    Currency CumAfschr;
+    Currency HuidigeWaarde;
+    Date EindDatum;
+};
+
+struct HistorieRec {
+    bool HistorieOK = false;
+    std::string Melding;
+    std::int32_t RecNo = 0;
+    Date DatBoe;
+    std::int16_t Codmut = 0;
+    Currency BedNogAct;
+    Currency BedResHer;
+    Currency BedVrvRes;
+    Currency BedVryHer;
+    Date DatMut;
+    Date TydMut;
+    Date DatActie;
+    std::int16_t Aantal = 0;
+    std::string Tekst;
+    float Levensduur = 0;
+    Currency Restwaarde;
+    Currency HerwaarderingPos;
+    Currency HerwaarderingNeg;
+    Currency IFRS_Afschr;
+    Currency Impairment_Taxatie;
+    Currency Impairment_Afschr;
+    // Element k (1-based) of the list; runtime error 9 outside 1..Aantal.
+    WaarderingRec& Waardering(int k);
+    const WaarderingRec& Waardering(int k) const;
+    std::vector<WaarderingRec> Waarderingen;  // index 0 holds element 1
+};
+
+class MdlWaardering {
+public:
+    explicit MdlWaardering(Dbase& dbase) : dbase_(dbase) {}
+
+    std::int16_t WaarderingNr(const Variant& ValuationCode) const;
+    std::string LoadWaarderingen(int DbNr);
+    HistorieRec InitWaarderingen(int DbNr);
+    HistorieRec LeesHistorie(int DbNr, int RsHistorie, int RsHiWaardering, const Variant& ObjOgCode,
+                             const Variant& ObjIcCode, std::int32_t ObjVlgNum, Date Peildatum, bool ZoekModus);
+
+    // Loaded once per run: four characters per kind, the code right-aligned in three and "|".
+    std::string WaarderingenLijst;
+
+private:
+    bool fillFromHistorie(HistorieRec& result, int DbNr, int RsHistorie, const std::string& og,
+                          const std::string& ic, std::int32_t vlg, Date peil);
+    Dbase& dbase_;
+};
+
+// The code of a list entry: the code trimmed, right-aligned in three characters
+// (a longer code keeps its last three).
+std::string waarderingEntry(const std::string& code);
+
+}  // namespace zelk

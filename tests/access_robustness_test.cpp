@@ -1,0 +1,228 @@
+// The Access copy must survive any file: libmdb runs in a child process
+// that may crash, hang or run away without harm to the program.
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <thread>
+
+#include "access_test_util.h"
+#include "database/access/access_import.h"
+#include "database/access/isolated_run.h"
+
+using access_test::fixture;
+using access_test::ScratchDir;
+using zelk::access::ChildLimits;
+using zelk::access::IsolatedRun;
+using zelk::access::runIsolated;
+using namespace std::chrono_literals;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+pid_t testProcess = 0;
+std::string childAtExitMarker;
+
+void markIfRunInAChild() {
+    if (getpid() != testProcess) std::ofstream(childAtExitMarker) << "ran";
+}
+
+std::vector<char> readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeAll(const std::string& path, const std::vector<char>& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace
+
+TEST(IsolatedRun, ReportsCrashesHangsAndExitsWithoutHarmToTheParent) {
+    ScratchDir dir;
+    const ChildLimits none;
+
+    IsolatedRun run = runIsolated([](const auto&) { return std::string(3u << 20, 'x'); }, 10s, none);
+    ASSERT_EQ(run.end, IsolatedRun::End::Reported);  // a report larger than the pipe's buffer
+    EXPECT_EQ(run.report, std::string(3u << 20, 'x'));
+
+    run = runIsolated([](const auto&) -> std::string { raise(SIGSEGV); return "never"; }, 10s, none);
+    EXPECT_EQ(run.end, IsolatedRun::End::Crashed);
+
+    run = runIsolated([](const auto&) -> std::string { throw std::runtime_error("x"); }, 10s, none);
+    EXPECT_EQ(run.end, IsolatedRun::End::Crashed);
+
+    // A library calling exit() must not run the parent's atexit handlers in the child.
+    testProcess = getpid();
+    childAtExitMarker = dir.file("atexit-ran");
+    std::atexit(markIfRunInAChild);
+    run = runIsolated([](const auto&) -> std::string { std::exit(0); }, 10s, none);
+    EXPECT_EQ(run.end, IsolatedRun::End::Crashed);
+    EXPECT_FALSE(access_test::exists(childAtExitMarker));
+
+    // A hang is killed after the idle timeout.
+    auto start = Clock::now();
+    run = runIsolated([](const auto&) -> std::string { for (;;) pause(); }, 300ms, none);
+    EXPECT_EQ(run.end, IsolatedRun::End::TimedOut);
+    EXPECT_LT(Clock::now() - start, 10s);
+
+    // Progress keeps a long piece of work alive past the idle timeout.
+    run = runIsolated(
+        [](const std::function<void()>& alive) {
+            const auto until = Clock::now() + 3s;
+            while (Clock::now() < until) {
+                alive();
+                std::this_thread::sleep_for(20ms);
+            }
+            return std::string("done");
+        },
+        1500ms, none);
+    ASSERT_EQ(run.end, IsolatedRun::End::Reported);
+    EXPECT_EQ(run.report, "done");
+
+    // Limits: a file larger than allowed, and (without address sanitizer) a runaway allocation.
+    ChildLimits small;
+    small.maxFileBytes = 1 << 20;
+    const std::string big = dir.file("big");
+    run = runIsolated(
+        [&](const auto&) {
+            std::ofstream out(big, std::ios::binary);
+            const std::string block(1 << 16, 'b');
+            for (int i = 0; i < 64 && out; ++i) out << block << std::flush;
+            return std::string(out ? "wrote" : "refused");
+        },
+        10s, small);
+    EXPECT_TRUE(run.end == IsolatedRun::End::Crashed || run.report == "refused");
+
+#if !defined(__SANITIZE_ADDRESS__)
+    ChildLimits tight;
+    tight.extraAddressSpace = 256u << 20;
+    run = runIsolated(
+        [](const auto&) {
+            std::vector<char> huge(std::size_t{8} << 30, 'x');  // 8 GiB, touched
+            return std::string(1, huge.back());
+        },
+        10s, tight);
+    EXPECT_EQ(run.end, IsolatedRun::End::Crashed);
+#endif
+}
+
+TEST(AccessRobustness, DamagedAndForeignFilesNeverCrashOrHang) {
+    // Variants of the small fixtures: cut short at many lengths, bytes
+    // changed in page 0 and in the data pages, and files that only look
+    // like Access files. Every one must end in a result within the timeout,
+    // leaving either a readable SQLite file or none at all.
+    ScratchDir dir;
+    std::mt19937 random(20261206);
+    struct Variant {
+        std::string label;
+        std::vector<char> bytes;
+    };
+    std::vector<Variant> variants;
+    const std::vector<std::string> sources = {"V1997-test.mdb", "V2003_no-password.mdb", "V2003-index.mdb",
+                                              "V2016-currency.accdb", "V2010-test.accdb", "V2003-queries.mdb",
+                                              "V2003-desc-index.mdb"};
+    for (const std::string& name : sources) {
+        const std::vector<char> original = readAll(fixture(name));
+        const std::size_t page = name == "V1997-test.mdb" ? 2048 : 4096;
+        const std::size_t pages = original.size() / page;
+        // Cut short: inside page 0, at and around page borders, at random points.
+        for (std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{20}, std::size_t{0x97},
+                                   std::size_t{0x98}, page - 1, page, page + 1, 2 * page, 3 * page + 17,
+                                   original.size() / 2, original.size() - 1})
+            variants.push_back({name + " cut at " + std::to_string(length),
+                                std::vector<char>(original.begin(), original.begin() + std::min(length, original.size()))});
+        for (int i = 0; i < 4; ++i) {
+            const std::size_t length = std::uniform_int_distribution<std::size_t>(page, original.size() - 1)(random);
+            variants.push_back({name + " cut at " + std::to_string(length),
+                                std::vector<char>(original.begin(), original.begin() + length)});
+        }
+        // Page 0 damaged behind its signature.
+        for (int i = 0; i < 6; ++i) {
+            std::vector<char> bytes = original;
+            for (int k = 0; k < 1 + i; ++k)
+                bytes[std::uniform_int_distribution<std::size_t>(0x14, page - 1)(random)] ^=
+                    static_cast<char>(std::uniform_int_distribution<int>(1, 255)(random));
+            variants.push_back({name + " page 0 damaged #" + std::to_string(i), bytes});
+        }
+        // The catalog's table definition (page 2) and random data pages damaged.
+        for (int i = 0; i < 4; ++i) {
+            std::vector<char> bytes = original;
+            for (int k = 0; k < 4 << i; ++k)
+                bytes[2 * page + std::uniform_int_distribution<std::size_t>(0, page - 1)(random)] =
+                    static_cast<char>(random());
+            variants.push_back({name + " catalog damaged #" + std::to_string(i), bytes});
+        }
+        for (int i = 0; i < 8; ++i) {
+            std::vector<char> bytes = original;
+            const int hits = 1 << (i % 6);
+            for (int k = 0; k < hits; ++k) {
+                const std::size_t at = std::uniform_int_distribution<std::size_t>(page, pages * page - 1)(random);
+                bytes[at] = static_cast<char>(random());
+            }
+            variants.push_back({name + " data damaged #" + std::to_string(i), bytes});
+        }
+        // Table definitions (page type 2) damaged: column and index counts, offsets.
+        int definitions = 0;
+        for (std::size_t p = 3; p < pages && definitions < 4; ++p) {
+            if (original[p * page] != 0x02) continue;
+            std::vector<char> bytes = original;
+            for (int k = 0; k < 6; ++k)
+                bytes[p * page + std::uniform_int_distribution<std::size_t>(8, 160)(random)] = static_cast<char>(random());
+            variants.push_back({name + " table definition " + std::to_string(p) + " damaged", bytes});
+            ++definitions;
+        }
+        // Whole pages overwritten with noise.
+        {
+            std::vector<char> bytes = original;
+            for (std::size_t p = 1; p < pages; p += 3)
+                for (std::size_t b = 0; b < page; ++b) bytes[p * page + b] = static_cast<char>(random());
+            variants.push_back({name + " every third page noise", bytes});
+        }
+    }
+    // Foreign files: noise, and noise behind a real page 0.
+    const std::vector<char> page0 = readAll(fixture("V2003_no-password.mdb"));
+    for (int i = 0; i < 10; ++i) {
+        std::vector<char> bytes(std::uniform_int_distribution<std::size_t>(0, 200000)(random));
+        for (char& b : bytes) b = static_cast<char>(random());
+        variants.push_back({"noise #" + std::to_string(i), bytes});
+        if (bytes.size() < 4096) bytes.resize(4096);
+        std::copy(page0.begin(), page0.begin() + 4096, bytes.begin());
+        variants.push_back({"noise behind page 0 #" + std::to_string(i), bytes});
+    }
+    ASSERT_GE(variants.size(), 200u);
+
+    int copied = 0;
+    zelk::AccessImportOptions options;
+    options.timeout = 5s;
+    const std::string input = dir.file("variant.mdb");
+    for (std::size_t i = 0; i < variants.size(); ++i) {
+        const Variant& v = variants[i];
+        SCOPED_TRACE(v.label);
+        writeAll(input, v.bytes);
+        const std::string output = dir.file("copy" + std::to_string(i) + ".sqlite");
+        const auto start = Clock::now();
+        const zelk::AccessImportResult r = zelk::importAccessFile(input, "", output, options);
+        EXPECT_LT(Clock::now() - start, 10s);
+        EXPECT_TRUE(r.errorNumber == 0 || r.errorNumber == 3343 || r.errorNumber == 3031) << r.errorNumber;
+        if (r.errorNumber != 0) {
+            EXPECT_FALSE(access_test::exists(output));
+            continue;
+        }
+        ++copied;
+        EXPECT_EQ(access_test::query(output, "PRAGMA integrity_check"), (std::vector<std::vector<std::string>>{{"text:ok"}}));
+        for (const auto& table : access_test::query(output, "SELECT name FROM sqlite_master WHERE type IN ('table','view')"))
+            EXPECT_NO_THROW(access_test::query(output, "SELECT count(*) FROM \"" + table[0].substr(5) + "\""));
+        std::remove(output.c_str());
+    }
+    // Most damage leaves something readable; the check above must have had work to do.
+    EXPECT_GT(copied, 20);
+}

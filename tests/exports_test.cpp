@@ -1,0 +1,321 @@
+// The three exports end to end on a small administration whose records hit
+// the column rules, read back from the workbook the export leaves behind.
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "database/schema.h"
+#include "exports/code_texts.h"
+#include "exports/export_sql.h"
+#include "exports/exports.h"
+#include "platform/scripted_platform.h"
+#include "runtime/dates.h"
+#include "shell/session.h"
+#include "spreadsheet/cell_address.h"
+
+using namespace zelk;
+
+namespace {
+
+const char* const kAdministration = R"SQL(
+INSERT INTO Waardering VALUES ('COM','Commercieel'), ('IFR','IFRS');
+INSERT INTO Eigenaar VALUES ('E1','Kalmerstede a'), ('E2','Heldraak'), ('E3',' KALMERSTEDE'), ('E4','Kalmerstede B');
+INSERT INTO OG VALUES
+ ('G1','E1','Kantoor Noord','Hoofdstraat 1','1234 AB','Utrecht','Midden',1,2,200,0,'2020-05-01'),
+ ('G2','E2','Depot','Havenweg 9','3011 AA','Rotterdam','West',3,1,0,NULL,NULL),
+ ('G3','E1','Verkocht','Laan 2','9999 ZZ','Zwolle','Oost',1,1,0,5,NULL),
+ ('G4','E3',NULL,'Dorp 4','5555 CC','Ede','Oost',NULL,NULL,NULL,0,NULL);
+INSERT INTO Categori VALUES ('C1','Inventaris','INV','4711'), ('C2','Gebouwen','GR','1234567'),
+ ('C3','Leeg',NULL,NULL);
+INSERT INTO IC VALUES ('I1','C1','Bureaus'), ('I2','C2','Panden'), ('I3','C3','Overig'), ('I7','C1','Machines');
+INSERT INTO IC_Waardering VALUES ('I1','COM',10), ('I2','COM',3), ('I3','COM',NULL), ('I7','COM',7),
+ ('I1','IFR',10), ('I2','IFR',3);
+INSERT INTO OB VALUES
+ ('G1','I1',1,'Bureau','P100',50,NULL,'2015-06-30','2010-02-01'),
+ ('G1','I1',2,'   ',NULL,NULL,NULL,NULL,NULL),
+ ('G1','I2',1,'Pand','P200',0,10,'2019-01-01',NULL),
+ ('G1','I3',1,'Overig',NULL,NULL,NULL,NULL,NULL),
+ ('G1','I7',1,NULL,NULL,NULL,NULL,NULL,NULL),
+ ('G2','I1',1,'Overgeslagen',NULL,NULL,NULL,NULL,NULL),
+ ('G2','I1',2,'Kast','P300',NULL,NULL,NULL,NULL),
+ ('G3','I1',1,'Weg',NULL,NULL,NULL,NULL,NULL),
+ ('G4','I1',1,'Stoel',NULL,NULL,NULL,NULL,NULL);
+INSERT INTO OB_Waardering VALUES
+ ('G1','I1',1,'COM','2010-01-31',1000,300,700,NULL),
+ ('G1','I1',2,'COM','2010-01-31',1000,300,700,NULL),
+ ('G1','I2',1,'COM','2010-01-31',5000,999,150,NULL),
+ ('G1','I3',1,'COM','2010-01-31',10,1,9,NULL),
+ ('G1','I7',1,'COM','2010-01-31',1000,0,1000,NULL),
+ ('G2','I1',1,'COM','2010-01-31',1000999,0,1000,NULL),
+ ('G2','I1',2,'COM','2010-01-31',800,0,800,'2012-03-15'),
+ ('G3','I1',1,'COM','2010-01-31',800,0,800,NULL),
+ ('G4','I1',1,'COM','2010-01-31',800,0,800,NULL);
+INSERT INTO Historie (OGCODE,ICCODE,VLGNUM,RECNO,DatBoe) VALUES
+ ('G1','I1',1,1,'2020-03-01'), ('G1','I1',1,2,'2021-07-01'), ('G1','I1',1,3,'2026-02-15'),
+ ('G1','I2',1,1,'2025-12-31');
+INSERT INTO HI_Waardering (HW_OgCode,HW_IcCode,HW_Vlgnum,HW_RecNo,HW_Waardering,HW_CumAfschr) VALUES
+ ('G1','I1',1,1,'COM',100), ('G1','I1',1,2,'COM',200), ('G1','I1',1,3,'COM',500),
+ ('G1','I2',1,1,'COM',999), ('G1','I2',1,1,'IFR',800);
+)SQL";
+
+struct Administration {
+    std::filesystem::path dir;
+    std::string file;
+    explicit Administration(const char* extraSql = "") {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "zelk-export-XXXXXX").string();
+        dir = ::mkdtemp(tmpl.data());
+        file = (dir / "activa.db").string();
+        sqlite3* db = nullptr;
+        sqlite3_open(file.c_str(), &db);
+        char* err = nullptr;
+        const std::string sql = assetSchemaSql() + kAdministration + extraSql;
+        const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err);
+        const std::string message = err ? err : "";
+        sqlite3_free(err);
+        sqlite3_close(db);
+        if (rc != SQLITE_OK) throw std::runtime_error(message);
+    }
+    ~Administration() { std::filesystem::remove_all(dir); }
+};
+
+struct ExportFixture {
+    ScriptedPlatform platform;
+    Session s{platform};
+    explicit ExportFixture(const std::string& file) {
+        platform.clock = makeDateTime({2026, 12, 6, 10, 15, 3});
+        std::string name = file, password = "vastactiva";
+        s.main.dbMain = s.dbase.OpenDatabase(name, "", password, true, "", false, false);
+    }
+    const Worksheet& sheet() { return s.exl.ExcelApp->ActiveWorkbook().ActiveSheet(); }
+    Variant cell(const std::string& address) {
+        const auto a = parseCell(address);
+        return sheet().value(a->row1, a->col1);
+    }
+    bool anySlotOpen() {
+        for (int rs = 1; rs <= 40; ++rs)
+            if (s.dbase.RsOpen(s.main.dbMain, rs)) return true;
+        return false;
+    }
+    std::string lastBox() {
+        const auto prompts = platform.msgBoxPrompts();
+        return prompts.empty() ? "" : prompts.back();
+    }
+};
+
+Variant money(double v) { return Variant(Currency::fromDouble(v)); }
+Variant date(int y, int m, int d) { return Variant(makeDate(y, m, d)); }
+
+}  // namespace
+
+TEST(ExportTexts, SqlLengthsAndCodeTables) {
+    EXPECT_EQ(movableAssetsSql().size(), 962u);
+    EXPECT_EQ(immovableAssetsSql().size(), 957u);
+    EXPECT_EQ(ogWvwSql().size(), 713u);
+    EXPECT_EQ(categoryMappingSql().size(), 954u);
+
+    EXPECT_EQ(OwnershipText(Variant(std::int16_t{3})), Variant("Beide"));
+    EXPECT_EQ(OwnershipText(Variant(2.0)), Variant("Huur"));
+    EXPECT_TRUE(OwnershipText(Variant(std::int16_t{4})).isEmpty());
+    EXPECT_TRUE(OwnershipText(Variant::null()).isEmpty());
+    EXPECT_EQ(UsageText(Variant(std::int16_t{2})), Variant("Niet in eigen gebruik"));
+    EXPECT_TRUE(UsageText(Variant(std::int16_t{3})).isEmpty());
+
+    EXPECT_EQ(OwnerPlaceCode(Variant("kalmerstede A")), Variant("B0190"));
+    EXPECT_EQ(OwnerPlaceCode(Variant("Facilitair Bedrijf")), Variant("B0107"));
+    EXPECT_TRUE(OwnerPlaceCode(Variant("KALMERSTEDE B")).isEmpty());
+    EXPECT_TRUE(OwnerPlaceCode(Variant(" KALMERSTEDE")).isEmpty());
+    EXPECT_TRUE(OwnerPlaceCode(Variant::null()).isEmpty());
+}
+
+TEST(Export1a, MovableAssetsFollowTheColumnRules) {
+    Administration admin;
+    ExportFixture f(admin.file);
+    ASSERT_GT(f.s.main.dbMain, 0);
+    f.platform.inputAnswers.push_back("31-03-2026");
+    ASSERT_TRUE(Export1a(f.s));
+    EXPECT_FALSE(f.anySlotOpen());
+    EXPECT_EQ(f.sheet().Name(), "ZELK-Extract-1");
+    EXPECT_EQ(f.s.exl.ExcelApp->ActiveWorkbook().Sheets().Count(), 1);
+
+    // The date question offers the first of the current month.
+    const auto& q = f.platform.asked.front();
+    EXPECT_EQ(q.prompt, "Geef verwerkingsdatum");
+    EXPECT_EQ(q.title, "Toets in ..");
+    EXPECT_EQ(q.preset, "1-12-2026");
+
+    EXPECT_EQ(f.cell("A1"), Variant("(ZELK-Extract-1)"));
+    EXPECT_EQ(f.cell("C1"), Variant("(Roerend)"));
+    EXPECT_EQ(f.cell("E1"), Variant("COM"));
+    EXPECT_EQ(f.cell("L1"), Variant("06-12-2026"));  // the day of the run, not the processing date
+    EXPECT_NEAR(f.cell("L2").toDouble(), makeTime(10, 15, 3).serial, 1e-9);
+    EXPECT_EQ(f.cell("AB4"), Variant("Life in Months"));
+    EXPECT_EQ(f.cell("AZ4"), Variant("EdatCoHaf"));
+    EXPECT_TRUE(f.cell("A7").isEmpty());
+
+    // Row 8: full history, owner code, the 10% end date rule.
+    EXPECT_EQ(f.cell("A8"), Variant("Bureau"));
+    EXPECT_EQ(f.cell("C8"), Variant("Inventaris"));
+    EXPECT_EQ(f.cell("E8"), money(1000));
+    EXPECT_EQ(f.cell("F8"), Variant("B0190"));
+    EXPECT_EQ(f.cell("H8"), Variant("BG1"));
+    EXPECT_EQ(f.cell("I8"), Variant(813121.0));
+    EXPECT_EQ(f.cell("O8"), date(2010, 1, 31));
+    EXPECT_EQ(f.cell("P8"), Variant("P100"));  // the apostrophe is the text prefix
+    EXPECT_EQ(f.cell("R8"), Variant("BG1"));
+    EXPECT_EQ(f.cell("T8"), Variant("Kantoor Noord"));
+    EXPECT_EQ(f.cell("X8"), money(300));
+    EXPECT_EQ(f.cell("Y8"), money(300));  // C(31-03-2026) 500 - C(01-01-2026) 200
+    EXPECT_EQ(f.cell("AB8"), Variant(120.0));
+    EXPECT_EQ(f.cell("AE8"), money(0));   // C(P) = C(28-02-2026)
+    EXPECT_EQ(f.cell("AF8"), Variant("Amount"));
+    EXPECT_EQ(f.cell("AG8"), money(50));
+    EXPECT_EQ(f.cell("AH8"), Variant("No"));
+    EXPECT_EQ(f.cell("AI8"), date(2020, 5, 1));
+    EXPECT_EQ(f.cell("AO8"), Variant("G1 - I1 - 1"));
+    EXPECT_EQ(f.cell("AU8"), Variant("Eigendom"));
+    EXPECT_EQ(f.cell("AV8"), Variant("Niet in eigen gebruik"));
+    EXPECT_EQ(f.cell("AW8"), money(200));
+    EXPECT_EQ(f.cell("AZ8"), date(2015, 6, 30));
+    EXPECT_EQ(f.cell("BA8"), Variant(65.0));
+
+    // Row 9: a name of blanks, no project number, no history at all.
+    EXPECT_EQ(f.cell("A9"), Variant("Taxatie"));
+    EXPECT_TRUE(f.cell("P9").isEmpty());  // a lone text prefix
+    EXPECT_EQ(f.cell("Y9"), money(0));
+    EXPECT_EQ(f.cell("AG9"), Variant(0.0));
+    EXPECT_TRUE(f.cell("AZ9").isEmpty());
+    EXPECT_TRUE(f.cell("BA9").isEmpty());
+
+    // Row 10: an empty name stays empty; 7% gives 171 months (31-01-2010 -> 30-04-2024).
+    EXPECT_TRUE(f.cell("A10").isEmpty());
+    EXPECT_EQ(f.cell("AB10"), Variant(171.0));
+
+    // The record whose purchase value is the current value + 999999 takes no row.
+    EXPECT_EQ(f.cell("AO11"), Variant("G2 - I1 - 2"));
+    EXPECT_EQ(f.cell("F11"), Variant("B0572"));
+    EXPECT_EQ(f.cell("AB11"), Variant(26.0));  // to its own end date 15-03-2012
+    EXPECT_EQ(f.cell("AU11"), Variant("Beide"));
+    EXPECT_EQ(f.cell("AV11"), Variant("In eigen gebruik"));
+    // A leading blank makes another owner; no OG_BedOpb 5 building; no immovable or kindless asset.
+    EXPECT_EQ(f.cell("AO12"), Variant("G4 - I1 - 1"));
+    EXPECT_TRUE(f.cell("F12").isEmpty());
+    EXPECT_TRUE(f.cell("AO13").isEmpty());
+
+    EXPECT_TRUE(f.sheet().bold(4, 53));
+    EXPECT_FALSE(f.sheet().bold(5, 1));
+    EXPECT_EQ(f.sheet().numberFormat(8, 5), "##0_-");
+    EXPECT_EQ(f.sheet().numberFormat(8, 15), "D-MMM-YYYY");
+    EXPECT_EQ(f.sheet().numberFormat(2, 12), "h:mm:ss");
+    EXPECT_EQ(f.s.alg.screen().text().find("Export1a wordt opgestart"), 0u);
+    EXPECT_NE(f.s.alg.screen().text().find("Done\r\n"), std::string::npos);
+}
+
+TEST(Export1b, ImmovableAssetsUseTheirLifeAndTheIfrFigures) {
+    Administration admin;
+    ExportFixture f(admin.file);
+    f.platform.inputAnswers.push_back("2026-03-31");
+    ASSERT_TRUE(Export1b(f.s));
+    EXPECT_EQ(f.cell("C1"), Variant("(Onroerend)"));
+    EXPECT_EQ(f.cell("E1"), Variant("COM/IFR"));
+    EXPECT_TRUE(f.cell("AZ4").isEmpty());
+    EXPECT_TRUE(f.cell("BA4").isEmpty());
+    EXPECT_EQ(f.cell("AO8"), Variant("G1 - I2 - 1"));
+    EXPECT_EQ(f.cell("X8"), money(800));  // IFR as of the processing date, not OW_CumAfschr
+    EXPECT_EQ(f.cell("AB8"), Variant(120.0));   // a life of 10 years beats the category's 3%
+    EXPECT_EQ(f.cell("AH8"), Variant("No"));
+    EXPECT_TRUE(f.cell("AZ8").isEmpty());  // EdatCoHAf is filled, but not read here
+    EXPECT_TRUE(f.cell("AO9").isEmpty());
+}
+
+TEST(Export2, CategoryMappingRowsAndAccountBlocks) {
+    Administration admin;
+    ExportFixture f(admin.file);
+    ASSERT_TRUE(Export2(f.s));
+    EXPECT_FALSE(f.anySlotOpen());
+    EXPECT_EQ(f.sheet().Name(), "ZELK-Extract-2");
+    EXPECT_EQ(f.cell("A1"), Variant("(ZELK-Extract-2)"));
+    EXPECT_EQ(f.cell("G4"), Variant("Category"));
+    EXPECT_TRUE(f.cell("V4").isEmpty());  // the empty text leaves the cell empty
+    EXPECT_TRUE(f.cell("AJ4").isEmpty());
+    EXPECT_EQ(f.cell("CK4"), Variant("Unplanned Depreciation Expense"));
+
+    // Only building G1 qualifies (OG_BedOpb 0 and a GR asset with a COM value): its five assets.
+    EXPECT_EQ(f.cell("A8"), Variant("Kantoor Noord, Utrecht"));
+    EXPECT_EQ(f.cell("G8"), Variant("G1"));
+    EXPECT_EQ(f.cell("H8"), Variant("Bureaus"));
+    EXPECT_EQ(f.cell("K8"), date(2010, 2, 1));
+    EXPECT_EQ(f.cell("L8"), Variant(120.0));
+    EXPECT_EQ(f.cell("T8"), Variant(1.0));
+    EXPECT_EQ(f.cell("U8"), Variant("YES"));
+    EXPECT_EQ(f.cell("W8"), Variant(75.0));  // 150 of 200
+    EXPECT_EQ(f.cell("AI8"), Variant("01"));
+    EXPECT_EQ(f.cell("AJ8"), Variant("BG1"));
+    EXPECT_EQ(f.cell("AK8"), Variant("004711"));
+    EXPECT_EQ(f.cell("AO8"), Variant(157000.0));
+    EXPECT_EQ(f.cell("BA8"), Variant("157000"));
+    EXPECT_EQ(f.cell("BI8"), Variant("152056"));
+    EXPECT_TRUE(f.cell("BO8").isEmpty());
+    EXPECT_EQ(f.cell("CN8"), Variant("00000"));
+    EXPECT_EQ(f.cell("K9"), date(1950, 1, 1));  // no DatBoeAkt
+    EXPECT_EQ(f.cell("L10"), Variant(400.0));   // 3%
+    EXPECT_EQ(f.cell("AK10"), Variant("234567"));
+    EXPECT_EQ(f.cell("L11"), Variant(0.0));           // no percentage
+    EXPECT_EQ(f.cell("AK11"), Variant("000000"));
+    EXPECT_EQ(f.cell("L12"), Variant(171.42857142857144));
+    EXPECT_TRUE(f.cell("A13").isEmpty());
+    EXPECT_TRUE(f.sheet().bold(4, 50));
+    EXPECT_FALSE(f.sheet().bold(4, 51));
+}
+
+TEST(ExportFailures, TheUserIsToldAndTheSlotsAreClosed) {
+    Administration admin;
+    {
+        // A cancelled date question: the conversion error, no "Done".
+        ExportFixture f(admin.file);
+        ASSERT_FALSE(Export1a(f.s));
+        EXPECT_EQ(f.lastBox(), "De functie 'Aanmaken overzicht 1a' niet correct beëindigd");
+        EXPECT_EQ(f.platform.asked.back().title, "Type komt niet overeen (13)");
+        EXPECT_EQ(f.platform.asked.back().style, vbCritical);
+        EXPECT_FALSE(f.anySlotOpen());
+        EXPECT_EQ(f.s.alg.screen().text().find("Done"), std::string::npos);
+    }
+    {
+        // Not a date.
+        ExportFixture f(admin.file);
+        f.platform.inputAnswers.push_back("31-02-2026");
+        ASSERT_FALSE(Export1b(f.s));
+        EXPECT_EQ(f.lastBox(), "De functie 'Aanmaken overzicht 1b' niet correct beëindigd");
+    }
+}
+
+TEST(ExportFailures, MissingTablesAndValuationKinds) {
+    {
+        // Without "HI_Waardering" the table does not open: the layer's report, then "Foutje".
+        Administration admin("DROP TABLE HI_Waardering;");
+        ExportFixture f(admin.file);
+        f.platform.inputAnswers.push_back("31-03-2026");
+        ASSERT_FALSE(Export1a(f.s));
+        EXPECT_EQ(f.platform.asked.back().title, "Foutje");
+        EXPECT_FALSE(f.anySlotOpen());
+    }
+    {
+        // Without 'COM' among the valuation kinds, the first asset's figures are out of range.
+        Administration admin("DELETE FROM Waardering WHERE WD_Waardering = 'COM';");
+        ExportFixture f(admin.file);
+        f.platform.inputAnswers.push_back("31-03-2026");
+        ASSERT_FALSE(Export1a(f.s));
+        EXPECT_NE(f.platform.asked.back().title.find("(9)"), std::string::npos);
+        EXPECT_FALSE(f.anySlotOpen());
+    }
+    {
+        // The mapping export without its tables.
+        Administration admin("DROP TABLE OB_Waardering;");
+        ExportFixture f(admin.file);
+        ASSERT_FALSE(Export2(f.s));
+        EXPECT_EQ(f.lastBox(), "De functie 'Aanmaken overzicht 2' niet correct beëindigd");
+        EXPECT_FALSE(f.anySlotOpen());
+    }
+}
