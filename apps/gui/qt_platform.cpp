@@ -165,7 +165,6 @@ void QtPlatform::progress(const std::string& label, long done, long total) {
 
 void QtPlatform::endProgram(int exitCode) {
     if (beforeEnd_) beforeEnd_();
-    settings_.sync();
     std::fflush(nullptr);
     std::_Exit(exitCode);
 }

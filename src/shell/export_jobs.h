@@ -5,9 +5,9 @@
 
 #include <functional>
 
-namespace zelk {
+#include "exports/workbook_output.h"
 
-enum class ExportKind { Roerend, Onroerend, Mapping };
+namespace zelk {
 
 struct ExportJobs {
     // Runs one export; true when it reached "Done".

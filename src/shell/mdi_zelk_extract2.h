@@ -35,8 +35,9 @@ public:
     // Loading the window starts the whole program.
     void Form_Load();
     // The close handler: closing lines, the database closed, the placement
-    // kept (normal state only), then the program ends. Never returns.
-    [[noreturn]] void Form_Unload();
+    // kept (normal state only), then the program ends (the platform does not
+    // come back from that).
+    void Form_Unload();
     // Einde and the close box: the close handler now, or right after the
     // work that runs.
     void RequestClose();

@@ -1,0 +1,46 @@
+// zelkextract2: the desktop program. The main window's logic lives in the
+// library (src/shell); this wires it to the Qt window and platform.
+
+#include <QApplication>
+#include <QTimer>
+#include <exception>
+
+#include "main_window.h"
+#include "qt_platform.h"
+#include "shell/command_line.h"
+#include "shell/export_jobs_session.h"
+#include "shell/mdi_zelk_extract2.h"
+#include "shell/session.h"
+
+using namespace zelk;
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
+    QApplication::setQuitOnLastWindowClosed(false);  // only the close handler ends the program
+
+    QtPlatform platform(kAppTitle);
+    Session session(platform);
+    MainWindow window;
+    platform.setParentWindow(&window);
+    platform.setProgressSink(
+        [&window](const std::string& label, long done, long total) { window.showProgress(label, done, total); });
+    window.attachMessageScreen(session.alg);
+
+    MdiZelkExtract2 logic(session, window, SessionExportJobs(session), CommandLineText(argc, argv));
+    window.setForms(&logic.parameters(), &logic.opties());
+
+    // Whatever escapes a command is shown, and the program goes on.
+    auto guarded = [&platform](auto&& f) {
+        try {
+            f();
+        } catch (const std::exception& e) {
+            platform.msgBox(e.what(), vbCritical, "");
+        }
+    };
+    window.onCommand = [&](MenuCommand c) { guarded([&] { logic.Command(c); }); };
+    window.onTimer = [&] { guarded([&] { logic.Timer1_Timer(); }); };
+    window.onCloseRequested = [&] { guarded([&] { logic.RequestClose(); }); };
+    QTimer::singleShot(0, &window, [&] { guarded([&] { logic.Form_Load(); }); });
+    return QApplication::exec();
+}

@@ -1,0 +1,14 @@
+#include "shell/export_jobs_session.h"
+
+#include "shell/session.h"
+
+namespace zelk {
+
+ExportJobs SessionExportJobs(Session& session) {
+    ExportJobs jobs;
+    jobs.run = [&session](ExportKind kind) { return RunExport(session, kind); };
+    jobs.keep = [&session](ExportKind kind, bool open) { SaveAndShowActiveWorkbook(session, kind, open); };
+    return jobs;
+}
+
+}  // namespace zelk

@@ -1,0 +1,228 @@
+#include "shell/mdi_zelk_extract2.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "runtime/dates.h"
+#include "shell/msg_wait.h"
+#include "shell/session.h"
+#include "shell/setting_numbers.h"
+#include "shell/window_placement.h"
+
+namespace zelk {
+
+// Marks the time in which commands must not start work of their own. An
+// export also switches the window's export commands off.
+class MdiZelkExtract2::BusyScope {
+public:
+    BusyScope(MdiZelkExtract2& w, bool exporting) : w_(w), exporting_(exporting && !w.exporting_) {
+        ++w_.busy_;
+        if (exporting_) {
+            w_.exporting_ = true;
+            w_.window_.SetExportRunning(true);
+        }
+    }
+    ~BusyScope() {
+        if (exporting_) {
+            w_.exporting_ = false;
+            w_.window_.SetExportRunning(false);
+        }
+        --w_.busy_;
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    MdiZelkExtract2& w_;
+    bool exporting_;
+};
+
+MdiZelkExtract2::MdiZelkExtract2(Session& session, MainWindowPort& window, ExportJobs jobs, std::string commandLine)
+    : s_(session),
+      window_(window),
+      jobs_(std::move(jobs)),
+      commandLine_(std::move(commandLine)),
+      parameters_(session.platform.settings(), session.main),
+      opties_(session.platform.settings(), session.main) {}
+
+void MdiZelkExtract2::Form_Load() {
+    {
+        BusyScope busy(*this, false);
+        MainValues& m = s_.main;
+        SettingsStore& settings = s_.platform.settings();
+        m.Debugmode = true;
+        m.Testmode = false;
+        m.ParmLoaded = false;
+        m.VersieDatum = kReleaseDate;
+        m.Versie = "Versie " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
+                   std::to_string(kVersionRevision);
+        const std::string caption = std::string(kAppTitle) + ", " + m.Versie;
+        window_.SetCaption(caption);
+        window_.SetPlacement(StoredPlacement(settings, kAppTitle, window_.ScreenWidth(), window_.ScreenHeight()));
+        m.Logbestand = settings.value(kAppTitle, "Logbestand", "Filename", "0");
+        s_.platform.doEvents();
+
+        window_.ShowMessageScreen();
+        std::string logName;
+        s_.alg.OpenLogFile(logName, "Append", 1, settings.value(kAppTitle, "Database", "FileDir", ""));
+        s_.alg.AddMelding("Welkom in " + caption + ". dd. " + m.VersieDatum + ".", 1, false, kGreeting);
+        s_.alg.AddMelding("", 0, false, kBlack);
+        s_.alg.AddMelding("Opdracht parameters: " + commandLine_);
+        m.dbMain = OpenMainDatabase(true, 0, "");
+        s_.alg.AddMelding("Opdracht parameters: " + Variant(window_.Visible()).toString());
+    }
+    AfterBusy();
+}
+
+void MdiZelkExtract2::Form_Unload() {
+    s_.alg.AddMelding(std::string(80, '-'), 0, false, kBlack);
+    s_.alg.AddMelding("", 0);
+    if (s_.main.dbMain > 0) s_.dbase.CloseDatabase(s_.main.dbMain);
+    // Only the normal window's placement is worth coming back to.
+    if (window_.State() == WindowState::Normal)
+        StorePlacement(s_.platform.settings(), kAppTitle, window_.Placement());
+    s_.platform.endProgram(0);
+}
+
+void MdiZelkExtract2::RequestClose() {
+    if (!Busy()) {
+        Form_Unload();
+        return;
+    }
+    if (!closePending_) {
+        closePending_ = true;
+        s_.alg.AddMelding("Het programma wordt afgesloten zodra het lopende werk klaar is.");
+    }
+}
+
+void MdiZelkExtract2::AfterBusy() {
+    if (closePending_ && !Busy()) Form_Unload();
+}
+
+void MdiZelkExtract2::Command(MenuCommand command) {
+    switch (command) {
+    case MenuCommand::OpenDatabase: mnuOpenDatabase_Click(); break;
+    case MenuCommand::Exporteer: Export(); break;
+    case MenuCommand::Einde: RequestClose(); break;
+    case MenuCommand::Sheet1: RunExport(ExportKind::Roerend); break;
+    case MenuCommand::Sheet1b: RunExport(ExportKind::Onroerend); break;
+    case MenuCommand::Sheet2: RunExport(ExportKind::Mapping); break;
+    default: break;  // the dialogs are the window's own business
+    }
+}
+
+void MdiZelkExtract2::mnuOpenDatabase_Click() {
+    if (Busy()) return;
+    {
+        BusyScope busy(*this, false);
+        MainValues& m = s_.main;
+        if (m.dbMain > 0) {
+            s_.alg.AddMelding("", 0);
+            s_.alg.AddMelding("Database " + s_.dbase.DbName(m.dbMain) + " wordt gesloten.");
+            s_.dbase.CloseDatabase(m.dbMain);
+            // The slot is closed: nothing may use it while the next one is chosen.
+            m.dbMain = -1;
+        }
+        window_.UnloadDialogs();
+        m.dbMain = OpenMainDatabase(false, 0, "");
+    }
+    AfterBusy();
+}
+
+void MdiZelkExtract2::RunExport(ExportKind kind) {
+    if (Busy()) return;
+    {
+        BusyScope busy(*this, true);
+        if (jobs_.run(kind) && jobs_.keep) jobs_.keep(kind, true);
+    }
+    AfterBusy();
+}
+
+void MdiZelkExtract2::Export() {
+    if (Busy()) return;
+    {
+        BusyScope busy(*this, true);
+        ExportAll();
+    }
+    AfterBusy();
+}
+
+void MdiZelkExtract2::ExportAll() {
+    // Nobody need be there: the processing date takes its default answer and
+    // the workbooks are only saved.
+    const bool wasUnattended = s_.unattended;
+    s_.unattended = true;
+    struct Restore {
+        Session& s;
+        bool v;
+        ~Restore() { s.unattended = v; }
+    } restore{s_, wasUnattended};
+    for (ExportKind kind : {ExportKind::Roerend, ExportKind::Onroerend, ExportKind::Mapping})
+        if (jobs_.run(kind) && jobs_.keep) jobs_.keep(kind, false);
+}
+
+void MdiZelkExtract2::Timer1_Timer() {
+    // Work already running (an export from the menu, a database being
+    // chosen): the next tick tries again.
+    if (Busy()) return;
+    MainValues& m = s_.main;
+    if (m.ParmLoaded) {
+        s_.alg.AddMelding("Autorun suspended. Parameterscherm actief.", 0, false, kBlack);
+        return;
+    }
+    if (m.dbMain <= 0) {
+        Form_Unload();
+        return;
+    }
+    if (!(AutorunSetting() > 0)) return;
+    {
+        BusyScope busy(*this, true);
+        s_.alg.AddMelding(Now() + " Autorun gestart", 0, false, kBlack);
+        window_.DisableTimer();
+        ExportAll();
+        s_.alg.AddMelding(Now() + " Autorun beeindigd", 0, false, kBlack);
+        WaitMilliseconds(s_.platform, 3000);
+    }
+    Form_Unload();
+}
+
+int MdiZelkExtract2::OpenMainDatabase(bool NameKnown, int /*unused*/, const std::string& DialogCaption) {
+    SettingsStore& settings = s_.platform.settings();
+    s_.alg.AddMelding(std::string(kAppTitle) + ": Even geduld: Database wordt geopend", 0, false, kBlack);
+    std::error_code ec;
+    const std::string startDir =
+        settings.value(kAppTitle, "Database", "CurDir", std::filesystem::current_path(ec).string());
+    std::string name = settings.value(kAppTitle, "Database", "Database", "");
+    const bool nameKnown = NameKnown && !name.empty();
+    const std::string caption =
+        DialogCaption.empty() ? "Geef de naam van de " + std::string(kAppTitle) + " database" : DialogCaption;
+    // A password the user types goes no further than this open.
+    std::string password = kDefaultPassword;
+    const int slot = s_.dbase.OpenDatabase(name, startDir, password, nameKnown, caption, false, false, std::nullopt,
+                                           std::nullopt, true, true, false);
+    if (slot > 0) {
+        const std::string& opened = s_.dbase.DbName(slot);
+        settings.set(kAppTitle, "Database", "CurDir", opened);
+        settings.set(kAppTitle, "Database", "Database", opened);
+        s_.alg.AddMelding(std::string(kAppTitle) + ": Database '" + opened + "' is geopend.", 0, false, kBlack);
+    }
+    if (AutorunSetting() > 0) {
+        s_.alg.AddMelding("Wacht tot Autorun start", 0, false, kBlack);
+        window_.ArmTimer(kAutorunIntervalMs);
+    }
+    return slot;
+}
+
+double MdiZelkExtract2::AutorunSetting() {
+    const std::string text = s_.platform.settings().value(kAppTitle, "Database", "Autorun", "0");
+    if (const auto v = RealNumberSetting(text)) return *v;
+    s_.alg.AddMelding("Ongeldige waarde voor Autorun: '" + text + "'", 0, false, kBlack);
+    return 0;
+}
+
+std::string MdiZelkExtract2::Now() const {
+    const Date now = s_.platform.now();
+    return shortDateText(now) + "-" + timeText(now);
+}
+
+}  // namespace zelk
