@@ -115,7 +115,11 @@ void MainWindow::showParameters() {
 
 void MainWindow::showOpties() {
     if (!opties_) return;
-    if (!optiesDialog_) optiesDialog_ = new OptiesDialog(*opties_, this);
+    if (!optiesDialog_) {
+        optiesDialog_ = new OptiesDialog(*opties_, this);
+        // It has no place of its own: over the middle of the main window.
+        optiesDialog_->move(geometry().center() - optiesDialog_->rect().center());
+    }
     optiesDialog_->show();
     optiesDialog_->raise();
     optiesDialog_->activateWindow();

@@ -156,11 +156,18 @@ std::uint32_t QtPlatform::tickCount() {
 }
 
 void QtPlatform::openDocument(const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    // The workbook is saved whatever happens here; the user only needs to
+    // know when it did not come up.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))))
+        msgBox("Er is geen programma gevonden dat de werkmap opent:\n" + path, vbExclamation, "");
 }
 
 void QtPlatform::progress(const std::string& label, long done, long total) {
     if (progressSink_) progressSink_(label, done, total);
+    // The bar shows only when it is painted; and the window keeps answering
+    // while rows are written (commands that must wait are held back by the
+    // shell).
+    doEvents();
 }
 
 void QtPlatform::endProgram(int exitCode) {

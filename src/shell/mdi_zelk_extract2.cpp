@@ -176,10 +176,13 @@ void MdiZelkExtract2::Timer1_Timer() {
     }
     if (!(AutorunSetting() > 0)) return;
     {
-        BusyScope busy(*this, true);
+        BusyScope busy(*this, false);
         s_.alg.AddMelding(Now() + " Autorun gestart", 0, false, kBlack);
         window_.DisableTimer();
-        ExportAll();
+        {
+            BusyScope exporting(*this, true);
+            ExportAll();
+        }
         s_.alg.AddMelding(Now() + " Autorun beeindigd", 0, false, kBlack);
         WaitMilliseconds(s_.platform, 3000);
     }
