@@ -13,6 +13,7 @@
 
 #include "database/database.h"
 #include "database/demo_database.h"
+#include "exports/export_sql.h"
 
 using namespace zelk;
 using Clock = std::chrono::steady_clock;
@@ -21,55 +22,10 @@ namespace {
 
 double since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
 
-std::string pieces(std::initializer_list<const char*> p) {
-    std::string s;
-    for (const char* x : p) s += x;
-    return s;
-}
-
-const std::string kSelect = pieces({"SELECT OG.*,", "       OB.*,", "       OB_Waardering.*,", "       IC.*,",
-                                    "       IC_Waardering.*,", "       Eigenaar.*,", "       Categori.*",
-                                    " FROM (Eigenaar", "     INNER JOIN OG", "         ON Eigenaar.CODE = OG.OG_EIG)",
-                                    "     INNER JOIN ((((Categori", "     INNER JOIN IC",
-                                    "         ON Categori.CT_CODE = IC.IC_CAT)", "     INNER JOIN IC_Waardering",
-                                    "         ON IC.IC_CODE = IC_Waardering.IW_IcCode)", "     INNER JOIN OB",
-                                    "         ON IC.IC_CODE = OB.ICCODE)", "     INNER JOIN OB_Waardering",
-                                    "         ON (OB.VLGNUM = OB_Waardering.OW_Vlgnum)",
-                                    "          AND (OB.ICCODE = OB_Waardering.OW_IcCode)",
-                                    "          AND (OB.OGCODE = OB_Waardering.OW_OgCode))",
-                                    "         ON OG.OG_CODE = OB.OGCODE",
-                                    " WHERE (      ((OB_Waardering.OW_Waardering)='COM')",
-                                    "          AND ((IC_Waardering.IW_Waardering)='COM')",
-                                    "          AND (((OG.OG_BedOpb)=0 OR (OG.OG_BedOpb) is Null)) "});
-const std::string kTail = pieces({"          AND ((OW_Huidigewaarde)<>0))", " ORDER BY OB.OGCODE,",
-                                  "       OB.ICCODE,", "       OB.VLGNUM; "});
-const std::string kMovable =
-    kSelect + "          AND (((CT_SOORT) <> 'GR' AND (CT_SOORT) <> 'ONR' AND (CT_SOORT) <> 'ERF')) " + kTail;
-const std::string kImmovable =
-    kSelect + "          AND (((CT_SOORT) = 'GR' OR (CT_SOORT) = 'ONR' OR (CT_SOORT) = 'ERF')) " + kTail;
-const std::string kGrouping = pieces(
-    {"SELECT First(OB.OGCODE) AS [OGCODE Veld],", "       Sum(OB_Waardering.OW_HuidigeWaarde) AS SomVanOW_HuidigeWaarde,",
-     "       OG.OG_WVW", " FROM OG", "     INNER JOIN (((Categori", "     INNER JOIN IC",
-     "         ON Categori.CT_CODE = IC.IC_CAT)", "     INNER JOIN OB", "         ON IC.IC_CODE = OB.ICCODE)",
-     "     INNER JOIN OB_Waardering", "         ON (OB.VLGNUM = OB_Waardering.OW_Vlgnum)",
-     "          AND (OB.ICCODE = OB_Waardering.OW_IcCode)", "          AND (OB.OGCODE = OB_Waardering.OW_OgCode))",
-     "         ON OG.OG_CODE = OB.OGCODE",
-     " WHERE (((Categori.CT_SOORT)='GR' Or (Categori.CT_SOORT)='ONR' Or (Categori.CT_SOORT)='ERF'))",
-     "     GROUP BY OG.OG_WVW,", "       OB.OGCODE,", "       OB_Waardering.OW_Waardering",
-     "         HAVING (((OB_Waardering.OW_Waardering)='COM')); "});
-const std::string kMapping = pieces(
-    {"SELECT OG.*,", "       OB.*,", "       OB_Waardering.*,", "       IC.*,", "       IC_Waardering.*,",
-     "       Eigenaar.*,", "       Categori.*,", "       OG.OG_BedOpb,",
-     "       OG_WVW.SomVanOW_HuidigeWaarde AS HuidigeWaarde", " FROM ((Eigenaar", "     INNER JOIN OG",
-     "         ON Eigenaar.CODE = OG.OG_EIG)", "     INNER JOIN ((((Categori", "     INNER JOIN IC",
-     "         ON Categori.CT_CODE = IC.IC_CAT)", "     INNER JOIN IC_Waardering",
-     "         ON IC.IC_CODE = IC_Waardering.IW_IcCode)", "     INNER JOIN OB", "         ON IC.IC_CODE = OB.ICCODE)",
-     "     INNER JOIN OB_Waardering", "         ON (OB.VLGNUM = OB_Waardering.OW_Vlgnum)",
-     "          AND (OB.ICCODE = OB_Waardering.OW_IcCode)", "          AND (OB.OGCODE = OB_Waardering.OW_OgCode))",
-     "         ON OG.OG_CODE = OB.OGCODE)", "     INNER JOIN OG_WVW", "         ON OG.OG_CODE = OG_WVW.[OGCODE Veld]",
-     " WHERE (      ((OG.OG_BedOpb)=0)", "          AND ((OB_Waardering.OW_Waardering)='COM')",
-     "          AND ((IC_Waardering.IW_Waardering)='COM'))", " ORDER BY OB.OGCODE,", "       OB.ICCODE,",
-     "       OB.VLGNUM; "});
+const std::string kMovable = zelk::movableAssetsSql();
+const std::string kImmovable = zelk::immovableAssetsSql();
+const std::string kGrouping = zelk::ogWvwSql();
+const std::string kMapping = zelk::categoryMappingSql();
 
 }  // namespace
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "database/dbase.h"
+#include "exports/export_sql.h"
 #include "database/demo_database.h"
 #include "messages/alg.h"
 #include "platform/scripted_platform.h"
@@ -105,111 +106,9 @@ struct Layer {
     }
 };
 
-// The SQL texts of the exports, piece by piece, exactly as the exports send them.
-inline std::string joinPieces(const std::vector<std::string>& pieces) {
-    std::string s;
-    for (const auto& p : pieces) s += p;
-    return s;
-}
-
-inline std::vector<std::string> movableAssetsPieces() {
-    return {"SELECT OG.*,",
-            "       OB.*,",
-            "       OB_Waardering.*,",
-            "       IC.*,",
-            "       IC_Waardering.*,",
-            "       Eigenaar.*,",
-            "       Categori.*",
-            " FROM (Eigenaar",
-            "     INNER JOIN OG",
-            "         ON Eigenaar.CODE = OG.OG_EIG)",
-            "     INNER JOIN ((((Categori",
-            "     INNER JOIN IC",
-            "         ON Categori.CT_CODE = IC.IC_CAT)",
-            "     INNER JOIN IC_Waardering",
-            "         ON IC.IC_CODE = IC_Waardering.IW_IcCode)",
-            "     INNER JOIN OB",
-            "         ON IC.IC_CODE = OB.ICCODE)",
-            "     INNER JOIN OB_Waardering",
-            "         ON (OB.VLGNUM = OB_Waardering.OW_Vlgnum)",
-            "          AND (OB.ICCODE = OB_Waardering.OW_IcCode)",
-            "          AND (OB.OGCODE = OB_Waardering.OW_OgCode))",
-            "         ON OG.OG_CODE = OB.OGCODE",
-            " WHERE (      ((OB_Waardering.OW_Waardering)='COM')",
-            "          AND ((IC_Waardering.IW_Waardering)='COM')",
-            "          AND (((OG.OG_BedOpb)=0 OR (OG.OG_BedOpb) is Null)) ",
-            "          AND (((CT_SOORT) <> 'GR' AND (CT_SOORT) <> 'ONR' AND (CT_SOORT) <> 'ERF')) ",
-            "          AND ((OW_Huidigewaarde)<>0))",
-            " ORDER BY OB.OGCODE,",
-            "       OB.ICCODE,",
-            "       OB.VLGNUM; "};
-}
-
-inline std::string movableAssetsSql() { return joinPieces(movableAssetsPieces()); }
-
-inline std::string immovableAssetsSql() {
-    auto p = movableAssetsPieces();
-    p[25] = "          AND (((CT_SOORT) = 'GR' OR (CT_SOORT) = 'ONR' OR (CT_SOORT) = 'ERF')) ";
-    return joinPieces(p);
-}
-
-inline std::string groupingSql() {
-    return joinPieces({"SELECT First(OB.OGCODE) AS [OGCODE Veld],",
-                       "       Sum(OB_Waardering.OW_HuidigeWaarde) AS SomVanOW_HuidigeWaarde,",
-                       "       OG.OG_WVW",
-                       " FROM OG",
-                       "     INNER JOIN (((Categori",
-                       "     INNER JOIN IC",
-                       "         ON Categori.CT_CODE = IC.IC_CAT)",
-                       "     INNER JOIN OB",
-                       "         ON IC.IC_CODE = OB.ICCODE)",
-                       "     INNER JOIN OB_Waardering",
-                       "         ON (OB.VLGNUM = OB_Waardering.OW_Vlgnum)",
-                       "          AND (OB.ICCODE = OB_Waardering.OW_IcCode)",
-                       "          AND (OB.OGCODE = OB_Waardering.OW_OgCode))",
-                       "         ON OG.OG_CODE = OB.OGCODE",
-                       " WHERE (((Categori.CT_SOORT)='GR' Or (Categori.CT_SOORT)='ONR' Or "
-                       "(Categori.CT_SOORT)='ERF'))",
-                       "     GROUP BY OG.OG_WVW,",
-                       "       OB.OGCODE,",
-                       "       OB_Waardering.OW_Waardering",
-                       "         HAVING (((OB_Waardering.OW_Waardering)='COM')); "});
-}
-
-inline std::string mappingSql() {
-    return joinPieces({"SELECT OG.*,",
-                       "       OB.*,",
-                       "       OB_Waardering.*,",
-                       "       IC.*,",
-                       "       IC_Waardering.*,",
-                       "       Eigenaar.*,",
-                       "       Categori.*,",
-                       "       OG.OG_BedOpb,",
-                       "       OG_WVW.SomVanOW_HuidigeWaarde AS HuidigeWaarde",
-                       " FROM ((Eigenaar",
-                       "     INNER JOIN OG",
-                       "         ON Eigenaar.CODE = OG.OG_EIG)",
-                       "     INNER JOIN ((((Categori",
-                       "     INNER JOIN IC",
-                       "         ON Categori.CT_CODE = IC.IC_CAT)",
-                       "     INNER JOIN IC_Waardering",
-                       "         ON IC.IC_CODE = IC_Waardering.IW_IcCode)",
-                       "     INNER JOIN OB",
-                       "         ON IC.IC_CODE = OB.ICCODE)",
-                       "     INNER JOIN OB_Waardering",
-                       "         ON (OB.VLGNUM = OB_Waardering.OW_Vlgnum)",
-                       "          AND (OB.ICCODE = OB_Waardering.OW_IcCode)",
-                       "          AND (OB.OGCODE = OB_Waardering.OW_OgCode))",
-                       "         ON OG.OG_CODE = OB.OGCODE)",
-                       "     INNER JOIN OG_WVW",
-                       "         ON OG.OG_CODE = OG_WVW.[OGCODE Veld]",
-                       " WHERE (      ((OG.OG_BedOpb)=0)",
-                       "          AND ((OB_Waardering.OW_Waardering)='COM')",
-                       "          AND ((IC_Waardering.IW_Waardering)='COM'))",
-                       " ORDER BY OB.OGCODE,",
-                       "       OB.ICCODE,",
-                       "       OB.VLGNUM; "});
-}
+// The SQL texts of the exports, as the exports send them.
+inline std::string groupingSql() { return zelk::ogWvwSql(); }
+inline std::string mappingSql() { return zelk::categoryMappingSql(); }
 
 inline std::string upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

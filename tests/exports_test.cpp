@@ -268,6 +268,10 @@ TEST(Export2, CategoryMappingRowsAndAccountBlocks) {
     EXPECT_TRUE(f.cell("A13").isEmpty());
     EXPECT_TRUE(f.sheet().bold(4, 50));
     EXPECT_FALSE(f.sheet().bold(4, 51));
+    // Progress went through the platform and ended at the record count.
+    ASSERT_FALSE(f.platform.progressCalls.empty());
+    EXPECT_EQ(std::get<1>(f.platform.progressCalls.back()), 5);
+    EXPECT_EQ(std::get<2>(f.platform.progressCalls.back()), 5);
 }
 
 TEST(ExportFailures, TheUserIsToldAndTheSlotsAreClosed) {

@@ -231,22 +231,13 @@ bool runAssetExport(Session& s, const AssetKind& kind) {
         ExportSheet sheet = run.startWorkbook("ZELK-Extract-1");
         sheet.writeBlock(headerBlock(kind, s.platform.now()));
 
-        Recordset& rs = s.dbase.RsObject(db, rsQuery);
+        // A skipped record takes no row, so the rows run from 8 without gaps.
         long row = 7;
-        if (!rs.Eof()) {
-            rs.MoveLast();
-            rs.MoveFirst();
-        }
-        const long total = rs.RecordCount();
-        long done = 0;
-        while (!rs.Eof()) {
-            if (passesSkipTest(rs.Field("OW_AanschafWaarde"), rs.Field("OW_HuidigeWaarde"))) {
-                ++row;
-                sheet.writeRow(row, assetRow(s, kind, rs, d, rsH, rsHW));
-            }
-            run.progress(++done, total);
-            rs.MoveNext();
-        }
+        run.forEachRecord(s.dbase.RsObject(db, rsQuery), [&](const Recordset& rs) {
+            if (!passesSkipTest(rs.Field("OW_AanschafWaarde"), rs.Field("OW_HuidigeWaarde"))) return;
+            ++row;
+            sheet.writeRow(row, assetRow(s, kind, rs, d, rsH, rsHW));
+        });
         run.closeQuery();
         sheet.restoreApplication();
         formatAssetSheet(sheet);

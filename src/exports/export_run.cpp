@@ -96,6 +96,20 @@ ExportSheet ExportRun::startWorkbook(const std::string& sheetName) {
     return ExportSheet(s_);
 }
 
+void ExportRun::forEachRecord(Recordset& rs, const std::function<void(const Recordset&)>& body) {
+    if (!rs.Eof()) {
+        rs.MoveLast();
+        rs.MoveFirst();
+    }
+    const long total = rs.RecordCount();
+    long done = 0;
+    while (!rs.Eof()) {
+        body(rs);
+        progress(++done, total);
+        rs.MoveNext();
+    }
+}
+
 void ExportRun::progress(long done, long total) {
     // A bounded number of updates, whatever the size of the administration.
     const long step = std::max(1L, total / 200);

@@ -12,6 +12,7 @@ namespace zelk {
 
 struct Session;
 class VariantArray;
+class Recordset;
 
 // The sheet of an export's workbook, worked through the spreadsheet
 // application as the exports have always done: select a range, then set a
@@ -47,11 +48,13 @@ public:
     // is the one closed first on the failure path.
     int openRecordset(const std::string& source, int type, bool isQuery = false);
     ExportSheet startWorkbook(const std::string& sheetName);
-    void progress(long done, long total);
+    // Every record of the query in its order, with progress reported as it goes.
+    void forEachRecord(Recordset& rs, const std::function<void(const Recordset&)>& body);
     void closeQuery();
     void closeTables();
 
 private:
+    void progress(long done, long total);
     void failurePath(const std::string& errorText);
 
     Session& s_;

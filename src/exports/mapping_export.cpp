@@ -142,20 +142,9 @@ bool Export2(Session& s) {
         ExportSheet sheet = run.startWorkbook("ZELK-Extract-2");
         sheet.writeBlock(headerBlock(s.platform.now()));
 
-        Recordset& rs = s.dbase.RsObject(db, rsQuery);
         long row = 7;
-        if (!rs.Eof()) {
-            rs.MoveLast();
-            rs.MoveFirst();
-        }
-        const long total = rs.RecordCount();
-        long done = 0;
-        while (!rs.Eof()) {
-            ++row;
-            sheet.writeRow(row, mappingRow(rs));
-            run.progress(++done, total);
-            rs.MoveNext();
-        }
+        run.forEachRecord(s.dbase.RsObject(db, rsQuery),
+                          [&](const Recordset& rs) { sheet.writeRow(++row, mappingRow(rs)); });
         run.closeQuery();
         sheet.restoreApplication();
         sheet.bold("A1:AX4");

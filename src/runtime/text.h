@@ -10,6 +10,8 @@ namespace zelk {
 // Invalid UTF-8 bytes become U+FFFD, so any byte string converts.
 std::u32string utf8ToU32(const std::string& s);
 std::string u32ToUtf8(const std::u32string& s);
+// One code point as UTF-8; a surrogate or a value past U+10FFFF becomes U+FFFD.
+void appendUtf8(std::string& out, char32_t cp);
 
 // A character that Windows-1252 cannot hold becomes "?". The five bytes the
 // code page leaves undefined (81, 8D, 8F, 90, 9D) map to the control

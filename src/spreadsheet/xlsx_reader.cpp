@@ -215,7 +215,8 @@ std::shared_ptr<Workbook> readXlsx(ExcelApplication& app, const std::string& pat
 
         std::map<std::string, std::string> rels;
         {
-            XmlReader x(zip.read("xl/_rels/workbook.xml.rels"));
+            const std::string xml = zip.read("xl/_rels/workbook.xml.rels");  // the reader only views it
+            XmlReader x(xml);
             for (Token t; (t = x.next()) != Token::Eof;)
                 if (t == Token::Start && x.name() == "Relationship")
                     rels[x.attr("Id").value_or("")] = x.attr("Target").value_or("");
@@ -228,7 +229,8 @@ std::shared_ptr<Workbook> readXlsx(ExcelApplication& app, const std::string& pat
         long activeTab = 0;
         std::vector<std::pair<std::string, std::string>> sheets;  // name, part
         {
-            XmlReader x(zip.read("xl/workbook.xml"));
+            const std::string xml = zip.read("xl/workbook.xml");
+            XmlReader x(xml);
             for (Token t; (t = x.next()) != Token::Eof;) {
                 if (t != Token::Start) continue;
                 if (x.name() == "workbookView") activeTab = number(x.attr("activeTab"));

@@ -1,28 +1,17 @@
 #include "spreadsheet/xml_reader.h"
 
+#include "runtime/text.h"
+
 #include <cctype>
 #include <cstdint>
 
 namespace zelk {
 namespace {
 
-void appendUtf8(std::string& out, std::uint32_t cp) {
+// A character reference must name a real character.
+void appendReference(std::string& out, std::uint32_t cp) {
     if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) throw XmlError("ongeldige tekenverwijzing");
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    appendUtf8(out, cp);
 }
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -63,7 +52,7 @@ std::string XmlReader::decode(std::string_view raw) const {
                 cp = cp * (hex ? 16 : 10) + static_cast<std::uint32_t>(d);
                 if (cp > 0x10FFFF) throw XmlError("ongeldige tekenverwijzing");
             }
-            appendUtf8(out, cp);
+            appendReference(out, cp);
         } else {
             throw XmlError("onbekende entiteit &" + std::string(ent) + ";");
         }

@@ -21,6 +21,7 @@ class XmlReader {
 public:
     enum class Token { Start, End, Text, Eof };
 
+    // Views `doc`, which must outlive the reader.
     explicit XmlReader(std::string_view doc) : doc_(doc) {}
     // The next token; an empty element gives Start and then End.
     Token next();

@@ -1,5 +1,7 @@
 #include "database/access/access_text.h"
 
+#include "runtime/text.h"
+
 #include <array>
 
 namespace zelk::access {
@@ -7,24 +9,6 @@ namespace zelk::access {
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 // 0x80..0x9F of Windows-1252; the rest of the code page equals Latin-1.
 // Undefined positions map to the C1 control of the same number, as Windows does.
