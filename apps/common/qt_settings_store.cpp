@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 
 namespace zelk {
 namespace {
@@ -17,6 +18,8 @@ std::optional<std::string> QtSettingsStore::get(const std::string& app, const st
     const QSettings settings(kOrganisation, QString::fromStdString(app));
     const QVariant v = settings.value(keyOf(section, key));
     if (!v.isValid()) return std::nullopt;
+    // An unquoted "a,b" typed into the settings file reads back as a list.
+    if (v.typeId() == QMetaType::QStringList) return v.toStringList().join(",").toStdString();
     return v.toString().toStdString();
 }
 
