@@ -73,11 +73,11 @@ QString QtPlatform::titleOr(const std::string& title) const {
 int QtPlatform::msgBox(const std::string& prompt, int style, const std::string& title) {
     QMessageBox box(iconFor(style), titleOr(title), QString::fromStdString(prompt), QMessageBox::NoButton,
                     parent_);
-    const auto specs = buttonsFor(style);
-    for (const auto& s : specs) box.addButton(s.button)->setText(QString::fromUtf8(s.text));
+    const auto buttons = buttonsFor(style);
+    for (const auto& s : buttons) box.addButton(s.button)->setText(QString::fromUtf8(s.text));
     // 256 and 512 pick the second and third button as the default one.
     const std::size_t def = static_cast<std::size_t>((style >> 8) & 3);
-    box.setDefaultButton(specs[def < specs.size() ? def : 0].button);
+    box.setDefaultButton(buttons[def < buttons.size() ? def : 0].button);
     // Escape gives Cancel (or No where that is the only way back).
     for (auto b : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok})
         if (box.button(b)) {

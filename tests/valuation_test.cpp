@@ -1,0 +1,149 @@
+// Valuation kinds and the history of an asset as of a date, on the history
+// tables as the asset database holds them (index OgCodRev: latest booking first).
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "database/dbase.h"
+#include "database/schema.h"
+#include "messages/alg.h"
+#include "platform/scripted_platform.h"
+#include "runtime/dates.h"
+#include "valuation/waardering.h"
+
+using namespace zelk;
+
+namespace {
+
+// Asset A1/X/1 has bookings on 1-3-2020, 1-7-2021 and 1-1-2023 (RECNO 1..3);
+// B1/X/1 has one without a date and one on 1-1-2024; C9/X/1 is the last object in
+// the index and booked only in 2027.
+const char* const kHistory = R"SQL(
+INSERT INTO Waardering VALUES ('COM','c'), ('IFR','i'), ('XY','x');
+INSERT INTO Historie (OGCODE,ICCODE,VLGNUM,RECNO,DatBoe,Codmut,BedNogAct,HI_Levensduur) VALUES
+ ('A1','X',1,1,'2020-03-01',1,100,10), ('A1','X',1,2,'2021-07-01',2,200,10), ('A1','X',1,3,'2023-01-01',3,300,10),
+ ('B1','X',1,1,NULL,1,NULL,NULL), ('B1','X',1,2,'2024-01-01',2,50,5),
+ ('C9','X',1,7,'2027-01-01',1,70,1);
+INSERT INTO HI_Waardering (HW_OgCode,HW_IcCode,HW_Vlgnum,HW_RecNo,HW_Waardering,HW_CumAfschr,HW_AanschafDatum) VALUES
+ ('A1','X',1,1,'COM',10,'2020-03-01'), ('A1','X',1,2,'COM',20,NULL), ('A1','X',1,2,'IFR',21,NULL),
+ ('A1','X',1,2,'OUD',99,NULL), ('A1','X',1,3,'IFR',31,NULL), ('A1','X',1,3,'IFR',32,NULL),
+ ('C9','X',1,7,'COM',77,NULL);
+)SQL";
+
+struct History : ::testing::Test {
+    std::filesystem::path dir;
+    ScriptedPlatform platform;
+    Alg alg{platform};
+    Dbase dbase{platform, alg};
+    MdlWaardering w{dbase};
+    int db = -1, rsH = -1, rsHW = -1;
+
+    void SetUp() override {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "zelk-history-XXXXXX").string();
+        dir = ::mkdtemp(tmpl.data());
+        std::string file = (dir / "h.db").string();
+        sqlite3* raw = nullptr;
+        sqlite3_open(file.c_str(), &raw);
+        ASSERT_EQ(sqlite3_exec(raw, (assetSchemaSql() + kHistory).c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(raw);
+        std::string password;
+        db = dbase.OpenDatabase(file, "", password, true, "", false, false);
+        rsH = dbase.OpenRecordset(db, "Historie", dbOpenTable);
+        rsHW = dbase.OpenRecordset(db, "HI_Waardering", dbOpenTable);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    void execute(const char* sql) {
+        sqlite3* raw = nullptr;
+        sqlite3_open((dir / "h.db").c_str(), &raw);
+        ASSERT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(raw);
+    }
+    HistorieRec at(const char* og, Date d) { return w.LeesHistorie(db, rsH, rsHW, Variant(og), Variant("x"), 1, d, false); }
+};
+
+}  // namespace
+
+TEST_F(History, ValuationCodeList) {
+    EXPECT_EQ(w.WaarderingNr(Variant("COM")), -1);  // not loaded yet
+    const HistorieRec rec = w.InitWaarderingen(db);
+    EXPECT_EQ(w.WaarderingenLijst, "COM|IFR| XY|");
+    EXPECT_EQ(rec.Aantal, 3);
+    EXPECT_EQ(rec.Waardering(3).Code, " XY");
+    EXPECT_EQ(w.WaarderingNr(Variant("IFR")), 2);
+    EXPECT_EQ(w.WaarderingNr(Variant("xy")), 3);
+    EXPECT_EQ(w.WaarderingNr(Variant("ABCOM")), 1);  // the last three characters count
+    EXPECT_EQ(w.WaarderingNr(Variant("FIS")), -1);
+    EXPECT_EQ(waarderingEntry(""), "   |");
+    // Loaded once: a second call does not open the table again.
+    const int before = dbase.OpenRecordset(db, "Waardering", dbOpenTable);
+    dbase.CloseRecordset(db, before);
+    w.InitWaarderingen(db);
+    EXPECT_EQ(dbase.OpenRecordset(db, "Waardering", dbOpenTable), before);
+}
+
+TEST_F(History, TheRecordValidOnTheDate) {
+    HistorieRec h = at("A1", makeDate(2021, 12, 31));
+    EXPECT_TRUE(h.HistorieOK);
+    EXPECT_EQ(h.RecNo, 2);
+    EXPECT_EQ(h.Codmut, 2);
+    EXPECT_EQ(h.BedNogAct.scaled, 200 * 10000);
+    EXPECT_EQ(h.Waardering(1).CumAfschr.scaled, 20 * 10000);
+    EXPECT_EQ(h.Waardering(2).CumAfschr.scaled, 21 * 10000);
+    EXPECT_EQ(h.Waardering(3).CumAfschr.scaled, 0);  // no XY record: zero figures, code kept
+    EXPECT_EQ(h.Waardering(3).Code, " XY");
+    EXPECT_EQ(at("A1", makeDate(2021, 7, 1)).RecNo, 2);   // on the day itself
+    EXPECT_EQ(at("A1", makeDate(2019, 1, 1)).RecNo, 1);   // before all: the earliest
+    EXPECT_EQ(at("A1", makeDate(2026, 1, 1)).RecNo, 3);
+    EXPECT_EQ(at("A1", makeDate(2020, 3, 1)).Waardering(1).AanschafDatum.serial, makeDate(2020, 3, 1).serial);
+    // Two records of one kind: the later in index order wins.
+    EXPECT_EQ(at("A1", makeDate(2026, 1, 1)).Waardering(2).CumAfschr.scaled, 32 * 10000);
+}
+
+TEST_F(History, MissingDatesCodesAndValuations) {
+    // A booking without a date counts as after every date; as the object's last it is still used.
+    HistorieRec h = at("B1", makeDate(2023, 1, 1));
+    EXPECT_EQ(h.RecNo, 1);
+    EXPECT_EQ(h.DatBoe.serial, 0);
+    EXPECT_EQ(h.BedNogAct.scaled, 0);
+    EXPECT_EQ(at("B1", makeDate(2025, 1, 1)).RecNo, 2);
+    // No valuation records of its own, but others follow its key: found, zero figures.
+    EXPECT_TRUE(h.HistorieOK);
+    EXPECT_EQ(h.Waardering(1).CumAfschr.scaled, 0);
+
+    // Nothing at all at or after the key in HI_Waardering: the history stays, the lookup fails.
+    execute("DELETE FROM HI_Waardering WHERE HW_OgCode = 'C9'");
+    rsHW = dbase.OpenRecordset(db, "HI_Waardering", dbOpenTable);
+    h = at("B1", makeDate(2025, 1, 1));
+    EXPECT_FALSE(h.HistorieOK);
+    EXPECT_EQ(h.Melding, "Ob Waardering-records zijn niet aanwezig");
+    EXPECT_EQ(h.RecNo, 2);
+
+    HistorieRec none = at("Q1", makeDate(2025, 1, 1));
+    EXPECT_FALSE(none.HistorieOK);
+    EXPECT_EQ(none.Melding, "Van dit object is geen historie aanwezig");
+    EXPECT_EQ(none.Aantal, 3);
+
+    HistorieRec noSlots = w.LeesHistorie(db, 0, rsHW, Variant("A1"), Variant("X"), 1, makeDate(2025, 1, 1), false);
+    EXPECT_FALSE(noSlots.HistorieOK);
+    EXPECT_EQ(noSlots.Melding, "");
+}
+
+TEST_F(History, TheLastObjectInTheIndexBookedOnlyLater) {
+    // Its records lie after the date and nothing follows them in the table: the
+    // earliest record is used, as for every other asset.
+    HistorieRec h = at("C9", makeDate(2025, 12, 31));
+    EXPECT_TRUE(h.HistorieOK) << h.Melding;
+    EXPECT_EQ(h.RecNo, 7);
+    EXPECT_EQ(h.Waardering(1).CumAfschr.scaled, 77 * 10000);
+}
+
+TEST_F(History, CodesInLowerCaseHaveNoHistory) {
+    execute("UPDATE Historie SET OGCODE = 'a1' WHERE OGCODE = 'A1'");
+    const int rs = dbase.OpenRecordset(db, "Historie", dbOpenTable);
+    const HistorieRec h = w.LeesHistorie(db, rs, rsHW, Variant("a1"), Variant("x"), 1, makeDate(2025, 1, 1), false);
+    EXPECT_EQ(h.Melding, "Van dit object is geen historie aanwezig");
+}
