@@ -25,10 +25,21 @@ std::string workbookBaseName(ExportKind kind) {
     return "ZELK-Extract";
 }
 
+namespace {
+
+// A saved workbook lives on in its file (and in the desktop's spreadsheet
+// program); every export starts an instance of its own, so without this each
+// run would keep its whole workbook in memory until the program ends.
+void releaseSavedWorkbook(Session& s) { s.exl.ExcelApp->Quit(); }
+
+}  // namespace
+
 bool SaveAndShowActiveWorkbook(Session& s, ExportKind kind, bool open) {
     if (!s.exl.ExcelApp) return false;
     try {
-        return SaveAndShow(s.alg, s.exl.ExcelApp->ActiveWorkbook(), workbookBaseName(kind), open).has_value();
+        if (!SaveAndShow(s.alg, s.exl.ExcelApp->ActiveWorkbook(), workbookBaseName(kind), open)) return false;
+        releaseSavedWorkbook(s);
+        return true;
     } catch (const RuntimeError& e) {
         s.alg.AddMsgBoxMelding(Variant("Werkmap is niet opgeslagen: " + e.description()),
                                Variant("Opslaan werkmap"), vbCritical, false, kRed, true);
@@ -43,6 +54,7 @@ bool saveActiveWorkbook(Session& s, const std::string& path) {
             const SaveResult r = saveAs(s.exl.ExcelApp->ActiveWorkbook(), path);
             if (r) {
                 s.alg.AddMelding(Variant("Werkmap opgeslagen: " + path));
+                releaseSavedWorkbook(s);
                 return true;
             }
             error = r.error;
