@@ -11,6 +11,7 @@
 #include "exports/code_texts.h"
 #include "exports/export_sql.h"
 #include "exports/exports.h"
+#include "exports/workbook_output.h"
 #include "platform/scripted_platform.h"
 #include "runtime/dates.h"
 #include "shell/session.h"
@@ -322,4 +323,26 @@ TEST(ExportFailures, MissingTablesAndValuationKinds) {
         EXPECT_EQ(f.lastBox(), "De functie 'Aanmaken overzicht 2' niet correct beëindigd");
         EXPECT_FALSE(f.anySlotOpen());
     }
+}
+
+TEST(ExportOutput, SavedWorkbookIsShownAndReleased) {
+    Administration admin;
+    ExportFixture f(admin.file);
+    f.platform.store.set(kAppTitle, "Excel", "ExportDir", (admin.dir / "uit").string());
+    ASSERT_TRUE(RunExport(f.s, ExportKind::Mapping));
+    ASSERT_EQ(f.s.excelInstances.count(), 1u);
+    ASSERT_TRUE(SaveAndShowActiveWorkbook(f.s, ExportKind::Mapping, true));
+    ASSERT_EQ(f.platform.openedDocuments.size(), 1u);
+    const std::filesystem::path saved = f.platform.openedDocuments[0];
+    EXPECT_EQ(saved.parent_path(), admin.dir / "uit");
+    EXPECT_EQ(saved.filename().string().rfind("ZELK-Extract-2 Mapping 2026-12-06 101503", 0), 0u);
+    EXPECT_TRUE(std::filesystem::exists(saved));
+    EXPECT_NE(f.s.alg.screen().text().find("Werkmap opgeslagen: " + saved.string()), std::string::npos);
+    EXPECT_EQ(f.s.excelInstances.count(), 0u);  // the saved workbook no longer held
+
+    // A second run never overwrites the first file.
+    ASSERT_TRUE(RunExport(f.s, ExportKind::Mapping));
+    ASSERT_TRUE(SaveAndShowActiveWorkbook(f.s, ExportKind::Mapping, false));
+    EXPECT_EQ(f.platform.openedDocuments.size(), 1u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(admin.dir / "uit"), {}), 2);
 }
