@@ -53,6 +53,13 @@ MainWindow::MainWindow(QWidget* parent)
     buildMenu();
 }
 
+// The message screen is destroyed as a child after this object is gone; its
+// last state changes must not reach a half-destroyed main window.
+MainWindow::~MainWindow() {
+    messageWindow_->resized = nullptr;
+    disconnect(messageWindow_, nullptr, this, nullptr);
+}
+
 void MainWindow::buildMenu() {
     for (const MenuTitle& title : MainMenu()) {
         const QString titleName = QString::fromUtf8(title.name.data(), static_cast<qsizetype>(title.name.size()));

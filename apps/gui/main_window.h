@@ -26,6 +26,7 @@ class FrmOpties;
 class MainWindow : public QMainWindow, public MainWindowPort {
 public:
     explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Where the window's events go.
     std::function<void(MenuCommand)> onCommand;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 inline QApplication& guiApp() {
     static int argc = 1;
@@ -18,13 +19,15 @@ inline QApplication& guiApp() {
 // Runs `act` on the modal dialog as soon as it is up.
 template <typename Dialog>
 void whenModal(std::function<void(Dialog*)> act) {
+    // The poll re-arms itself through a weak reference, so it is freed once it has acted.
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, poll] {
+    std::weak_ptr<std::function<void()>> self = poll;
+    *poll = [act, self] {
         if (auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
             act(d);
             return;
         }
-        QTimer::singleShot(10, *poll);
+        if (auto again = self.lock()) QTimer::singleShot(10, [again] { (*again)(); });
     };
-    QTimer::singleShot(0, *poll);
+    QTimer::singleShot(0, [poll] { (*poll)(); });
 }
