@@ -152,7 +152,7 @@ TEST(AccessImport, PasswordsAreCheckedAndEncryptedFilesRefused) {
             const AccessImportResult r = importAccessFile(fixture(file), wrong, db);
             EXPECT_EQ(r.errorNumber, 3031) << wrong;
             EXPECT_EQ(r.description, "Geen geldig wachtwoord.");
-            EXPECT_FALSE(access_test::exists(db));
+            EXPECT_FALSE(std::filesystem::exists(db));
         }
         const AccessImportResult r = importAccessFile(fixture(file), "password", db);
         ASSERT_EQ(r.errorNumber, 0) << r.description;
@@ -168,7 +168,7 @@ TEST(AccessImport, PasswordsAreCheckedAndEncryptedFilesRefused) {
         const AccessImportResult r = importAccessFile(fixture("V2010_with-password.accdb"), password, dir.file("enc"));
         EXPECT_EQ(r.errorNumber, 3343) << password;
         EXPECT_EQ(r.description, "Onbekende database-indeling: het bestand is versleuteld en kan niet worden gelezen");
-        EXPECT_FALSE(access_test::exists(dir.file("enc")));
+        EXPECT_FALSE(std::filesystem::exists(dir.file("enc")));
     }
 }
 
@@ -182,7 +182,7 @@ TEST(AccessImport, FilesThatCannotBeCopiedGiveJetErrors) {
     r = importAccessFile(fixture("README.md"), "", dir.file("a.sqlite"));
     EXPECT_EQ(r.errorNumber, 3343);
     EXPECT_EQ(r.description, "Onbekende database-indeling");
-    EXPECT_FALSE(access_test::exists(dir.file("a.sqlite")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("a.sqlite")));
 
     // The target must be new: an existing file is never overwritten.
     std::FILE* f = std::fopen(dir.file("taken.sqlite").c_str(), "w");
@@ -190,7 +190,7 @@ TEST(AccessImport, FilesThatCannotBeCopiedGiveJetErrors) {
     std::fclose(f);
     r = importAccessFile(fixture("V2003-test.mdb"), "", dir.file("taken.sqlite"));
     EXPECT_EQ(r.errorNumber, 3012);
-    EXPECT_TRUE(access_test::exists(dir.file("taken.sqlite")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("taken.sqlite")));
 
     // A directory where the copy cannot be written.
     r = importAccessFile(fixture("V2003-test.mdb"), "", dir.file("no/such/dir/copy.sqlite"));

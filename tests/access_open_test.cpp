@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "access_test_util.h"
 #include "database/dbase.h"
 #include "messages/alg.h"
@@ -26,11 +23,6 @@ struct Layer {
         return dbase.OpenDatabase(name, "", password, true, "", false, false);
     }
 };
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 }  // namespace
 
@@ -78,12 +70,12 @@ TEST(AccessOpen, PasswordQuestionAndStoredQueriesOfTheRun) {
         EXPECT_EQ(l.platform.asked[1].title.find("password"), std::string::npos);
 
         // A stored query lives in the copy for the rest of the run; the file is not written.
-        const auto before = readAll(file);
+        const auto before = zelk::testing::readBytes(file);
         EXPECT_TRUE(l.dbase.Create_Query(db, "Drie", "SELECT * FROM Table1 WHERE ID = 3;", false, false));
         const int rs = l.dbase.OpenRecordset(db, "Drie", dbOpenDynaset);
         ASSERT_GT(rs, 0);
         EXPECT_EQ(l.dbase.RsObject(db, rs).Field("Data"), Variant("Three"));
-        EXPECT_EQ(readAll(file), before);
+        EXPECT_EQ(zelk::testing::readBytes(file), before);
         EXPECT_NE(l.alg.screen().text().find("alleen-lezen geopend"), std::string::npos);
     }
     {

@@ -1,17 +1,10 @@
 #pragma once
-// Shared by the database layer's tests: scratch folders, file snapshots, a
-// demo database per test binary, a platform whose message boxes can act, and
-// the SQL texts of the three exports.
-
-#include <sys/stat.h>
+// Shared by the database layer's tests: file snapshots, a demo database, a
+// platform whose message boxes can act, and the SQL texts of the exports.
 
 #include <cctype>
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -20,40 +13,9 @@
 #include "database/demo_database.h"
 #include "messages/alg.h"
 #include "platform/scripted_platform.h"
+#include "support/test_files.h"
 
 namespace zelk::testing {
-
-// A folder of its own, removed with its contents.
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "zelk-dbtest-XXXXXX").string();
-        if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp");
-        path_ = tmpl;
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-        std::filesystem::remove_all(path_, ec);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
 
 // The bytes and the modification time of a file, to prove it was not written.
 struct FileSnapshot {

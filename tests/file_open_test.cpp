@@ -4,13 +4,13 @@
 
 #include "messages/alg.h"
 #include "messages/file_open.h"
-#include "messages_test_support.h"
+#include "support/test_files.h"
 #include "platform/scripted_platform.h"
 #include "runtime/runtime_error.h"
 
 using namespace zelk;
 using zelk::testing::readBytes;
-using zelk::testing::TempDir;
+using zelk::testing::ScratchDir;
 using zelk::testing::writeBytes;
 
 namespace {
@@ -46,7 +46,7 @@ TEST(FileOpen, EveryModeWordOpensInItsWay) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.word);
-        TempDir dir;
+        ScratchDir dir;
         ScriptedPlatform platform;
         Alg alg(platform);
         const std::string file = dir / "DATA.TXT";
@@ -76,7 +76,7 @@ TEST(FileOpen, EveryModeWordOpensInItsWay) {
 }
 
 TEST(FileOpen, OpenedFilesCanBeUsedInTheirMode) {
-    TempDir dir;
+    ScratchDir dir;
     ScriptedPlatform platform;
     Alg alg(platform);
     FileTable& files = alg.files();
@@ -107,7 +107,7 @@ TEST(FileOpen, OpenedFilesCanBeUsedInTheirMode) {
 }
 
 TEST(FileOpen, InputJoinsTheDirectoryAndChangesTheCallersName) {
-    TempDir dir;
+    ScratchDir dir;
     writeBytes(dir / "report.txt", "r");
     ScriptedPlatform platform;
     Alg alg(platform);
@@ -129,7 +129,7 @@ TEST(FileOpen, InputJoinsTheDirectoryAndChangesTheCallersName) {
 }
 
 TEST(FileOpen, ReplaceQuestionGuardsAnExistingFile) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string file = dir / "keep.txt";
     writeBytes(file, "precious");
     ScriptedPlatform platform;
@@ -153,7 +153,7 @@ TEST(FileOpen, ReplaceQuestionGuardsAnExistingFile) {
 }
 
 TEST(FileOpen, OutputQuUpperCasesTheChosenFilePart) {
-    TempDir dir;
+    ScratchDir dir;
     std::filesystem::create_directory(dir / "Temp");
     ScriptedPlatform platform;
     Alg alg(platform);
@@ -169,7 +169,7 @@ TEST(FileOpen, OutputQuUpperCasesTheChosenFilePart) {
 }
 
 TEST(FileOpen, AppendMakesEveryMissingLevelAfterAsking) {
-    TempDir dir;
+    ScratchDir dir;
     ScriptedPlatform platform;
     Alg alg(platform);
     platform.msgBoxAnswers = {vbOK, vbOK};
@@ -191,7 +191,7 @@ TEST(FileOpen, AppendMakesEveryMissingLevelAfterAsking) {
 }
 
 TEST(FileOpen, InputOfAMissingFileFallsBackOnTheDialog) {
-    TempDir dir;
+    ScratchDir dir;
     writeBytes(dir / "other.txt", "o");
     ScriptedPlatform platform;
     Alg alg(platform);
@@ -220,7 +220,7 @@ TEST(FileOpen, InputOfAMissingFileFallsBackOnTheDialog) {
 }
 
 TEST(FileOpen, UnknownModeWordsAndQuietModes) {
-    TempDir dir;
+    ScratchDir dir;
     ScriptedPlatform platform;
     Alg alg(platform);
     std::string name = dir / "x.txt";
@@ -239,7 +239,7 @@ TEST(FileOpen, UnknownModeWordsAndQuietModes) {
 }
 
 TEST(FileOpen, RunningOutOfFileNumbersIsReportedNotAskedAbout) {
-    TempDir dir;
+    ScratchDir dir;
     ScriptedPlatform platform;
     Alg alg(platform);
     std::string name = dir / "many.txt";
@@ -253,7 +253,7 @@ TEST(FileOpen, RunningOutOfFileNumbersIsReportedNotAskedAbout) {
 }
 
 TEST(FileOpen, WritingOneFileThroughTwoNumbersIsRefused) {
-    TempDir dir;
+    ScratchDir dir;
     ScriptedPlatform platform;
     Alg alg(platform);
     std::string name = dir / "log.txt";
@@ -265,7 +265,7 @@ TEST(FileOpen, WritingOneFileThroughTwoNumbersIsRefused) {
 }
 
 TEST(MkPath, ReportsWhatItMadeAndRefusesNothingToMake) {
-    TempDir dir;
+    ScratchDir dir;
     ScriptedPlatform platform;
     Alg alg(platform);
     EXPECT_EQ(MkPath(alg, dir / "Made/file.txt", "N", false, true), 0);
@@ -282,7 +282,7 @@ TEST(MkPath, ReportsWhatItMadeAndRefusesNothingToMake) {
 }
 
 TEST(FileOpen, OddNamesEndInMinusOneWithoutHarm) {
-    TempDir dir;
+    ScratchDir dir;
     ScriptedPlatform platform;
     Alg alg(platform);
     const std::string names[] = {"", std::string("a\0b", 3), "/", ".", dir.str(), dir.str() + "/",

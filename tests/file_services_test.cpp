@@ -4,16 +4,16 @@
 
 #include "messages/alg.h"
 #include "messages/file_services.h"
-#include "messages_test_support.h"
+#include "support/test_files.h"
 #include "platform/scripted_platform.h"
 
 using namespace zelk;
 using zelk::testing::readBytes;
-using zelk::testing::TempDir;
+using zelk::testing::ScratchDir;
 using zelk::testing::writeBytes;
 
 TEST(FileServices, ExistenceTestsAndTheDirectorySearch) {
-    TempDir dir;
+    ScratchDir dir;
     writeBytes(dir / "a.mdb", "");
     writeBytes(dir / "b.mdb", "");
     writeBytes(dir / "c.txt", "");
@@ -53,7 +53,7 @@ TEST(FileServices, ABadNameInTheSearchEndsTheProgramWithAMessage) {
 }
 
 TEST(FileServices, FileKillDeletesPatternsAndAsksWhenItCannot) {
-    TempDir dir;
+    ScratchDir dir;
     writeBytes(dir / "x1.tmp", "");
     writeBytes(dir / "x2.tmp", "");
     writeBytes(dir / "keep.txt", "");
@@ -85,7 +85,7 @@ TEST(FileServices, FileKillDeletesPatternsAndAsksWhenItCannot) {
 }
 
 TEST(FileServices, PutFileAndGetFileKeepTheText) {
-    TempDir dir;
+    ScratchDir dir;
     ScriptedPlatform platform;
     Alg alg(platform);
     std::string name = dir / "note.txt";
@@ -130,7 +130,7 @@ TEST(FileServices, TempFileNamesAreNewFiles) {
 }
 
 TEST(FileServices, FullFilenameRemembersTheDirectory) {
-    TempDir dir;
+    ScratchDir dir;
     std::filesystem::create_directory(dir / "data");
     writeBytes(dir / "data/a.mdb", "");
     writeBytes(dir / "elsewhere.mdb", "");
@@ -160,7 +160,7 @@ TEST(FileServices, FullFilenameRemembersTheDirectory) {
 }
 
 TEST(FileServices, BepaalVolledigeBestandsnaamRegFindsOrAsksAndRemembers) {
-    TempDir dir;
+    ScratchDir dir;
     std::filesystem::create_directory(dir / "cfg");
     writeBytes(dir / "cfg/codes.txt", "c");
     writeBytes(dir / "other.txt", "o");

@@ -3,12 +3,12 @@
 #include <filesystem>
 
 #include "messages/alg.h"
-#include "messages_test_support.h"
+#include "support/test_files.h"
 #include "platform/scripted_platform.h"
 
 using namespace zelk;
 using zelk::testing::readBytes;
-using zelk::testing::TempDir;
+using zelk::testing::ScratchDir;
 
 TEST(MessageScreen, TrimCutsAtTheFirstLineFeedFromPosition32000) {
     ScriptedPlatform platform;
@@ -46,7 +46,7 @@ TEST(MessageScreen, WithoutALineFeedTheMarkerIsOnlyPutInFront) {
 }
 
 TEST(MessageScreen, FaseEightJoinsScreenLinesButNotLogLines) {
-    TempDir dir;
+    ScratchDir dir;
     ScriptedPlatform platform;
     Alg alg(platform);
     std::string name = dir / "run.log";
@@ -63,7 +63,7 @@ TEST(MessageScreen, FaseEightJoinsScreenLinesButNotLogLines) {
 }
 
 TEST(MessageScreen, StartpuntPutsTheNewestLineOnTopWhileTheLogKeepsCallOrder) {
-    TempDir dir;
+    ScratchDir dir;
     ScriptedPlatform platform;
     Alg alg(platform);
     std::string name = dir / "run.log";
@@ -109,7 +109,7 @@ TEST(MessageScreen, MessageBoxesAddTheirLineAndAskThePlatform) {
 }
 
 TEST(LogFile, AppendsWindows1252LinesWithCrLfAcrossRuns) {
-    TempDir dir;
+    ScratchDir dir;
     ScriptedPlatform platform;
     const std::string name = dir / "zelk.log";
     platform.store.set(kAppTitle, "Main", "LogFile", name);
@@ -136,7 +136,7 @@ TEST(LogFile, AppendsWindows1252LinesWithCrLfAcrossRuns) {
 }
 
 TEST(LogFile, CommandModeWithoutBitOneKeepsTheLogSilent) {
-    TempDir dir;
+    ScratchDir dir;
     ScriptedPlatform platform;
     Alg alg(platform);
     std::string name = dir / "quiet.log";
@@ -148,7 +148,7 @@ TEST(LogFile, CommandModeWithoutBitOneKeepsTheLogSilent) {
 }
 
 TEST(LogFile, AMissingDirectoryIsAskedForAndMadeOrTheLogStaysClosed) {
-    TempDir dir;
+    ScratchDir dir;
     {
         ScriptedPlatform platform;
         Alg alg(platform);
@@ -191,7 +191,7 @@ TEST(LogFile, AMissingDirectoryIsAskedForAndMadeOrTheLogStaysClosed) {
 }
 
 TEST(LogFile, ReopeningReplacesTheOldLog) {
-    TempDir dir;
+    ScratchDir dir;
     ScriptedPlatform platform;
     Alg alg(platform);
     std::string first = dir / "a.log";

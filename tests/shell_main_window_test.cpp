@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "database/dbase.h"
 #include "database/demo_database.h"
@@ -12,6 +10,7 @@
 #include "shell/export_jobs_session.h"
 #include "shell/mdi_zelk_extract2.h"
 #include "shell/session.h"
+#include "support/test_files.h"
 
 using namespace zelk;
 namespace fs = std::filesystem;
@@ -47,22 +46,11 @@ public:
     void SetExportRunning(bool running) override { exportRunning.push_back(running); }
 };
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 // One program on a scripted desktop, in a directory of its own (the log file
 // lands in the current directory by default).
 class ShellProgram : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("zelk-shell-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
         oldCwd = fs::current_path();
         fs::current_path(dir);
         platform.store.set(kAppTitle, "Excel", "ExportDir", (dir / "werkmappen").string());
@@ -77,7 +65,6 @@ protected:
         logic.reset();
         session.reset();
         fs::current_path(oldCwd);
-        fs::remove_all(dir);
     }
 
     void start(ExportJobs jobs, std::string commandLine = "") {
@@ -107,7 +94,7 @@ protected:
             }
         }
     }
-    std::string logText() { return readFile(dir / (std::string(kAppTitle) + ".Log")); }
+    std::string logText() { return zelk::testing::readBytes(dir / (std::string(kAppTitle) + ".Log")); }
     int indexOf(const std::string& text) {
         for (std::size_t i = 0; i < lines.size(); ++i)
             if (lines[i].text == text + "\r\n") return static_cast<int>(i);
@@ -124,7 +111,8 @@ protected:
         std::uint32_t colour;
         std::uint32_t ticks;
     };
-    fs::path dir, oldCwd;
+    zelk::testing::ScratchDir scratch;
+    fs::path dir = scratch.path(), oldCwd;
     ScriptedPlatform platform;
     std::unique_ptr<Session> session;
     FakeWindow window;

@@ -10,6 +10,7 @@
 #include "spreadsheet/cell_address.h"
 #include "spreadsheet/exl.h"
 #include "spreadsheet/xlsx_writer.h"
+#include "support/test_files.h"
 
 using namespace zelk;
 
@@ -42,15 +43,6 @@ VariantArray row(long lb, long ub) {
     for (long j = lb; j <= ub; ++j) a(j) = static_cast<std::int32_t>(j * 10);
     return a;
 }
-
-struct TempDir {
-    std::filesystem::path path;
-    TempDir() {
-        char tmpl[] = "/tmp/zelk-exl-XXXXXX";
-        path = ::mkdtemp(tmpl);
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-};
 
 }  // namespace
 
@@ -87,9 +79,9 @@ TEST_F(ExlFixture, StartCreatesOrAttachesInstances) {
 }
 
 TEST_F(ExlFixture, StartOpensTheWorkbookFileAsGiven) {
-    TempDir dir;
+    zelk::testing::ScratchDir dir;
     // A file whose name has a blank on both sides.
-    const std::string file = (dir.path / " boek.xlsx ").string();
+    const std::string file = dir / " boek.xlsx ";
     {
         ExcelInstances other;
         Exl maker(alg, other);
@@ -108,7 +100,7 @@ TEST_F(ExlFixture, StartOpensTheWorkbookFileAsGiven) {
     EXPECT_EQ(exl.ExcelApp->Range("B2").Value(), Variant("inhoud"));
 
     // A file that cannot be opened ends a start that created the instance...
-    const std::string missing = (dir.path / "weg.xlsx").string();
+    const std::string missing = dir / "weg.xlsx";
     EXPECT_FALSE(exl.ExcelStart(true, true, missing, true));
     // ...and is passed over when a running instance was attached.
     EXPECT_TRUE(exl.ExcelStart(true, false, missing, true));
