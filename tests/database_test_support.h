@@ -13,6 +13,7 @@
 #include "database/demo_database.h"
 #include "messages/alg.h"
 #include "platform/scripted_platform.h"
+#include "support/questions.h"
 #include "support/test_files.h"
 
 namespace zelk::testing {
