@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <utility>
 
 #include "access_test_util.h"
 #include "database/access/access_import.h"
@@ -78,7 +79,6 @@ TEST(AccessImport, CurrencyDecimalsAndTheEmptyDatabase) {
     ASSERT_EQ(r.errorNumber, 0) << r.description;
     EXPECT_EQ(declaredTypes(db, "Table"), (std::map<std::string, std::string>{{"ID", "INTEGER"}, {"Money", "CURRENCY"}}));
     EXPECT_EQ(query(db, "SELECT ID, Money FROM \"Table\""), (Rows{{"integer:1", "integer:42"}}));
-    EXPECT_EQ(zelk::Currency::fromDouble(42.0).scaled, 420000);
 
     db = dir.file("numeric.sqlite");
     r = importAccessFile(fixture("V2003-numeric.mdb"), "", db);
@@ -185,12 +185,10 @@ TEST(AccessImport, FilesThatCannotBeCopiedGiveJetErrors) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("a.sqlite")));
 
     // The target must be new: an existing file is never overwritten.
-    std::FILE* f = std::fopen(dir.file("taken.sqlite").c_str(), "w");
-    std::fputs("keep me", f);
-    std::fclose(f);
+    zelk::testing::writeBytes(dir.file("taken.sqlite"), "keep me");
     r = importAccessFile(fixture("V2003-test.mdb"), "", dir.file("taken.sqlite"));
     EXPECT_EQ(r.errorNumber, 3012);
-    EXPECT_TRUE(std::filesystem::exists(dir.file("taken.sqlite")));
+    EXPECT_EQ(zelk::testing::readBytes(dir.file("taken.sqlite")), "keep me");
 
     // A directory where the copy cannot be written.
     r = importAccessFile(fixture("V2003-test.mdb"), "", dir.file("no/such/dir/copy.sqlite"));
@@ -213,46 +211,26 @@ struct CsvField {
 };
 
 std::vector<std::vector<CsvField>> parseCsv(const std::string& in) {
-    std::vector<std::vector<CsvField>> rows;
-    std::vector<CsvField> row;
+    std::vector<std::vector<CsvField>> rows(1);
     CsvField field;
-    std::size_t i = 0;
-    while (i < in.size()) {
+    bool inQuotes = false;
+    for (std::size_t i = 0; i < in.size(); ++i) {
         const char c = in[i];
-        if (c == '"' && field.text.empty() && !field.quoted) {
-            field.quoted = true;
-            for (++i; i < in.size(); ++i) {
-                if (in[i] == '"') {
-                    if (i + 1 < in.size() && in[i + 1] == '"') {
-                        field.text += '"';
-                        ++i;
-                    } else {
-                        ++i;
-                        break;
-                    }
-                } else {
-                    field.text += in[i];
-                }
-            }
-        } else if (c == ',') {
-            row.push_back(field);
-            field = {};
-            ++i;
-        } else if (c == '\n') {
-            row.push_back(field);
-            rows.push_back(row);
-            row.clear();
-            field = {};
-            ++i;
+        if (inQuotes) {
+            if (c != '"') field.text += c;
+            else if (i + 1 < in.size() && in[i + 1] == '"') field.text += in[++i];  // a doubled quote
+            else inQuotes = false;
+        } else if (c == '"' && field.text.empty() && !field.quoted) {
+            field.quoted = inQuotes = true;
+        } else if (c == ',' || c == '\n') {
+            rows.back().push_back(std::exchange(field, {}));
+            if (c == '\n') rows.emplace_back();
         } else {
             field.text += c;
-            ++i;
         }
     }
-    if (!row.empty() || !field.text.empty() || field.quoted) {
-        row.push_back(field);
-        rows.push_back(row);
-    }
+    if (!rows.back().empty() || !field.text.empty() || field.quoted) rows.back().push_back(field);
+    else rows.pop_back();
     return rows;
 }
 
@@ -316,7 +294,6 @@ TEST(AccessImport, EveryTableEqualsWhatMdbExportPrints) {
         ASSERT_EQ(r.errorNumber, 0) << r.description;
         for (const std::string& table : tablesOf(db)) {
             SCOPED_TRACE(table);
-            const auto types = declaredTypes(db, table);
             std::vector<std::string> columns, columnTypes;
             for (const auto& c : query(db, "SELECT name, type FROM pragma_table_info('" + table + "') ORDER BY cid")) {
                 columns.push_back(c[0].substr(5));
@@ -360,11 +337,8 @@ TEST(AccessImport, EveryTableEqualsWhatMdbExportPrints) {
 TEST(AccessImport, DeletedRowsAreSkippedAndMovedRowsFollowed) {
     // Table1 of V2003_no-password.mdb holds (1,"One"), (2,"Two"), (3,"Three")
     // on one data page; its row table is edited here as Jet edits it.
-    std::FILE* in = std::fopen(fixture("V2003_no-password.mdb").c_str(), "rb");
-    ASSERT_TRUE(in);
-    std::vector<unsigned char> original;
-    for (int c; (c = std::fgetc(in)) != EOF;) original.push_back(static_cast<unsigned char>(c));
-    std::fclose(in);
+    const std::string bytes = zelk::testing::readBytes(fixture("V2003_no-password.mdb"));
+    std::vector<unsigned char> original(bytes.begin(), bytes.end());
     constexpr std::size_t kPage = 4096, kRowCount = 0x0C;
     const std::vector<unsigned char> three = {0xFF, 0xFE, 'T', 'h', 'r', 'e', 'e'};
     std::size_t page = 0;
@@ -381,9 +355,7 @@ TEST(AccessImport, DeletedRowsAreSkippedAndMovedRowsFollowed) {
     auto importEdited = [&](const std::vector<unsigned char>& bytes) {
         const std::string file = dir.file("edited.mdb"), db = dir.file("edited.sqlite");
         std::remove(db.c_str());
-        std::FILE* out = std::fopen(file.c_str(), "wb");
-        std::fwrite(bytes.data(), 1, bytes.size(), out);
-        std::fclose(out);
+        zelk::testing::writeBytes(file, std::string(bytes.begin(), bytes.end()));
         const AccessImportResult r = importAccessFile(file, "", db);
         EXPECT_EQ(r.errorNumber, 0) << r.description;
         return query(db, "SELECT Data FROM Table1");
