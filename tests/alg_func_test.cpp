@@ -5,18 +5,12 @@
 #include "platform/settings_store.h"
 #include "runtime/dates.h"
 #include "runtime/runtime_error.h"
+#include "support/checks.h"
 
 using namespace zelk;
+using zelk::testing::errorOf;
 
 namespace {
-long errorOf(auto&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
 const Variant kNull = Variant::null();
 }  // namespace
 

@@ -13,7 +13,7 @@
 #include "database/demo_database.h"
 #include "messages/alg.h"
 #include "platform/scripted_platform.h"
-#include "support/questions.h"
+#include "support/checks.h"
 #include "support/test_files.h"
 
 namespace zelk::testing {
@@ -76,17 +76,6 @@ inline std::string mappingSql() { return zelk::categoryMappingSql(); }
 inline std::string upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
-}
-
-// The runtime error number a call throws, 0 when it throws none.
-template <typename F>
-long errorOf(F&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 }  // namespace zelk::testing

@@ -3,19 +3,10 @@
 #include "runtime/dates.h"
 #include "runtime/runtime_error.h"
 #include "runtime/variant.h"
+#include "support/checks.h"
 
 using namespace zelk;
-
-namespace {
-int errorOf(auto&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return static_cast<int>(e.number());
-    }
-    return 0;
-}
-}  // namespace
+using zelk::testing::errorOf;
 
 TEST(Dates, SerialsRoundTripAndKnownDays) {
     EXPECT_EQ(makeDate(1899, 12, 30).serial, 0);

@@ -8,19 +8,12 @@
 #include "spreadsheet/excel_application.h"
 #include "spreadsheet/cell_format.h"
 #include "spreadsheet/variant_array.h"
+#include "support/checks.h"
 
 using namespace zelk;
+using zelk::testing::errorOf;
 
 namespace {
-
-int errorOf(auto&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return static_cast<int>(e.number());
-    }
-    return 0;
-}
 
 Variant n(std::int32_t i) { return Variant(i); }
 

@@ -18,9 +18,11 @@
 #include "spreadsheet/variant_array.h"
 #include "spreadsheet/xlsx_writer.h"
 #include "spreadsheet/zip_reader.h"
+#include "support/checks.h"
 #include "support/test_files.h"
 
 using namespace zelk;
+using zelk::testing::errorOf;
 using zelk::testing::readBytes;
 using zelk::testing::ScratchDir;
 namespace fs = std::filesystem;
@@ -135,10 +137,8 @@ TEST_F(XlsxFixture, SavedWorkbookReadsBackTheSame) {
     EXPECT_NEAR(ws.value(9, 5).toDouble(), makeDateTime({2026, 12, 6, 10, 15, 3}).serial, 1e-9);
     EXPECT_EQ(ws.value(9, 5).type(), VarType::Date);
     EXPECT_EQ(ws.numberFormat(9, 5), "d-m-yyyy h:mm:ss");
-    EXPECT_TRUE(ws.bold(1, 1));
-    EXPECT_TRUE(ws.bold(4, 4));
-    EXPECT_FALSE(ws.bold(4, 6));
-    EXPECT_FALSE(ws.bold(8, 1));
+    for (const auto& [r, c, bold] : {std::tuple{1, 1, true}, {4, 4, true}, {4, 6, false}, {8, 1, false}})
+        EXPECT_EQ(ws.bold(r, c), bold) << r << "," << c;
     const Worksheet& orig = *book.sheets()[0];
     // Widths are kept to the pixel (a digit is 7 pixels wide).
     for (long c = 1; c <= 6; ++c) EXPECT_NEAR(ws.columnWidth(c), orig.columnWidth(c), 1.0 / 7) << c;
@@ -228,17 +228,10 @@ TEST_F(XlsxFixture, BrokenFilesDoNotOpen) {
     ASSERT_TRUE(saveAs(app->ActiveWorkbook(), good));
     const std::string bytes = readBytes(good);
     auto write = [&](const std::string& name, const std::string& content) {
-        std::ofstream(dir.path() / name, std::ios::binary) << content;
-        return (dir.path() / name).string();
+        zelk::testing::writeBytes(dir / name, content);
+        return dir / name;
     };
-    auto openError = [&](const std::string& path) {
-        try {
-            app->Workbooks().Open(path);
-        } catch (const RuntimeError& e) {
-            return static_cast<int>(e.number());
-        }
-        return 0;
-    };
+    auto openError = [&](const std::string& path) { return errorOf([&] { app->Workbooks().Open(path); }); };
     EXPECT_EQ(openError(write("kort.xlsx", bytes.substr(0, bytes.size() / 2))), 1004);
     EXPECT_EQ(openError(write("tekst.xlsx", "geen werkmap")), 1004);
     EXPECT_EQ(openError(write("leeg.xlsx", "")), 1004);
