@@ -128,8 +128,8 @@ TEST(DatabaseEngine, ReadOnlyFilesKeepStoredQueriesInTheSession) {
         auto db = openFile(demo, true);
         EXPECT_TRUE(db->inMemory());  // copied and analysed in memory
         EXPECT_TRUE(db->hasStatistics());
-        db->CreateQueryDef("OG_WVW", groupingSql());
-        EXPECT_GT(open(*db, mappingSql())->RecordCount(), 0);
+        db->CreateQueryDef("OG_WVW", ogWvwSql());
+        EXPECT_GT(open(*db, categoryMappingSql())->RecordCount(), 0);
     }
     EXPECT_TRUE(FileSnapshot::of(demo) == withoutStats);
 }
@@ -142,10 +142,10 @@ TEST(DatabaseEngine, WritableFileGetsStatisticsOnlyWithItsFirstStoredQuery) {
     EXPECT_FALSE(db->hasStatistics());
     open(*db, movableAssetsSql());
     EXPECT_FALSE(db->hasStatistics());
-    db->CreateQueryDef("OG_WVW", groupingSql());
+    db->CreateQueryDef("OG_WVW", ogWvwSql());
     EXPECT_TRUE(db->hasStatistics());
     EXPECT_TRUE(db->QueryDefExists("og_wvw"));
-    EXPECT_EQ(errorOf([&] { db->CreateQueryDef("OG_WVW", groupingSql()); }), 3012);
+    EXPECT_EQ(errorOf([&] { db->CreateQueryDef("OG_WVW", ogWvwSql()); }), 3012);
     EXPECT_EQ(errorOf([&] { db->CreateQueryDef("Historie", "SELECT 1"); }), 3012);  // a table's name
     EXPECT_EQ(errorOf([&] { db->CreateQueryDef("Q2", "SELECT 1; DROP TABLE OB"); }), 3142);
     EXPECT_EQ(errorOf([&] { db->CreateQueryDef("Q3", "SELEKT * FROM OB"); }), 3075);
@@ -156,7 +156,7 @@ TEST(DatabaseEngine, ExportQueriesRunUnchangedWithJetFieldNames) {
     ScratchDir dir;
     const std::string demo = makeDemo(dir);
     auto db = openFile(demo);
-    db->CreateQueryDef("OG_WVW", groupingSql());
+    db->CreateQueryDef("OG_WVW", ogWvwSql());
 
     auto movable = open(*db, movableAssetsSql());
     ASSERT_GT(movable->RecordCount(), 20);
@@ -198,7 +198,7 @@ TEST(DatabaseEngine, ExportQueriesRunUnchangedWithJetFieldNames) {
         sawOnr |= immovable->Field("CT_SOORT").str() == "Onr";
     }
     EXPECT_TRUE(sawOnr);
-    EXPECT_GT(open(*db, mappingSql())->RecordCount(), 20);
+    EXPECT_GT(open(*db, categoryMappingSql())->RecordCount(), 20);
     // Stored as a query and opened by name, the doubled columns keep their names.
     db->CreateQueryDef("Export1a", movableAssetsSql());
     auto stored = open(*db, "Export1a");

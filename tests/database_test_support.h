@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the database layer's tests: file snapshots, a demo database, a
-// platform whose message boxes can act, and the SQL texts of the exports.
+// Shared by the database layer's tests: file snapshots, a demo database and a
+// platform whose message boxes can act.
 
 #include <cctype>
 #include <filesystem>
@@ -68,10 +68,6 @@ struct Layer {
         return out;
     }
 };
-
-// The SQL texts of the exports, as the exports send them.
-inline std::string groupingSql() { return zelk::ogWvwSql(); }
-inline std::string mappingSql() { return zelk::categoryMappingSql(); }
 
 inline std::string upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

@@ -16,10 +16,7 @@ using zelk::testing::writeBytes;
 struct FileServices : zelk::testing::AlgFixture {};
 
 TEST_F(FileServices, ExistenceTestsAndTheDirectorySearch) {
-    writeBytes(dir / "a.mdb", "");
-    writeBytes(dir / "b.mdb", "");
-    writeBytes(dir / "c.txt", "");
-    writeBytes(dir / ".hidden.mdb", "");
+    for (const char* name : {"a.mdb", "b.mdb", "c.txt", ".hidden.mdb"}) writeBytes(dir / name, "");
     std::filesystem::create_directory(dir / "sub");
 
     EXPECT_TRUE(FileExists(alg, dir / "a.mdb"));
@@ -51,9 +48,7 @@ TEST_F(FileServices, ABadNameInTheSearchEndsTheProgramWithAMessage) {
 }
 
 TEST_F(FileServices, FileKillDeletesPatternsAndAsksWhenItCannot) {
-    writeBytes(dir / "x1.tmp", "");
-    writeBytes(dir / "x2.tmp", "");
-    writeBytes(dir / "keep.txt", "");
+    for (const char* name : {"x1.tmp", "x2.tmp", "keep.txt"}) writeBytes(dir / name, "");
     EXPECT_TRUE(FileKill(alg, dir / "x*.tmp"));
     EXPECT_FALSE(std::filesystem::exists(dir / "x1.tmp"));
     EXPECT_FALSE(std::filesystem::exists(dir / "x2.tmp"));
