@@ -21,6 +21,17 @@ long errorOf(F&& f) {
     return 0;
 }
 
+// The number and description of the runtime error a call throws, "" when none.
+template <typename F>
+std::string errorText(F&& f) {
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return std::to_string(e.number()) + " " + e.description();
+    }
+    return "";
+}
+
 inline std::string box(const std::string& title, const std::string& prompt, int style) {
     return title + " | " + prompt + " | " + std::to_string(style);
 }
