@@ -33,11 +33,11 @@ void execOn(const std::string& path, const std::string& sql) {
     sqlite::exec(c.get(), sql);
 }
 
+struct DatabaseEngine : DemoFixture {};
+
 }  // namespace
 
-TEST(DatabaseEngine, FilesThatAreNoDatabaseGiveJetErrorsAndStayUntouched) {
-    ScratchDir dir;
-    const std::string demo = makeDemo(dir);
+TEST_F(DatabaseEngine, FilesThatAreNoDatabaseGiveJetErrorsAndStayUntouched) {
     const std::string text = dir.file("notes.mdb");
     writeBytes(text, "Dit is geen database, maar een boodschappenlijst.\n");
     const std::string empty = dir.file("empty.db");
@@ -81,9 +81,7 @@ TEST(DatabaseEngine, FilesThatAreNoDatabaseGiveJetErrorsAndStayUntouched) {
     }
 }
 
-TEST(DatabaseEngine, ReadingNeverWritesTheFile) {
-    ScratchDir dir;
-    const std::string demo = makeDemo(dir);
+TEST_F(DatabaseEngine, ReadingNeverWritesTheFile) {
     const FileSnapshot before = FileSnapshot::of(demo);
     {
         auto db = openFile(demo);
@@ -104,9 +102,7 @@ TEST(DatabaseEngine, ReadingNeverWritesTheFile) {
     EXPECT_TRUE(FileSnapshot::of(demo) == before);
 }
 
-TEST(DatabaseEngine, ReadOnlyFilesKeepStoredQueriesInTheSession) {
-    ScratchDir dir;
-    const std::string demo = makeDemo(dir);
+TEST_F(DatabaseEngine, ReadOnlyFilesKeepStoredQueriesInTheSession) {
     execOn(demo, "CREATE VIEW OudeQuery AS SELECT CODE FROM Eigenaar");
     const FileSnapshot withStats = FileSnapshot::of(demo);
     {
@@ -134,9 +130,7 @@ TEST(DatabaseEngine, ReadOnlyFilesKeepStoredQueriesInTheSession) {
     EXPECT_TRUE(FileSnapshot::of(demo) == withoutStats);
 }
 
-TEST(DatabaseEngine, WritableFileGetsStatisticsOnlyWithItsFirstStoredQuery) {
-    ScratchDir dir;
-    const std::string demo = makeDemo(dir);
+TEST_F(DatabaseEngine, WritableFileGetsStatisticsOnlyWithItsFirstStoredQuery) {
     execOn(demo, "DROP TABLE sqlite_stat1");
     auto db = openFile(demo);
     EXPECT_FALSE(db->hasStatistics());
@@ -152,9 +146,7 @@ TEST(DatabaseEngine, WritableFileGetsStatisticsOnlyWithItsFirstStoredQuery) {
     EXPECT_GT(open(*db, "OB", dbOpenTable)->RecordCount(), 0);
 }
 
-TEST(DatabaseEngine, ExportQueriesRunUnchangedWithJetFieldNames) {
-    ScratchDir dir;
-    const std::string demo = makeDemo(dir);
+TEST_F(DatabaseEngine, ExportQueriesRunUnchangedWithJetFieldNames) {
     auto db = openFile(demo);
     db->CreateQueryDef("OG_WVW", ogWvwSql());
 
@@ -214,8 +206,7 @@ TEST(DatabaseEngine, ExportQueriesRunUnchangedWithJetFieldNames) {
     EXPECT_EQ(grouping->FieldNames(), (std::vector<std::string>{"OGCODE Veld", "SomVanOW_HuidigeWaarde", "OG_WVW"}));
 }
 
-TEST(DatabaseEngine, ValuesFollowTheDeclaredTypes) {
-    ScratchDir dir;
+TEST_F(DatabaseEngine, ValuesFollowTheDeclaredTypes) {
     const std::string path = dir.file("types.db");
     execOn(path,
            "CREATE TABLE T (t TEXT, l INTEGER, s SMALLINT, f SINGLE, d DOUBLE, c CURRENCY, dt DATETIME, tm TIME, "
@@ -272,8 +263,7 @@ TEST(DatabaseEngine, ValuesFollowTheDeclaredTypes) {
     EXPECT_EQ(errorOf([&] { open(*db, "Tabel_bestaat_niet", dbOpenTable); }), 3078);
 }
 
-TEST(DatabaseEngine, TableRecordsetsRunInIndexOrderAndSeek) {
-    ScratchDir dir;
+TEST_F(DatabaseEngine, TableRecordsetsRunInIndexOrderAndSeek) {
     const std::string path = dir.file("history.db");
     execOn(path,
            "CREATE TABLE H (OGCODE TEXT COLLATE NOCASE, ICCODE TEXT COLLATE NOCASE, VLGNUM INTEGER, RECNO INTEGER, "

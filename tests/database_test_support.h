@@ -2,6 +2,8 @@
 // Shared by the database layer's tests: file snapshots, a demo database and a
 // platform whose message boxes can act.
 
+#include <gtest/gtest.h>
+
 #include <cctype>
 #include <filesystem>
 #include <functional>
@@ -67,6 +69,14 @@ struct Layer {
             if (q.kind == ScriptedPlatform::Question::MsgBox) out.push_back(q);
         return out;
     }
+};
+
+// A demo database in a scratch folder and the layer to open it with: the
+// setup of most database tests.
+struct DemoFixture : ::testing::Test {
+    ScratchDir dir;
+    std::string demo = makeDemo(dir);
+    Layer l;
 };
 
 inline std::string upper(std::string s) {

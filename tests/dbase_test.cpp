@@ -71,10 +71,11 @@ private:
     std::list<Patched> patched_;
 };
 
+struct SlotLayer : DemoFixture {};
+
 }  // namespace
 
-TEST(Dbase, CancelledDialogTouchesNoSlot) {
-    Layer l;
+TEST_F(SlotLayer, CancelledDialogTouchesNoSlot) {
     std::string name = "C:\\Data\\ZELK.MDB";
     std::string password = "vastactiva";
     const int slot = l.db.OpenDatabase(name, "/start", password, false, "Geef de naam van de database", false,
@@ -92,8 +93,6 @@ TEST(Dbase, CancelledDialogTouchesNoSlot) {
     EXPECT_FALSE(l.db.DbOpen(1));
 
     // AskDatabaseName alone: its own caption and filter when none is given.
-    ScratchDir dir;
-    const std::string demo = makeDemo(dir);
     l.platform.fileAnswers.push_back(demo);
     std::string chosen = "oud.mdb";
     EXPECT_EQ(l.db.AskDatabaseName(chosen, "/elders"), 0);
@@ -104,10 +103,7 @@ TEST(Dbase, CancelledDialogTouchesNoSlot) {
     EXPECT_EQ(l.platform.asked[l.platform.asked.size() - 2].title, "Alles|*.*");
 }
 
-TEST(Dbase, MissingFileAsksAgainOnTheSameSlot) {
-    ScratchDir dir;
-    const std::string demo = makeDemo(dir);
-    Layer l;
+TEST_F(SlotLayer, MissingFileAsksAgainOnTheSameSlot) {
     ASSERT_EQ(l.open(demo), 1);
 
     // A missing file, then a missing folder: the dialog each time, then a file that opens.
@@ -153,10 +149,7 @@ TEST(Dbase, MissingFileAsksAgainOnTheSameSlot) {
                                                 "Onbekende database-indeling '" + junk + "'.", vbOKOnly));
 }
 
-TEST(Dbase, FortyDatabaseSlotsAndTheFortyFirstRefused) {
-    ScratchDir dir;
-    const std::string demo = makeDemo(dir);
-    Layer l;
+TEST_F(SlotLayer, FortyDatabaseSlotsAndTheFortyFirstRefused) {
     for (int k = 1; k <= 40; ++k) ASSERT_EQ(l.open(demo), k);
     EXPECT_EQ(l.open(demo), -1);
     EXPECT_EQ(l.platform.msgBoxPrompts(), std::vector<std::string>{"Maximum aantal databases = 40"});
@@ -169,10 +162,7 @@ TEST(Dbase, FortyDatabaseSlotsAndTheFortyFirstRefused) {
     EXPECT_EQ(errorOf([&] { l.db.DbName(-2); }), 9);
 }
 
-TEST(Dbase, ThirtyNineRecordsetsPerDatabase) {
-    ScratchDir dir;
-    const std::string demo = makeDemo(dir);
-    Layer l;
+TEST_F(SlotLayer, ThirtyNineRecordsetsPerDatabase) {
     const int a = l.open(demo);
     const int b = l.open(demo);
     for (int k = 1; k <= 39; ++k) ASSERT_EQ(l.db.OpenRecordset(a, "Waardering", dbOpenTable), k);
@@ -215,10 +205,7 @@ TEST(Dbase, ThirtyNineRecordsetsPerDatabase) {
               std::string::npos);
 }
 
-TEST(Dbase, MisspeltTableNamesTheDatabase) {
-    ScratchDir dir;
-    const std::string demo = makeDemo(dir);
-    Layer l;
+TEST_F(SlotLayer, MisspeltTableNamesTheDatabase) {
     const int db = l.open(demo);
     EXPECT_EQ(l.db.OpenRecordset(db, "Histroie", dbOpenTable), -1);
     EXPECT_EQ(l.db.DbErrNr, 3078);
@@ -243,10 +230,7 @@ TEST(Dbase, MisspeltTableNamesTheDatabase) {
     EXPECT_NE(l.screen().find("\r\nSELECT FROM WHERE\r\n"), std::string::npos);
 }
 
-TEST(Dbase, LockedTableOffersToTryAgain) {
-    ScratchDir dir;
-    const std::string demo = makeDemo(dir);
-    Layer l;
+TEST_F(SlotLayer, LockedTableOffersToTryAgain) {
     const int db = l.open(demo);
     sqlite::Connection other = sqlite::open(demo, SQLITE_OPEN_READWRITE);
     sqlite::exec(other.get(), "BEGIN EXCLUSIVE");
@@ -289,11 +273,8 @@ TEST(Dbase, LockedTableOffersToTryAgain) {
     EXPECT_EQ(l.boxes().size(), before);
 }
 
-TEST(Dbase, DiskErrorEndsTheProgramAfterItsMessage) {
-    ScratchDir dir;
-    const std::string demo = makeDemo(dir);
+TEST_F(SlotLayer, DiskErrorEndsTheProgramAfterItsMessage) {
     FailingReads vfs;
-    Layer l;
     const int db = l.open(demo);
     ASSERT_EQ(db, 1);
     vfs.fail = true;
@@ -306,10 +287,7 @@ TEST(Dbase, DiskErrorEndsTheProgramAfterItsMessage) {
     EXPECT_NE(l.screen().find("Open Recordset: Fout #  3043 was aangemaakt door DAO.Database\r"), std::string::npos);
 }
 
-TEST(Dbase, CreateQueryReplacesAndReports) {
-    ScratchDir dir;
-    const std::string demo = makeDemo(dir);
-    Layer l;
+TEST_F(SlotLayer, CreateQueryReplacesAndReports) {
     const int db = l.open(demo);
     const auto firstCode = [&] {
         const int rs = l.db.OpenRecordset(db, "Q1", dbOpenDynaset);
@@ -352,12 +330,10 @@ TEST(Dbase, CreateQueryReplacesAndReports) {
     EXPECT_EQ(l.boxes().back().prompt, "SELECT 1");
 }
 
-TEST(Dbase, PasswordQuestionIsMaskedAndNeverShowsThePassword) {
-    ScratchDir dir;
+TEST_F(SlotLayer, PasswordQuestionIsMaskedAndNeverShowsThePassword) {
     const std::string mdb = dir.file("ZELK.MDB");  // enough of a header for the Access reader to be asked
     writeBytes(mdb, std::string("\0\1\0\0Standard Jet DB\0", 20) + std::string(4076, '\0'));
     const FileSnapshot before = FileSnapshot::of(mdb);
-    Layer l;
     std::vector<std::string> copies;
     l.db.setAccessImporter([&](const std::string& access, const std::string& password, const std::string& sqlite) {
         EXPECT_EQ(access, mdb);
