@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <utility>
 
 #include "access_test_util.h"
 #include "database/access/access_import.h"
@@ -42,6 +43,14 @@ std::map<std::string, std::string> declaredTypes(const std::string& db, const st
     return types;
 }
 
+// A fixture copied into a new SQLite file in `dir`, which it returns.
+std::string copyOf(const ScratchDir& dir, const std::string& file, const std::string& password = "") {
+    const std::string db = dir.file(file + ".sqlite");
+    const AccessImportResult r = importAccessFile(fixture(file), password, db);
+    EXPECT_EQ(r.errorNumber, 0) << file << ": " << r.description;
+    return db;
+}
+
 }  // namespace
 
 TEST(AccessImport, TableOneOfTheTestFileReadsBackWithItsTypesAndValues) {
@@ -73,34 +82,22 @@ TEST(AccessImport, TableOneOfTheTestFileReadsBackWithItsTypesAndValues) {
 
 TEST(AccessImport, CurrencyDecimalsAndTheEmptyDatabase) {
     ScratchDir dir;
-    std::string db = dir.file("currency.sqlite");
-    AccessImportResult r = importAccessFile(fixture("V2016-currency.accdb"), "", db);
-    ASSERT_EQ(r.errorNumber, 0) << r.description;
+    std::string db = copyOf(dir, "V2016-currency.accdb");
     EXPECT_EQ(declaredTypes(db, "Table"), (std::map<std::string, std::string>{{"ID", "INTEGER"}, {"Money", "CURRENCY"}}));
     EXPECT_EQ(query(db, "SELECT ID, Money FROM \"Table\""), (Rows{{"integer:1", "integer:42"}}));
-    EXPECT_EQ(zelk::Currency::fromDouble(42.0).scaled, 420000);
 
-    db = dir.file("numeric.sqlite");
-    r = importAccessFile(fixture("V2003-numeric.mdb"), "", db);
-    ASSERT_EQ(r.errorNumber, 0) << r.description;
+    db = copyOf(dir, "V2003-numeric.mdb");
     EXPECT_EQ(declaredTypes(db, "test")["col2"], "DOUBLE");
     EXPECT_EQ(query(db, "SELECT col1, col2, col3, col4, col5, col6, col7, typeof(col6) FROM test"),
               (Rows{{"text:some data", "real:1.0", "real:0.0", "real:0.0", "real:4.0", "real:-1.0", "real:1.0",
                      "text:real"}}));
 
-    db = dir.file("empty.sqlite");
-    r = importAccessFile(fixture("V2003-empty.mdb"), "", db);
-    ASSERT_EQ(r.errorNumber, 0) << r.description;
-    EXPECT_TRUE(r.notes.empty());
-    EXPECT_TRUE(tablesOf(db).empty());
+    EXPECT_TRUE(tablesOf(copyOf(dir, "V2003-empty.mdb")).empty());
 }
 
 TEST(AccessImport, IndexesKeepTheirColumnsOrderAndUniqueness) {
     ScratchDir dir;
-    std::string db = dir.file("desc.sqlite");
-    AccessImportResult r = importAccessFile(fixture("V2003-desc-index.mdb"), "", db);
-    ASSERT_EQ(r.errorNumber, 0) << r.description;
-    EXPECT_EQ(query(db, "SELECT count(*) FROM Table1")[0][0], "integer:512");
+    std::string db = copyOf(dir, "V2003-desc-index.mdb");
     const Rows indexes = query(db, "SELECT name, sql FROM sqlite_master WHERE type='index' AND tbl_name='Table1'");
     ASSERT_EQ(indexes.size(), 1u);
     const std::string name = indexes[0][0].substr(5);
@@ -110,18 +107,13 @@ TEST(AccessImport, IndexesKeepTheirColumnsOrderAndUniqueness) {
     const Rows first = query(db, "SELECT CD_AGENTE FROM Table1 INDEXED BY \"" + name + "\" ORDER BY CD_AGENTE DESC LIMIT 1");
     EXPECT_EQ(first, query(db, "SELECT max(CD_AGENTE) FROM Table1"));
 
-    db = dir.file("index.sqlite");
-    r = importAccessFile(fixture("V2003-index.mdb"), "", db);
-    ASSERT_EQ(r.errorNumber, 0) << r.description;
+    db = copyOf(dir, "V2003-index.mdb");
     // Every table has "PrimaryKey" (and an index "id"): the names are made unique per table.
     const Rows named = query(db, "SELECT name, tbl_name, sql LIKE 'CREATE UNIQUE%' FROM sqlite_master "
                                  "WHERE type='index' AND name LIKE '%PrimaryKey' ORDER BY name");
     EXPECT_EQ(named, (Rows{{"text:Table1_PrimaryKey", "text:Table1", "integer:1"},
                            {"text:Table2_PrimaryKey", "text:Table2", "integer:1"},
                            {"text:Table3_PrimaryKey", "text:Table3", "integer:1"}}));
-    EXPECT_EQ(query(db, "SELECT count(*) FROM Table1")[0][0], "integer:4");
-    EXPECT_EQ(query(db, "SELECT count(*) FROM Table2")[0][0], "integer:3");
-    EXPECT_EQ(query(db, "SELECT count(*) FROM Table3")[0][0], "integer:4");
 }
 
 TEST(AccessImport, SelectQueriesBecomeViewsAndTheOthersAreNoted) {
@@ -152,23 +144,20 @@ TEST(AccessImport, PasswordsAreCheckedAndEncryptedFilesRefused) {
             const AccessImportResult r = importAccessFile(fixture(file), wrong, db);
             EXPECT_EQ(r.errorNumber, 3031) << wrong;
             EXPECT_EQ(r.description, "Geen geldig wachtwoord.");
-            EXPECT_FALSE(access_test::exists(db));
+            EXPECT_FALSE(std::filesystem::exists(db));
         }
-        const AccessImportResult r = importAccessFile(fixture(file), "password", db);
-        ASSERT_EQ(r.errorNumber, 0) << r.description;
-        EXPECT_EQ(query(db, "SELECT ID, Data FROM Table1 ORDER BY ID"),
+        EXPECT_EQ(query(copyOf(dir, file, "password"), "SELECT ID, Data FROM Table1 ORDER BY ID"),
                   (Rows{{"integer:1", "text:One"}, {"integer:2", "text:Two"}, {"integer:3", "text:Three"}}));
     }
     ScratchDir dir;
-    const std::string db = dir.file("copy.sqlite");
-    EXPECT_EQ(importAccessFile(fixture("V2003_no-password.mdb"), "vastactiva", db).errorNumber, 0);
-    EXPECT_EQ(query(db, "SELECT count(*) FROM Table1")[0][0], "integer:3");
+    EXPECT_EQ(query(copyOf(dir, "V2003_no-password.mdb", "vastactiva"), "SELECT count(*) FROM Table1")[0][0],
+              "integer:3");
 
     for (const char* password : {"", "password", "wrong"}) {
         const AccessImportResult r = importAccessFile(fixture("V2010_with-password.accdb"), password, dir.file("enc"));
         EXPECT_EQ(r.errorNumber, 3343) << password;
         EXPECT_EQ(r.description, "Onbekende database-indeling: het bestand is versleuteld en kan niet worden gelezen");
-        EXPECT_FALSE(access_test::exists(dir.file("enc")));
+        EXPECT_FALSE(std::filesystem::exists(dir.file("enc")));
     }
 }
 
@@ -182,15 +171,13 @@ TEST(AccessImport, FilesThatCannotBeCopiedGiveJetErrors) {
     r = importAccessFile(fixture("README.md"), "", dir.file("a.sqlite"));
     EXPECT_EQ(r.errorNumber, 3343);
     EXPECT_EQ(r.description, "Onbekende database-indeling");
-    EXPECT_FALSE(access_test::exists(dir.file("a.sqlite")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("a.sqlite")));
 
     // The target must be new: an existing file is never overwritten.
-    std::FILE* f = std::fopen(dir.file("taken.sqlite").c_str(), "w");
-    std::fputs("keep me", f);
-    std::fclose(f);
+    zelk::testing::writeBytes(dir.file("taken.sqlite"), "keep me");
     r = importAccessFile(fixture("V2003-test.mdb"), "", dir.file("taken.sqlite"));
     EXPECT_EQ(r.errorNumber, 3012);
-    EXPECT_TRUE(access_test::exists(dir.file("taken.sqlite")));
+    EXPECT_EQ(zelk::testing::readBytes(dir.file("taken.sqlite")), "keep me");
 
     // A directory where the copy cannot be written.
     r = importAccessFile(fixture("V2003-test.mdb"), "", dir.file("no/such/dir/copy.sqlite"));
@@ -213,46 +200,26 @@ struct CsvField {
 };
 
 std::vector<std::vector<CsvField>> parseCsv(const std::string& in) {
-    std::vector<std::vector<CsvField>> rows;
-    std::vector<CsvField> row;
+    std::vector<std::vector<CsvField>> rows(1);
     CsvField field;
-    std::size_t i = 0;
-    while (i < in.size()) {
+    bool inQuotes = false;
+    for (std::size_t i = 0; i < in.size(); ++i) {
         const char c = in[i];
-        if (c == '"' && field.text.empty() && !field.quoted) {
-            field.quoted = true;
-            for (++i; i < in.size(); ++i) {
-                if (in[i] == '"') {
-                    if (i + 1 < in.size() && in[i + 1] == '"') {
-                        field.text += '"';
-                        ++i;
-                    } else {
-                        ++i;
-                        break;
-                    }
-                } else {
-                    field.text += in[i];
-                }
-            }
-        } else if (c == ',') {
-            row.push_back(field);
-            field = {};
-            ++i;
-        } else if (c == '\n') {
-            row.push_back(field);
-            rows.push_back(row);
-            row.clear();
-            field = {};
-            ++i;
+        if (inQuotes) {
+            if (c != '"') field.text += c;
+            else if (i + 1 < in.size() && in[i + 1] == '"') field.text += in[++i];  // a doubled quote
+            else inQuotes = false;
+        } else if (c == '"' && field.text.empty() && !field.quoted) {
+            field.quoted = inQuotes = true;
+        } else if (c == ',' || c == '\n') {
+            rows.back().push_back(std::exchange(field, {}));
+            if (c == '\n') rows.emplace_back();
         } else {
             field.text += c;
-            ++i;
         }
     }
-    if (!row.empty() || !field.text.empty() || field.quoted) {
-        row.push_back(field);
-        rows.push_back(row);
-    }
+    if (!rows.back().empty() || !field.text.empty() || field.quoted) rows.back().push_back(field);
+    else rows.pop_back();
     return rows;
 }
 
@@ -311,12 +278,9 @@ TEST(AccessImport, EveryTableEqualsWhatMdbExportPrints) {
     for (const std::string& file : kReadable) {
         SCOPED_TRACE(file);
         ScratchDir dir;
-        const std::string db = dir.file("copy.sqlite");
-        const AccessImportResult r = importAccessFile(fixture(file), "password", db);
-        ASSERT_EQ(r.errorNumber, 0) << r.description;
+        const std::string db = copyOf(dir, file, "password");
         for (const std::string& table : tablesOf(db)) {
             SCOPED_TRACE(table);
-            const auto types = declaredTypes(db, table);
             std::vector<std::string> columns, columnTypes;
             for (const auto& c : query(db, "SELECT name, type FROM pragma_table_info('" + table + "') ORDER BY cid")) {
                 columns.push_back(c[0].substr(5));
@@ -360,11 +324,8 @@ TEST(AccessImport, EveryTableEqualsWhatMdbExportPrints) {
 TEST(AccessImport, DeletedRowsAreSkippedAndMovedRowsFollowed) {
     // Table1 of V2003_no-password.mdb holds (1,"One"), (2,"Two"), (3,"Three")
     // on one data page; its row table is edited here as Jet edits it.
-    std::FILE* in = std::fopen(fixture("V2003_no-password.mdb").c_str(), "rb");
-    ASSERT_TRUE(in);
-    std::vector<unsigned char> original;
-    for (int c; (c = std::fgetc(in)) != EOF;) original.push_back(static_cast<unsigned char>(c));
-    std::fclose(in);
+    const std::string bytes = zelk::testing::readBytes(fixture("V2003_no-password.mdb"));
+    std::vector<unsigned char> original(bytes.begin(), bytes.end());
     constexpr std::size_t kPage = 4096, kRowCount = 0x0C;
     const std::vector<unsigned char> three = {0xFF, 0xFE, 'T', 'h', 'r', 'e', 'e'};
     std::size_t page = 0;
@@ -381,9 +342,7 @@ TEST(AccessImport, DeletedRowsAreSkippedAndMovedRowsFollowed) {
     auto importEdited = [&](const std::vector<unsigned char>& bytes) {
         const std::string file = dir.file("edited.mdb"), db = dir.file("edited.sqlite");
         std::remove(db.c_str());
-        std::FILE* out = std::fopen(file.c_str(), "wb");
-        std::fwrite(bytes.data(), 1, bytes.size(), out);
-        std::fclose(out);
+        zelk::testing::writeBytes(file, std::string(bytes.begin(), bytes.end()));
         const AccessImportResult r = importAccessFile(file, "", db);
         EXPECT_EQ(r.errorNumber, 0) << r.description;
         return query(db, "SELECT Data FROM Table1");

@@ -66,7 +66,7 @@ TEST(IsolatedRun, ReportsCrashesHangsAndExitsWithoutHarmToTheParent) {
     std::atexit(markIfRunInAChild);
     run = runIsolated([](const auto&) -> std::string { std::exit(0); }, 10s, none);
     EXPECT_EQ(run.end, IsolatedRun::End::Crashed);
-    EXPECT_FALSE(access_test::exists(childAtExitMarker));
+    EXPECT_FALSE(std::filesystem::exists(childAtExitMarker));
 
     // A hang is killed after the idle timeout.
     auto start = Clock::now();
@@ -214,7 +214,7 @@ TEST(AccessRobustness, DamagedAndForeignFilesNeverCrashOrHang) {
         EXPECT_LT(Clock::now() - start, 10s);
         EXPECT_TRUE(r.errorNumber == 0 || r.errorNumber == 3343 || r.errorNumber == 3031) << r.errorNumber;
         if (r.errorNumber != 0) {
-            EXPECT_FALSE(access_test::exists(output));
+            EXPECT_FALSE(std::filesystem::exists(output));
             continue;
         }
         ++copied;

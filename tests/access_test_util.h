@@ -1,41 +1,20 @@
 #pragma once
-// Helpers shared by the Access reader's tests: fixture paths, a scratch
-// directory, and reading a SQLite file back with the storage class of every
-// value, so a test sees exactly what the engine will see.
+// Helpers shared by the Access reader's tests: reading a SQLite file back
+// with the storage class of every value, so a test sees exactly what the
+// engine will see.
 
 #include <sqlite3.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "support/test_files.h"
+
 namespace access_test {
 
-inline std::string fixture(const std::string& name) {
-    return std::string(ZELK_FIXTURES_DIR) + "/access/" + name;
-}
-
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zelk-access-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
-        path_ = pattern;
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using zelk::testing::fixture;
+using zelk::testing::ScratchDir;
 
 // Each value as "<storage class>:<text>", NULL as "null".
 inline std::vector<std::vector<std::string>> query(const std::string& dbPath, const std::string& sql) {
@@ -69,7 +48,5 @@ inline std::vector<std::vector<std::string>> query(const std::string& dbPath, co
     sqlite3_close(db);
     return rows;
 }
-
-inline bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
 }  // namespace access_test

@@ -123,41 +123,34 @@ TEST(AccessValues, DecimalsAndReplicationIds) {
 }
 
 TEST(AccessHeader, FormatAndPasswordOfTheFixtures) {
-    auto header = readFileHeader(fixture("V2003_with-password.mdb"));
-    ASSERT_TRUE(header);
+    struct Row {
+        const char* file;
+        bool jet3, ace, encrypted;
+        std::u16string password;
+    };
+    for (const Row& row : {Row{"V2003_with-password.mdb", false, false, false, u"password"},
+                           Row{"V2000_with-password.mdb", false, false, false, u"password"},
+                           Row{"V2003_no-password.mdb", false, false, false, u""},
+                           Row{"V1997-test.mdb", true, false, false, u""},
+                           Row{"V2010_with-password.accdb", false, true, true, u""},
+                           Row{"V2016-currency.accdb", false, true, false, u""}}) {
+        SCOPED_TRACE(row.file);
+        const auto header = readFileHeader(fixture(row.file));
+        ASSERT_TRUE(header);
+        EXPECT_EQ(header->jet3, row.jet3);
+        EXPECT_EQ(header->ace, row.ace);
+        EXPECT_EQ(header->encrypted, row.encrypted);
+        if (!row.encrypted) {
+            EXPECT_EQ(header->password, row.password);
+        }
+    }
+    const auto header = readFileHeader(fixture("V2003_with-password.mdb"));
     EXPECT_EQ(header->version, 1u);
-    EXPECT_FALSE(header->jet3);
-    EXPECT_FALSE(header->encrypted);
-    EXPECT_EQ(header->password, u"password");
     EXPECT_TRUE(passwordAccepted(*header, "password"));
     for (const char* wrong : {"", "Password", "PASSWORD", "passwor", "password ", "passwordx"})
         EXPECT_FALSE(passwordAccepted(*header, wrong)) << wrong;
-
-    header = readFileHeader(fixture("V2000_with-password.mdb"));
-    ASSERT_TRUE(header);
-    EXPECT_EQ(header->password, u"password");
-
-    header = readFileHeader(fixture("V2003_no-password.mdb"));
-    ASSERT_TRUE(header);
-    EXPECT_TRUE(header->password.empty());
-    EXPECT_TRUE(passwordAccepted(*header, "vastactiva"));  // a file without a password opens with any
-
-    header = readFileHeader(fixture("V1997-test.mdb"));
-    ASSERT_TRUE(header);
-    EXPECT_TRUE(header->jet3);
-    EXPECT_TRUE(header->password.empty());
-
-    header = readFileHeader(fixture("V2010_with-password.accdb"));
-    ASSERT_TRUE(header);
-    EXPECT_TRUE(header->ace);
-    EXPECT_TRUE(header->encrypted);
-
-    header = readFileHeader(fixture("V2016-currency.accdb"));
-    ASSERT_TRUE(header);
-    EXPECT_TRUE(header->ace);
-    EXPECT_FALSE(header->encrypted);
-    EXPECT_TRUE(header->password.empty());
-
+    // A file without a password opens with any.
+    EXPECT_TRUE(passwordAccepted(*readFileHeader(fixture("V2003_no-password.mdb")), "vastactiva"));
     EXPECT_FALSE(readFileHeader(fixture("README.md")));
     EXPECT_FALSE(readFileHeader(fixture("does-not-exist.mdb")));
 }

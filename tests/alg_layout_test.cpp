@@ -1,40 +1,35 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "messages/alg_layout.h"
 #include "runtime/runtime_error.h"
 
 using namespace zelk;
 
+namespace {
+// top, left, height, width
+std::tuple<long, long, long, long> place(const AlgPlacement& p) { return {p.top, p.left, p.height, p.width}; }
+std::tuple<long, long, long, long> place(const AlgTextRect& t) { return {t.top, t.left, t.height, t.width}; }
+}  // namespace
+
 TEST(AlgLayout, RepositionPlacesTheScreenAtTheBottomOfTheInnerArea) {
     AlgLayout layout;
     AlgPlacement p = layout.Reposition(Variant("50%"), Variant("Bottom"), false, 6000, 9000);
-    EXPECT_EQ(p.top, 3000);
-    EXPECT_EQ(p.height, 3000);
-    EXPECT_EQ(p.left, 0);
-    EXPECT_EQ(p.width, 8990);
+    EXPECT_EQ(place(p), std::tuple(3000, 0, 3000, 8990));
     EXPECT_EQ(p.state, WindowState::Normal);
     EXPECT_FALSE(p.setFocus);
 
     p = layout.Reposition(Variant(std::int32_t{1500}), Variant("Bottom"), true, 6000, 9000);
-    EXPECT_EQ(p.top, 4500);
-    EXPECT_EQ(p.height, 1500);
+    EXPECT_EQ(place(p), std::tuple(4500, 0, 1500, 8990));
     EXPECT_TRUE(p.setFocus);
-
-    p = layout.Reposition(Variant("1500"), Variant(), false, 6000, 9000);  // a text without "%"
-    EXPECT_EQ(p.top, 3000);
-    EXPECT_EQ(p.height, 3000);
-
-    p = layout.Reposition(Variant("100%"), Variant("Bottom"), false, 6001, 9000);
-    EXPECT_EQ(p.top, 0);
-    EXPECT_EQ(p.height, 6001);
-
-    p = layout.Reposition(Variant("33%"), Variant(), false, 1000, 5);  // whole parts, rounded down
-    EXPECT_EQ(p.top, 670);
-    EXPECT_EQ(p.height, 330);
-    EXPECT_EQ(p.width, 0);  // never negative
-
-    p = layout.Reposition(Variant::null(), Variant(), false, 1000, 100);
-    EXPECT_EQ(p.height, 500);
+    // A text without "%".
+    EXPECT_EQ(place(layout.Reposition(Variant("1500"), Variant(), false, 6000, 9000)), std::tuple(3000, 0, 3000, 8990));
+    EXPECT_EQ(place(layout.Reposition(Variant("100%"), Variant("Bottom"), false, 6001, 9000)),
+              std::tuple(0, 0, 6001, 8990));
+    // Whole parts, rounded down; the width never negative.
+    EXPECT_EQ(place(layout.Reposition(Variant("33%"), Variant(), false, 1000, 5)), std::tuple(670, 0, 330, 0));
+    EXPECT_EQ(layout.Reposition(Variant::null(), Variant(), false, 1000, 100).height, 500);
     EXPECT_EQ(layout.SavedPosition, Variant());
 }
 
@@ -71,10 +66,7 @@ TEST(AlgLayout, TextAreaMarginAndColours) {
     auto t = layout.ArrangeAlgText(8000, 3000, WindowState::Normal);
     ASSERT_TRUE(t);
     EXPECT_EQ(layout.TextMargin, 20);  // 8000 / 400
-    EXPECT_EQ(t->top, 20);
-    EXPECT_EQ(t->left, 20);
-    EXPECT_EQ(t->width, 7960);
-    EXPECT_EQ(t->height, 2960);
+    EXPECT_EQ(place(*t), std::tuple(20, 20, 2960, 7960));
     t = layout.ArrangeAlgText(16000, 3000, WindowState::Maximized, 100);
     EXPECT_EQ(t->top, 120);  // the margin stays once it is set
     EXPECT_EQ(t->width, 15960);

@@ -4,8 +4,11 @@
 #include "messages/conversions.h"
 #include "platform/scripted_platform.h"
 #include "runtime/runtime_error.h"
+#include "support/checks.h"
 
 using namespace zelk;
+using zelk::testing::errorOf;
+using zelk::testing::errorText;
 
 TEST(Conversions, FormatIbmBedragPunchesTheSignIntoTheLastDigit) {
     ScriptedPlatform p;
@@ -59,12 +62,7 @@ TEST(Conversions, RoundAddsHalfAndTakesTheWholePartDownwards) {
     EXPECT_EQ(p.asked[0].prompt, "Afronden niet mogelijk");
     EXPECT_EQ(p.asked[0].title, kAppTitle);
     EXPECT_EQ(p.asked[0].style, 0);
-    try {
-        Round(p, Variant("veel"), Variant(std::int16_t{2}));
-        ADD_FAILURE() << "a text that is no number";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), 13);
-    }
+    EXPECT_EQ(errorOf([&] { Round(p, Variant("veel"), Variant(std::int16_t{2})); }), 13);  // no number
 }
 
 TEST(Conversions, TransCheckBoxValueTranslatesBothWays) {
@@ -89,20 +87,7 @@ TEST(Conversions, PackedWholeNumbersRoundTrip) {
         EXPECT_EQ(CVL(MKL(v)), v) << v;
     EXPECT_EQ(MKI(-1), "ÿÿ");  // two characters, each byte FF in the code page
     EXPECT_EQ(CVI("€\x01"), 0x0180);
-    for (const char* bad : {"", "a", "abc", "ÿÿÿ"}) {
-        try {
-            CVI(bad);
-            ADD_FAILURE() << bad;
-        } catch (const RuntimeError& e) {
-            EXPECT_EQ(e.number(), 13);
-            EXPECT_EQ(e.description(), "Illegal function call (CVI)");
-        }
-    }
-    try {
-        CVL("abc");
-        ADD_FAILURE() << "three characters";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), 13);
-        EXPECT_EQ(e.description(), "Illegal function call (CVL)");
-    }
+    for (const char* bad : {"", "a", "abc", "ÿÿÿ"})
+        EXPECT_EQ(errorText([&] { CVI(bad); }), "13 Illegal function call (CVI)") << bad;
+    EXPECT_EQ(errorText([] { CVL("abc"); }), "13 Illegal function call (CVL)");
 }

@@ -1,17 +1,12 @@
 #pragma once
-// Shared by the database layer's tests: scratch folders, file snapshots, a
-// demo database per test binary, a platform whose message boxes can act, and
-// the SQL texts of the three exports.
+// Shared by the database layer's tests: file snapshots, a demo database and a
+// platform whose message boxes can act.
 
-#include <sys/stat.h>
+#include <gtest/gtest.h>
 
 #include <cctype>
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -20,40 +15,10 @@
 #include "database/demo_database.h"
 #include "messages/alg.h"
 #include "platform/scripted_platform.h"
+#include "support/checks.h"
+#include "support/test_files.h"
 
 namespace zelk::testing {
-
-// A folder of its own, removed with its contents.
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "zelk-dbtest-XXXXXX").string();
-        if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp");
-        path_ = tmpl;
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-        std::filesystem::remove_all(path_, ec);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
 
 // The bytes and the modification time of a file, to prove it was not written.
 struct FileSnapshot {
@@ -106,24 +71,17 @@ struct Layer {
     }
 };
 
-// The SQL texts of the exports, as the exports send them.
-inline std::string groupingSql() { return zelk::ogWvwSql(); }
-inline std::string mappingSql() { return zelk::categoryMappingSql(); }
+// A demo database in a scratch folder and the layer to open it with: the
+// setup of most database tests.
+struct DemoFixture : ::testing::Test {
+    ScratchDir dir;
+    std::string demo = makeDemo(dir);
+    Layer l;
+};
 
 inline std::string upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
-}
-
-// The runtime error number a call throws, 0 when it throws none.
-template <typename F>
-long errorOf(F&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 }  // namespace zelk::testing

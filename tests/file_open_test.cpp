@@ -4,14 +4,19 @@
 
 #include "messages/alg.h"
 #include "messages/file_open.h"
-#include "messages_test_support.h"
 #include "platform/scripted_platform.h"
 #include "runtime/runtime_error.h"
+#include "support/alg_fixture.h"
+#include "support/checks.h"
 
 using namespace zelk;
+using zelk::testing::box;
 using zelk::testing::readBytes;
-using zelk::testing::TempDir;
+using zelk::testing::ScratchDir;
 using zelk::testing::writeBytes;
+
+struct FileOpening : zelk::testing::AlgFixture {};
+struct MakingPaths : zelk::testing::AlgFixture {};
 
 namespace {
 
@@ -23,7 +28,7 @@ int countOf(const ScriptedPlatform& p, ScriptedPlatform::Question::Kind kind) {
 
 }  // namespace
 
-TEST(FileOpen, EveryModeWordOpensInItsWay) {
+TEST_F(FileOpening, EveryModeWordOpensInItsWay) {
     struct Row {
         const char* word;
         bool emptied;
@@ -46,7 +51,7 @@ TEST(FileOpen, EveryModeWordOpensInItsWay) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.word);
-        TempDir dir;
+        ScratchDir dir;
         ScriptedPlatform platform;
         Alg alg(platform);
         const std::string file = dir / "DATA.TXT";
@@ -68,17 +73,13 @@ TEST(FileOpen, EveryModeWordOpensInItsWay) {
             EXPECT_EQ(platform.asked[0].style, row.saveDialog ? 1 : 0);
         }
         if (row.replaceQuestion) {
-            EXPECT_EQ(platform.msgBoxPrompts().back(), opened);
-            EXPECT_EQ(platform.asked.back().title, "Bestand bestaat reeds, vervangen?");
+            EXPECT_EQ(box(platform.asked.back()), box("Bestand bestaat reeds, vervangen?", opened, vbOKCancel));
         }
         alg.files().close(n);
     }
 }
 
-TEST(FileOpen, OpenedFilesCanBeUsedInTheirMode) {
-    TempDir dir;
-    ScriptedPlatform platform;
-    Alg alg(platform);
+TEST_F(FileOpening, OpenedFilesCanBeUsedInTheirMode) {
     FileTable& files = alg.files();
     std::string out = dir / "out.txt";
     const int w = FileOpen(alg, out, "", "OUTPUT-NT");
@@ -90,12 +91,7 @@ TEST(FileOpen, OpenedFilesCanBeUsedInTheirMode) {
     EXPECT_EQ(files.lineInput(r), "één");
     EXPECT_EQ(files.lineInput(r), "twee");
     EXPECT_TRUE(files.eof(r));
-    try {
-        files.lineInput(r);
-        ADD_FAILURE() << "read past the end";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), 62);
-    }
+    EXPECT_EQ(zelk::testing::errorOf([&] { files.lineInput(r); }), 62);  // read past the end
     files.close(r);
     const int b = FileOpen(alg, out, "", "BINARY");
     files.putBytes(b, 2, "EE");
@@ -106,11 +102,8 @@ TEST(FileOpen, OpenedFilesCanBeUsedInTheirMode) {
     EXPECT_THROW(files.printLine(b, "closed"), RuntimeError);
 }
 
-TEST(FileOpen, InputJoinsTheDirectoryAndChangesTheCallersName) {
-    TempDir dir;
+TEST_F(FileOpening, InputJoinsTheDirectoryAndChangesTheCallersName) {
     writeBytes(dir / "report.txt", "r");
-    ScriptedPlatform platform;
-    Alg alg(platform);
     std::string name = "report.txt";
     int n = FileOpen(alg, name, "", "input", dir.str());
     ASSERT_GT(n, 0);
@@ -128,35 +121,23 @@ TEST(FileOpen, InputJoinsTheDirectoryAndChangesTheCallersName) {
     EXPECT_TRUE(platform.asked.back().prompt.rfind("Kan bestand:sub/report.txt", 0) == 0);
 }
 
-TEST(FileOpen, ReplaceQuestionGuardsAnExistingFile) {
-    TempDir dir;
+TEST_F(FileOpening, ReplaceQuestionGuardsAnExistingFile) {
     const std::string file = dir / "keep.txt";
     writeBytes(file, "precious");
-    ScriptedPlatform platform;
-    Alg alg(platform);
     std::string name = file;
     EXPECT_EQ(FileOpen(alg, name, "", "OUTPUT"), -1);  // Cancel
     EXPECT_EQ(readBytes(file), "precious");
     EXPECT_EQ(platform.msgBoxPrompts(), std::vector<std::string>{file});
 
     platform.asked.clear();
-    const int n = FileOpen(alg, name, "", "OUTPUT-NT");  // no question at all
-    EXPECT_GT(n, 0);
-    EXPECT_TRUE(platform.asked.empty());
-    EXPECT_EQ(readBytes(file), "");
-    alg.files().close(n);
-
     std::string fresh = dir / "new.txt";  // nothing to replace: no question
     const int m = FileOpen(alg, fresh, "", "OUTPUT");
     EXPECT_GT(m, 0);
     EXPECT_TRUE(platform.asked.empty());
 }
 
-TEST(FileOpen, OutputQuUpperCasesTheChosenFilePart) {
-    TempDir dir;
+TEST_F(FileOpening, OutputQuUpperCasesTheChosenFilePart) {
     std::filesystem::create_directory(dir / "Temp");
-    ScriptedPlatform platform;
-    Alg alg(platform);
     platform.fileAnswers.push_back(dir / "Temp/report.txt");
     std::string name;
     const int n = FileOpen(alg, name, "Tekst (*.txt)|*.txt", "OUTPUT-QU");
@@ -168,10 +149,7 @@ TEST(FileOpen, OutputQuUpperCasesTheChosenFilePart) {
     EXPECT_EQ(platform.asked[0].title, "Tekst (*.txt)|*.txt");
 }
 
-TEST(FileOpen, AppendMakesEveryMissingLevelAfterAsking) {
-    TempDir dir;
-    ScriptedPlatform platform;
-    Alg alg(platform);
+TEST_F(FileOpening, AppendMakesEveryMissingLevelAfterAsking) {
     platform.msgBoxAnswers = {vbOK, vbOK};
     std::string name = dir / "New/Dir/x.log";
     const int n = FileOpen(alg, name, "", "APPEND");
@@ -190,11 +168,8 @@ TEST(FileOpen, AppendMakesEveryMissingLevelAfterAsking) {
     EXPECT_FALSE(std::filesystem::exists(dir / "A"));
 }
 
-TEST(FileOpen, InputOfAMissingFileFallsBackOnTheDialog) {
-    TempDir dir;
+TEST_F(FileOpening, InputOfAMissingFileFallsBackOnTheDialog) {
     writeBytes(dir / "other.txt", "o");
-    ScriptedPlatform platform;
-    Alg alg(platform);
     std::string name = dir / "missing.txt";
     EXPECT_EQ(FileOpen(alg, name, "", "INPUT"), -1);
     EXPECT_EQ(name, "");
@@ -219,15 +194,11 @@ TEST(FileOpen, InputOfAMissingFileFallsBackOnTheDialog) {
     EXPECT_FALSE(std::filesystem::exists(dir / "absent.bin"));
 }
 
-TEST(FileOpen, UnknownModeWordsAndQuietModes) {
-    TempDir dir;
-    ScriptedPlatform platform;
-    Alg alg(platform);
+TEST_F(FileOpening, UnknownModeWordsAndQuietModes) {
     std::string name = dir / "x.txt";
     EXPECT_EQ(FileOpen(alg, name, "", "READ"), -1);
     ASSERT_EQ(platform.asked.size(), 1u);
-    EXPECT_EQ(platform.asked[0].prompt, "Onbekende open opdracht aangetroffen");
-    EXPECT_EQ(platform.asked[0].title, "READ");
+    EXPECT_EQ(box(platform.asked[0]), box("READ", "Onbekende open opdracht aangetroffen", vbOKOnly));
     EXPECT_FALSE(std::filesystem::exists(name));
 
     platform.asked.clear();
@@ -238,10 +209,7 @@ TEST(FileOpen, UnknownModeWordsAndQuietModes) {
     EXPECT_EQ(alg.screen().text(), "File: " + (dir / "absent.txt") + " Kan bestand niet vinden( 53)\r\n");
 }
 
-TEST(FileOpen, RunningOutOfFileNumbersIsReportedNotAskedAbout) {
-    TempDir dir;
-    ScriptedPlatform platform;
-    Alg alg(platform);
+TEST_F(FileOpening, RunningOutOfFileNumbersIsReportedNotAskedAbout) {
     std::string name = dir / "many.txt";
     writeBytes(name, "m");
     for (int i = 1; i <= FileTable::kMaxFiles; ++i) ASSERT_EQ(FileOpen(alg, name, "", "INPUT"), i);
@@ -252,10 +220,7 @@ TEST(FileOpen, RunningOutOfFileNumbersIsReportedNotAskedAbout) {
     EXPECT_EQ(FileOpen(alg, name, "", "INPUT"), 17);  // the lowest free number
 }
 
-TEST(FileOpen, WritingOneFileThroughTwoNumbersIsRefused) {
-    TempDir dir;
-    ScriptedPlatform platform;
-    Alg alg(platform);
+TEST_F(FileOpening, WritingOneFileThroughTwoNumbersIsRefused) {
     std::string name = dir / "log.txt";
     const int n = FileOpen(alg, name, "", "APPEND");
     ASSERT_GT(n, 0);
@@ -264,10 +229,7 @@ TEST(FileOpen, WritingOneFileThroughTwoNumbersIsRefused) {
     EXPECT_EQ(platform.asked.back().kind, ScriptedPlatform::Question::File);
 }
 
-TEST(MkPath, ReportsWhatItMadeAndRefusesNothingToMake) {
-    TempDir dir;
-    ScriptedPlatform platform;
-    Alg alg(platform);
+TEST_F(MakingPaths, ReportsWhatItMadeAndRefusesNothingToMake) {
     EXPECT_EQ(MkPath(alg, dir / "Made/file.txt", "N", false, true), 0);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "Made"));
     EXPECT_EQ(alg.screen().text(), "Directory aangemaakt:" + (dir / "Made/") + "\r\n");
@@ -281,10 +243,7 @@ TEST(MkPath, ReportsWhatItMadeAndRefusesNothingToMake) {
     EXPECT_TRUE(platform.asked.empty());
 }
 
-TEST(FileOpen, OddNamesEndInMinusOneWithoutHarm) {
-    TempDir dir;
-    ScriptedPlatform platform;
-    Alg alg(platform);
+TEST_F(FileOpening, OddNamesEndInMinusOneWithoutHarm) {
     const std::string names[] = {"", std::string("a\0b", 3), "/", ".", dir.str(), dir.str() + "/",
                                  dir / std::string(5000, 'n'), dir / "x/../../.."};
     for (const char* mode : {"INPUT", "OUTPUT", "APPEND", "BINARY", "INPUT-BINARY", "OUTPUT-BINARY-NQ",

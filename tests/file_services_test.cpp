@@ -4,23 +4,20 @@
 
 #include "messages/alg.h"
 #include "messages/file_services.h"
-#include "messages_test_support.h"
 #include "platform/scripted_platform.h"
+#include "support/alg_fixture.h"
+#include "support/checks.h"
 
 using namespace zelk;
 using zelk::testing::readBytes;
-using zelk::testing::TempDir;
+using zelk::testing::box;
 using zelk::testing::writeBytes;
 
-TEST(FileServices, ExistenceTestsAndTheDirectorySearch) {
-    TempDir dir;
-    writeBytes(dir / "a.mdb", "");
-    writeBytes(dir / "b.mdb", "");
-    writeBytes(dir / "c.txt", "");
-    writeBytes(dir / ".hidden.mdb", "");
+struct FileServices : zelk::testing::AlgFixture {};
+
+TEST_F(FileServices, ExistenceTestsAndTheDirectorySearch) {
+    for (const char* name : {"a.mdb", "b.mdb", "c.txt", ".hidden.mdb"}) writeBytes(dir / name, "");
     std::filesystem::create_directory(dir / "sub");
-    ScriptedPlatform platform;
-    Alg alg(platform);
 
     EXPECT_TRUE(FileExists(alg, dir / "a.mdb"));
     EXPECT_FALSE(FileExists(alg, dir / "A.MDB"));  // names keep their case here
@@ -42,9 +39,7 @@ TEST(FileServices, ExistenceTestsAndTheDirectorySearch) {
     EXPECT_EQ(ControlledDir(alg, dir / "missing/*.*"), "");
 }
 
-TEST(FileServices, ABadNameInTheSearchEndsTheProgramWithAMessage) {
-    ScriptedPlatform platform;
-    Alg alg(platform);
+TEST_F(FileServices, ABadNameInTheSearchEndsTheProgramWithAMessage) {
     EXPECT_THROW(ControlledDir(alg, std::string("bad\0name", 8)), ProgramEnded);
     ASSERT_EQ(platform.asked.size(), 1u);
     EXPECT_EQ(platform.asked[0].prompt, "Ernstige Systeemfout in ControlledDir. Systeem is onstabiel!");
@@ -52,13 +47,8 @@ TEST(FileServices, ABadNameInTheSearchEndsTheProgramWithAMessage) {
     EXPECT_EQ(platform.asked[0].title.rfind("Directory:", 0), 0u);
 }
 
-TEST(FileServices, FileKillDeletesPatternsAndAsksWhenItCannot) {
-    TempDir dir;
-    writeBytes(dir / "x1.tmp", "");
-    writeBytes(dir / "x2.tmp", "");
-    writeBytes(dir / "keep.txt", "");
-    ScriptedPlatform platform;
-    Alg alg(platform);
+TEST_F(FileServices, FileKillDeletesPatternsAndAsksWhenItCannot) {
+    for (const char* name : {"x1.tmp", "x2.tmp", "keep.txt"}) writeBytes(dir / name, "");
     EXPECT_TRUE(FileKill(alg, dir / "x*.tmp"));
     EXPECT_FALSE(std::filesystem::exists(dir / "x1.tmp"));
     EXPECT_FALSE(std::filesystem::exists(dir / "x2.tmp"));
@@ -67,9 +57,8 @@ TEST(FileServices, FileKillDeletesPatternsAndAsksWhenItCannot) {
 
     EXPECT_FALSE(FileKill(alg, dir / "x*.tmp"));  // nothing left: Cancel on the question
     ASSERT_EQ(platform.asked.size(), 1u);
-    EXPECT_EQ(platform.asked[0].prompt, "Fout # 53 was aangemaakt door ZelkExtract2\rKan bestand niet vinden");
-    EXPECT_EQ(platform.asked[0].title, "Verwijderen bestand(en)");
-    EXPECT_EQ(platform.asked[0].style, vbOKCancel);
+    EXPECT_EQ(box(platform.asked[0]), box("Verwijderen bestand(en)",
+                                          "Fout # 53 was aangemaakt door ZelkExtract2\rKan bestand niet vinden", vbOKCancel));
 
     // OK tries again; the question comes back until the user cancels.
     std::filesystem::create_directory(dir / "busy");
@@ -84,10 +73,7 @@ TEST(FileServices, FileKillDeletesPatternsAndAsksWhenItCannot) {
     EXPECT_TRUE(std::filesystem::exists(dir / "busy"));
 }
 
-TEST(FileServices, PutFileAndGetFileKeepTheText) {
-    TempDir dir;
-    ScriptedPlatform platform;
-    Alg alg(platform);
+TEST_F(FileServices, PutFileAndGetFileKeepTheText) {
     std::string name = dir / "note.txt";
     EXPECT_TRUE(PutFile(alg, name, "beëindigd\r\nregel 2"));
     EXPECT_EQ(readBytes(name), "be\xEBindigd\r\nregel 2");
@@ -112,7 +98,7 @@ TEST(FileServices, PutFileAndGetFileKeepTheText) {
     EXPECT_FALSE(alg.files().isOpen(1));  // every file was closed again
 }
 
-TEST(FileServices, TempFileNamesAreNewFiles) {
+TEST_F(FileServices, TempFileNamesAreNewFiles) {
     const std::string a = TempFileName("zelk");
     const std::string b = TempFileName("zelk");
     ASSERT_FALSE(a.empty());
@@ -129,13 +115,10 @@ TEST(FileServices, TempFileNamesAreNewFiles) {
     }
 }
 
-TEST(FileServices, FullFilenameRemembersTheDirectory) {
-    TempDir dir;
+TEST_F(FileServices, FullFilenameRemembersTheDirectory) {
     std::filesystem::create_directory(dir / "data");
     writeBytes(dir / "data/a.mdb", "");
     writeBytes(dir / "elsewhere.mdb", "");
-    ScriptedPlatform platform;
-    Alg alg(platform);
     platform.store.set(kAppTitle, "Main", "DbDir", dir / "data");
     EXPECT_EQ(FullFilename(alg, "DbDir", "Access (*.mdb)|*.mdb", "a.mdb"), dir / "data/a.mdb");
     EXPECT_TRUE(platform.asked.empty());
@@ -159,13 +142,10 @@ TEST(FileServices, FullFilenameRemembersTheDirectory) {
     EXPECT_EQ(platform.asked[0].initDir, std::filesystem::current_path().string());
 }
 
-TEST(FileServices, BepaalVolledigeBestandsnaamRegFindsOrAsksAndRemembers) {
-    TempDir dir;
+TEST_F(FileServices, BepaalVolledigeBestandsnaamRegFindsOrAsksAndRemembers) {
     std::filesystem::create_directory(dir / "cfg");
     writeBytes(dir / "cfg/codes.txt", "c");
     writeBytes(dir / "other.txt", "o");
-    ScriptedPlatform platform;
-    Alg alg(platform);
     platform.store.set(kAppTitle, "Import", "Map", dir / "cfg");
     EXPECT_EQ(BepaalVolledigeBestandsnaamReg(alg, "codes.txt", "Import", "Map", ""), dir / "cfg/codes.txt");
     EXPECT_TRUE(platform.asked.empty());
@@ -191,7 +171,7 @@ TEST(FileServices, BepaalVolledigeBestandsnaamRegFindsOrAsksAndRemembers) {
     EXPECT_TRUE(platform.asked.empty());
 }
 
-TEST(FileServices, FileAndDirectoryPartsOfAFullName) {
+TEST_F(FileServices, FileAndDirectoryPartsOfAFullName) {
     EXPECT_EQ(FileFromFullFilename("C:\\data\\a.mdb", "\\"), "a.mdb");
     EXPECT_EQ(DirFromFullFilename("C:\\data\\a.mdb", "\\"), "C:\\data\\");
     EXPECT_EQ(FileFromFullFilename("a.mdb", "\\"), ".mdb");  // the first character is always dropped

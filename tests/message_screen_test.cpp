@@ -3,16 +3,18 @@
 #include <filesystem>
 
 #include "messages/alg.h"
-#include "messages_test_support.h"
 #include "platform/scripted_platform.h"
+#include "support/alg_fixture.h"
+#include "support/checks.h"
 
 using namespace zelk;
+using zelk::testing::box;
 using zelk::testing::readBytes;
-using zelk::testing::TempDir;
 
-TEST(MessageScreen, TrimCutsAtTheFirstLineFeedFromPosition32000) {
-    ScriptedPlatform platform;
-    Alg alg(platform);
+struct MessageLines : zelk::testing::AlgFixture {};
+struct LogFile : zelk::testing::AlgFixture {};
+
+TEST_F(MessageLines, TrimCutsAtTheFirstLineFeedFromPosition32000) {
     // A line feed at position 31999 lies before the window and must not be used;
     // the next one, at 32010, is where the cut ends.
     alg.AddMelding(std::string(31997, 'a'));          // CR at 31998, LF at 31999
@@ -33,9 +35,7 @@ TEST(MessageScreen, TrimCutsAtTheFirstLineFeedFromPosition32000) {
     EXPECT_EQ(alg.screen().colourAt(0), kBlack);
 }
 
-TEST(MessageScreen, WithoutALineFeedTheMarkerIsOnlyPutInFront) {
-    ScriptedPlatform platform;
-    Alg alg(platform);
+TEST_F(MessageLines, WithoutALineFeedTheMarkerIsOnlyPutInFront) {
     alg.AddMelding(std::string(130000, 'x'), kFaseNoLineBreak);
     alg.AddMelding("y", kFaseNoLineBreak);
     alg.AddMelding("z", kFaseNoLineBreak);
@@ -45,10 +45,7 @@ TEST(MessageScreen, WithoutALineFeedTheMarkerIsOnlyPutInFront) {
     EXPECT_EQ(t.substr(t.size() - 2), U"yz");
 }
 
-TEST(MessageScreen, FaseEightJoinsScreenLinesButNotLogLines) {
-    TempDir dir;
-    ScriptedPlatform platform;
-    Alg alg(platform);
+TEST_F(MessageLines, FaseEightJoinsScreenLinesButNotLogLines) {
     std::string name = dir / "run.log";
     alg.OpenLogFile(name, "Append", 1);
     ASSERT_GT(alg.LogFileNumber, 0);
@@ -62,10 +59,7 @@ TEST(MessageScreen, FaseEightJoinsScreenLinesButNotLogLines) {
     EXPECT_EQ(platform.doEventsCalls, 4);  // once per line
 }
 
-TEST(MessageScreen, StartpuntPutsTheNewestLineOnTopWhileTheLogKeepsCallOrder) {
-    TempDir dir;
-    ScriptedPlatform platform;
-    Alg alg(platform);
+TEST_F(MessageLines, StartpuntPutsTheNewestLineOnTopWhileTheLogKeepsCallOrder) {
     std::string name = dir / "run.log";
     alg.OpenLogFile(name, "Append", 1);
     std::vector<std::string> inserted;
@@ -90,9 +84,7 @@ TEST(MessageScreen, StartpuntPutsTheNewestLineOnTopWhileTheLogKeepsCallOrder) {
     EXPECT_EQ(alg.screen().size(), 0u);
 }
 
-TEST(MessageScreen, MessageBoxesAddTheirLineAndAskThePlatform) {
-    ScriptedPlatform platform;
-    Alg alg(platform);
+TEST_F(MessageLines, MessageBoxesAddTheirLineAndAskThePlatform) {
     alg.AddMsgBoxMelding("Maximum aantal databases = 40", "", 64, false, kBlack, false);
     alg.AddMsgBoxMelding("Kan niet", "Bestand zoeken", 16, false, kRed, true);
     platform.msgBoxAnswers.push_back(vbYes);
@@ -101,16 +93,12 @@ TEST(MessageScreen, MessageBoxesAddTheirLineAndAskThePlatform) {
     EXPECT_EQ(alg.screen().text(),
               "Maximum aantal databases = 40\r\nKan niet\r\nBestand zoeken\r\nWachtwoord?\r\nDatabase\r\nNog eens?\r\n");
     ASSERT_EQ(platform.asked.size(), 3u);
-    EXPECT_EQ(platform.asked[0].prompt, "Kan niet");
-    EXPECT_EQ(platform.asked[0].title, "Bestand zoeken");
-    EXPECT_EQ(platform.asked[0].style, 16);
-    EXPECT_EQ(platform.asked[1].style, 32 | vbYesNo);
-    EXPECT_EQ(platform.asked[2].title, "");
+    EXPECT_EQ(box(platform.asked[0]), box("Bestand zoeken", "Kan niet", 16));
+    EXPECT_EQ(box(platform.asked[1]), box("Database", "Wachtwoord?", 32 | vbYesNo));
+    EXPECT_EQ(box(platform.asked[2]), box("", "Nog eens?", 32 | vbYesNo));
 }
 
-TEST(LogFile, AppendsWindows1252LinesWithCrLfAcrossRuns) {
-    TempDir dir;
-    ScriptedPlatform platform;
+TEST_F(LogFile, AppendsWindows1252LinesWithCrLfAcrossRuns) {
     const std::string name = dir / "zelk.log";
     platform.store.set(kAppTitle, "Main", "LogFile", name);
     {
@@ -135,10 +123,7 @@ TEST(LogFile, AppendsWindows1252LinesWithCrLfAcrossRuns) {
     EXPECT_EQ(platform.store.value(kAppTitle, "Main", "LogFile", ""), name);
 }
 
-TEST(LogFile, CommandModeWithoutBitOneKeepsTheLogSilent) {
-    TempDir dir;
-    ScriptedPlatform platform;
-    Alg alg(platform);
+TEST_F(LogFile, CommandModeWithoutBitOneKeepsTheLogSilent) {
     std::string name = dir / "quiet.log";
     alg.OpenLogFile(name, "Append", 2);
     EXPECT_GT(alg.LogFileNumber, 0);
@@ -147,22 +132,16 @@ TEST(LogFile, CommandModeWithoutBitOneKeepsTheLogSilent) {
     EXPECT_EQ(alg.screen().text(), "not in the log\r\n");
 }
 
-TEST(LogFile, AMissingDirectoryIsAskedForAndMadeOrTheLogStaysClosed) {
-    TempDir dir;
-    {
-        ScriptedPlatform platform;
-        Alg alg(platform);
-        std::string name = dir / "Logs/Zelk/run.log";
-        platform.msgBoxAnswers = {vbOK, vbOK};
-        alg.OpenLogFile(name, "Append", 1);
-        ASSERT_GT(alg.LogFileNumber, 0);
-        // Deepest level first; the names keep their case.
-        EXPECT_EQ(platform.msgBoxPrompts(), (std::vector<std::string>{dir / "Logs/Zelk/", dir / "Logs/"}));
-        EXPECT_EQ(platform.asked[0].title, "Pad bestaat niet. Dit pad aanmaken?");
-        EXPECT_EQ(platform.asked[0].style, vbOKCancel);
-        alg.AddMelding("made");
-        EXPECT_EQ(readBytes(dir / "Logs/Zelk/run.log"), "made\r\n");
-    }
+TEST_F(LogFile, AMissingDirectoryIsAskedForAndMadeOrTheLogStaysClosed) {
+    std::string name = dir / "Logs/Zelk/run.log";
+    platform.msgBoxAnswers = {vbOK, vbOK};
+    alg.OpenLogFile(name, "Append", 1);
+    ASSERT_GT(alg.LogFileNumber, 0);
+    // Deepest level first; the names keep their case.
+    EXPECT_EQ(platform.msgBoxPrompts(), (std::vector<std::string>{dir / "Logs/Zelk/", dir / "Logs/"}));
+    EXPECT_EQ(box(platform.asked[0]), box("Pad bestaat niet. Dit pad aanmaken?", dir / "Logs/Zelk/", vbOKCancel));
+    alg.AddMelding("made");
+    EXPECT_EQ(readBytes(dir / "Logs/Zelk/run.log"), "made\r\n");
     {
         ScriptedPlatform platform;
         Alg alg(platform);
@@ -190,10 +169,7 @@ TEST(LogFile, AMissingDirectoryIsAskedForAndMadeOrTheLogStaysClosed) {
     }
 }
 
-TEST(LogFile, ReopeningReplacesTheOldLog) {
-    TempDir dir;
-    ScriptedPlatform platform;
-    Alg alg(platform);
+TEST_F(LogFile, ReopeningReplacesTheOldLog) {
     std::string first = dir / "a.log";
     std::string second = dir / "b.log";
     alg.OpenLogFile(first, "Append", 1);

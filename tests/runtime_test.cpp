@@ -1,21 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "runtime/dates.h"
 #include "runtime/runtime_error.h"
 #include "runtime/variant.h"
+#include "support/checks.h"
 
 using namespace zelk;
-
-namespace {
-int errorOf(auto&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return static_cast<int>(e.number());
-    }
-    return 0;
-}
-}  // namespace
+using zelk::testing::errorOf;
 
 TEST(Dates, SerialsRoundTripAndKnownDays) {
     EXPECT_EQ(makeDate(1899, 12, 30).serial, 0);
@@ -23,12 +16,7 @@ TEST(Dates, SerialsRoundTripAndKnownDays) {
     EXPECT_EQ(makeDate(2026, 12, 6).serial, 46362);
     EXPECT_EQ(makeDate(1899, 12, 29).serial, -1);
     const DateParts p = splitDate(makeDateTime({2024, 2, 29, 13, 5, 9}));
-    EXPECT_EQ(p.year, 2024);
-    EXPECT_EQ(p.month, 2);
-    EXPECT_EQ(p.day, 29);
-    EXPECT_EQ(p.hour, 13);
-    EXPECT_EQ(p.minute, 5);
-    EXPECT_EQ(p.second, 9);
+    EXPECT_EQ(std::tie(p.year, p.month, p.day, p.hour, p.minute, p.second), std::tuple(2024, 2, 29, 13, 5, 9));
     EXPECT_EQ(makeDate(2026, 13, 1).serial, makeDate(2027, 1, 1).serial);  // month overflow carries
     EXPECT_EQ(makeDate(2026, 3, 0).serial, makeDate(2026, 2, 28).serial);  // day 0 is the day before
     EXPECT_EQ(weekday(makeDate(2026, 12, 6)), 1);                           // a Sunday

@@ -10,6 +10,7 @@
 #include "spreadsheet/cell_address.h"
 #include "spreadsheet/exl.h"
 #include "spreadsheet/xlsx_writer.h"
+#include "support/test_files.h"
 
 using namespace zelk;
 
@@ -37,20 +38,13 @@ VariantArray block(long lb1, long ub1, long lb2, long ub2) {
     return a;
 }
 
+Variant n(std::int32_t i) { return Variant(i); }
+
 VariantArray row(long lb, long ub) {
     VariantArray a(lb, ub);
     for (long j = lb; j <= ub; ++j) a(j) = static_cast<std::int32_t>(j * 10);
     return a;
 }
-
-struct TempDir {
-    std::filesystem::path path;
-    TempDir() {
-        char tmpl[] = "/tmp/zelk-exl-XXXXXX";
-        path = ::mkdtemp(tmpl);
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-};
 
 }  // namespace
 
@@ -87,9 +81,9 @@ TEST_F(ExlFixture, StartCreatesOrAttachesInstances) {
 }
 
 TEST_F(ExlFixture, StartOpensTheWorkbookFileAsGiven) {
-    TempDir dir;
+    zelk::testing::ScratchDir dir;
     // A file whose name has a blank on both sides.
-    const std::string file = (dir.path / " boek.xlsx ").string();
+    const std::string file = dir / " boek.xlsx ";
     {
         ExcelInstances other;
         Exl maker(alg, other);
@@ -108,7 +102,7 @@ TEST_F(ExlFixture, StartOpensTheWorkbookFileAsGiven) {
     EXPECT_EQ(exl.ExcelApp->Range("B2").Value(), Variant("inhoud"));
 
     // A file that cannot be opened ends a start that created the instance...
-    const std::string missing = (dir.path / "weg.xlsx").string();
+    const std::string missing = dir / "weg.xlsx";
     EXPECT_FALSE(exl.ExcelStart(true, true, missing, true));
     // ...and is passed over when a running instance was attached.
     EXPECT_TRUE(exl.ExcelStart(true, false, missing, true));
@@ -159,22 +153,22 @@ TEST_F(ExlFixture, NewWorkbookGivesThreeSheetsAndReportsFailures) {
     EXPECT_EQ(exl.ExcelApp->Workbooks().Count(), 2);
     auto sheets = exl.ExcelApp->Sheets();
     ASSERT_EQ(sheets.Count(), 3);
-    EXPECT_EQ(sheets(Variant(std::int32_t{1})).Name(), "Blad1");
-    EXPECT_EQ(sheets(Variant(std::int32_t{3})).Name(), "Blad3");
+    EXPECT_EQ(sheets(n(1)).Name(), "Blad1");
+    EXPECT_EQ(sheets(n(3)).Name(), "Blad3");
     EXPECT_EQ(&exl.ExcelApp->ActiveSheet(), &sheets(Variant("blad1")));
 
     // A template that is no workbook file.
     EXPECT_TRUE(exl.NewWorkbook(true, Variant("/geen/sjabloon.xlsx")).isEmpty());
     EXPECT_EQ(platform.asked.back().title, "Fout=1004. Functie Nieuw Workbook");
     // The worksheet template gives one sheet.
-    EXPECT_EQ(exl.NewWorkbook(true, Variant(std::int32_t{-4167})), Variant("Map3"));
+    EXPECT_EQ(exl.NewWorkbook(true, n(-4167)), Variant("Map3"));
     EXPECT_EQ(exl.ExcelApp->Sheets().Count(), 1);
 }
 
 TEST_F(ExlFixture, WriteArrayPlacesBlocksByTheirLowerBounds) {
     startWithWorkbook();
     Worksheet& ws = active();
-    ASSERT_TRUE(exl.WriteArray(Variant(std::int32_t{1}), Variant(std::int32_t{1}), block(1, 5, 1, 92)));
+    ASSERT_TRUE(exl.WriteArray(n(1), n(1), block(1, 5, 1, 92)));
     EXPECT_EQ(ws.value(1, 1), Variant("1,1"));
     EXPECT_EQ(ws.value(5, 92), Variant("5,92"));
     EXPECT_EQ(ws.value(3, 50), Variant("3,50"));
@@ -183,28 +177,27 @@ TEST_F(ExlFixture, WriteArrayPlacesBlocksByTheirLowerBounds) {
     EXPECT_EQ(areaAddress(ws.selection()), "A1:CN5");  // the written block stays selected
 
     // Zero-based at (1, 1) addresses row 0 and column 0: False, nothing said, nothing written.
-    Worksheet& other = exl.ExcelApp->Sheets()(Variant(std::int32_t{2}));
+    Worksheet& other = exl.ExcelApp->Sheets()(n(2));
     other.Activate();
-    EXPECT_FALSE(exl.WriteArray(Variant(std::int32_t{1}), Variant(std::int32_t{1}), block(0, 4, 0, 91)));
+    EXPECT_FALSE(exl.WriteArray(n(1), n(1), block(0, 4, 0, 91)));
     EXPECT_TRUE(other.rows().empty());
     EXPECT_EQ(screen(), "");
     // At (2, 2) the same array fills from A1.
-    ASSERT_TRUE(exl.WriteArray(Variant(std::int32_t{2}), Variant(std::int32_t{2}), block(0, 4, 0, 91)));
+    ASSERT_TRUE(exl.WriteArray(n(2), n(2), block(0, 4, 0, 91)));
     EXPECT_EQ(other.value(1, 1), Variant("0,0"));
     EXPECT_EQ(other.value(5, 92), Variant("4,91"));
 
     // A one-dimensional array has no second dimension: False.
-    EXPECT_FALSE(exl.WriteArray(Variant(std::int32_t{1}), Variant(std::int32_t{1}), row(1, 3)));
+    EXPECT_FALSE(exl.WriteArray(n(1), n(1), row(1, 3)));
     // Bounds that reach past the last column fail the same way.
-    EXPECT_FALSE(exl.WriteArray(Variant(std::int32_t{1}), Variant(std::int32_t{16384}), block(1, 1, 1, 2)));
+    EXPECT_FALSE(exl.WriteArray(n(1), n(16384), block(1, 1, 1, 2)));
     EXPECT_EQ(screen(), "");
 }
 
 TEST_F(ExlFixture, WriteArrayRowsAddsTheOffsetAndReportsFailures) {
     startWithWorkbook();
     Worksheet& ws = active();
-    ASSERT_TRUE(exl.WriteArrayRows(Variant(std::int32_t{8}), row(1, 92), std::nullopt, std::nullopt,
-                                   Variant(std::int32_t{0})));
+    ASSERT_TRUE(exl.WriteArrayRows(n(8), row(1, 92), std::nullopt, std::nullopt, n(0)));
     EXPECT_EQ(ws.value(8, 1), Variant(10.0));
     EXPECT_EQ(ws.value(8, 92), Variant(920.0));
     EXPECT_TRUE(ws.value(8, 93).isEmpty());
@@ -212,18 +205,17 @@ TEST_F(ExlFixture, WriteArrayRowsAddsTheOffsetAndReportsFailures) {
     EXPECT_EQ(areaAddress(ws.selection()), "A8:CN8");
 
     // Zero-based with offset 0 addresses column 0: False and the line "1004 - ...".
-    EXPECT_FALSE(exl.WriteArrayRows(Variant(std::int32_t{9}), row(0, 91)));
+    EXPECT_FALSE(exl.WriteArrayRows(n(9), row(0, 91)));
     EXPECT_EQ(screen(), "1004 - Door toepassing of object gedefinieerde fout\r\n");
     EXPECT_EQ(ws.rows().size(), 8u);
     // With offset 1 it fills from column A.
-    ASSERT_TRUE(exl.WriteArrayRows(Variant(std::int32_t{9}), row(0, 91), std::nullopt, std::nullopt,
-                                   Variant(std::int32_t{1})));
+    ASSERT_TRUE(exl.WriteArrayRows(n(9), row(0, 91), std::nullopt, std::nullopt, n(1)));
     EXPECT_EQ(ws.value(9, 1), Variant(0.0));
     EXPECT_EQ(ws.value(9, 92), Variant(910.0));
 
     // Row 0 and a two-dimensional array fail with their own numbers.
-    EXPECT_FALSE(exl.WriteArrayRows(Variant(std::int32_t{0}), row(1, 2)));
-    EXPECT_FALSE(exl.WriteArrayRows(Variant(std::int32_t{10}), block(1, 2, 1, 2)));
+    EXPECT_FALSE(exl.WriteArrayRows(n(0), row(1, 2)));
+    EXPECT_FALSE(exl.WriteArrayRows(n(10), block(1, 2, 1, 2)));
     EXPECT_NE(screen().find("\r\n1004 - "), std::string::npos);
 }
 
@@ -231,28 +223,27 @@ TEST_F(ExlFixture, WritersSelectTheGivenSheetAndWorkbook) {
     startWithWorkbook();
     exl.NewWorkbook(true);  // Map2 is active now
     // Sheet given, Workbook omitted: that sheet of the active workbook.
-    ASSERT_TRUE(exl.WriteArrayRows(Variant(std::int32_t{1}), row(1, 2), Variant("Blad2")));
+    ASSERT_TRUE(exl.WriteArrayRows(n(1), row(1, 2), Variant("Blad2")));
     Workbook& map2 = exl.ExcelApp->ActiveWorkbook();
     EXPECT_EQ(map2.Name(), "Map2");
     EXPECT_EQ(map2.ActiveSheet().Name(), "Blad2");
     EXPECT_EQ(map2.ActiveSheet().value(1, 2), Variant(20.0));
 
     // Workbook given by name: brought to the front first.
-    ASSERT_TRUE(exl.WriteArray(Variant(std::int32_t{2}), Variant(std::int32_t{3}), block(1, 1, 1, 1),
-                               Variant(std::int32_t{3}), Variant("map1")));
+    ASSERT_TRUE(exl.WriteArray(n(2), n(3), block(1, 1, 1, 1), n(3), Variant("map1")));
     Workbook& map1 = exl.ExcelApp->ActiveWorkbook();
     EXPECT_EQ(map1.Name(), "Map1");
     EXPECT_EQ(map1.ActiveSheet().Name(), "Blad3");
     EXPECT_EQ(map1.ActiveSheet().value(2, 3), Variant("1,1"));
     // An empty Workbook counts as not given.
-    ASSERT_TRUE(exl.WriteArrayRows(Variant(std::int32_t{1}), row(1, 1), Variant("Blad1"), Variant("")));
+    ASSERT_TRUE(exl.WriteArrayRows(n(1), row(1, 1), Variant("Blad1"), Variant("")));
     EXPECT_EQ(exl.ExcelApp->ActiveWorkbook().Name(), "Map1");
     EXPECT_EQ(screen(), "");
 
     // Sheets that do not exist: silent for WriteArray, a line for WriteArrayRows.
-    EXPECT_FALSE(exl.WriteArray(Variant(std::int32_t{1}), Variant(std::int32_t{1}), block(1, 1, 1, 1), Variant("Blad9")));
+    EXPECT_FALSE(exl.WriteArray(n(1), n(1), block(1, 1, 1, 1), Variant("Blad9")));
     EXPECT_EQ(screen(), "");
-    EXPECT_FALSE(exl.WriteArrayRows(Variant(std::int32_t{1}), row(1, 1), Variant(std::int32_t{4})));
+    EXPECT_FALSE(exl.WriteArrayRows(n(1), row(1, 1), n(4)));
     EXPECT_EQ(screen(), "9 - Het subscript valt buiten het bereik\r\n");
     EXPECT_THROW(exl.SelectSheet(Variant("Blad1"), Variant("Map7")), RuntimeError);
 }

@@ -18,34 +18,22 @@
 #include "spreadsheet/variant_array.h"
 #include "spreadsheet/xlsx_writer.h"
 #include "spreadsheet/zip_reader.h"
+#include "support/checks.h"
+#include "support/test_files.h"
 
 using namespace zelk;
+using zelk::testing::errorOf;
+using zelk::testing::readBytes;
+using zelk::testing::ScratchDir;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        char tmpl[] = "/tmp/zelk-xlsx-XXXXXX";
-        path = ::mkdtemp(tmpl);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path, ec);
-    }
-    std::vector<std::string> files() const {
-        std::vector<std::string> out;
-        for (const auto& e : fs::directory_iterator(path)) out.push_back(e.path().filename().string());
-        std::sort(out.begin(), out.end());
-        return out;
-    }
-};
-
-std::string fileText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+std::vector<std::string> filesIn(const fs::path& dir) {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
 }
 
 Variant n(std::int32_t i) { return Variant(i); }
@@ -107,19 +95,19 @@ struct XlsxFixture : ::testing::Test {
     ScriptedPlatform platform;
     ExcelInstances instances;
     std::shared_ptr<ExcelApplication> app = instances.start(platform);
-    TempDir dir;
+    ScratchDir dir;
 };
 
 }  // namespace
 
 TEST_F(XlsxFixture, SavedWorkbookReadsBackTheSame) {
     Workbook& book = buildSample(*app);
-    const fs::path file = dir.path / "roerend.xlsx";
+    const fs::path file = dir.path() / "roerend.xlsx";
     const SaveResult r = saveAs(book, file);
     ASSERT_TRUE(r) << r.error;
     EXPECT_EQ(book.Name(), "roerend.xlsx");
     EXPECT_EQ(book.FullName(), file.string());
-    EXPECT_EQ(dir.files(), std::vector<std::string>{"roerend.xlsx"});  // no temporary file left
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"roerend.xlsx"});  // no temporary file left
     const mode_t mask = ::umask(0);
     ::umask(mask);
     EXPECT_EQ(static_cast<mode_t>(fs::status(file).permissions()), 0666 & ~mask);  // not the temporary file's 0600
@@ -149,10 +137,8 @@ TEST_F(XlsxFixture, SavedWorkbookReadsBackTheSame) {
     EXPECT_NEAR(ws.value(9, 5).toDouble(), makeDateTime({2026, 12, 6, 10, 15, 3}).serial, 1e-9);
     EXPECT_EQ(ws.value(9, 5).type(), VarType::Date);
     EXPECT_EQ(ws.numberFormat(9, 5), "d-m-yyyy h:mm:ss");
-    EXPECT_TRUE(ws.bold(1, 1));
-    EXPECT_TRUE(ws.bold(4, 4));
-    EXPECT_FALSE(ws.bold(4, 6));
-    EXPECT_FALSE(ws.bold(8, 1));
+    for (const auto& [r, c, bold] : {std::tuple{1, 1, true}, {4, 4, true}, {4, 6, false}, {8, 1, false}})
+        EXPECT_EQ(ws.bold(r, c), bold) << r << "," << c;
     const Worksheet& orig = *book.sheets()[0];
     // Widths are kept to the pixel (a digit is 7 pixels wide).
     for (long c = 1; c <= 6; ++c) EXPECT_NEAR(ws.columnWidth(c), orig.columnWidth(c), 1.0 / 7) << c;
@@ -165,7 +151,7 @@ TEST_F(XlsxFixture, SavedWorkbookReadsBackTheSame) {
     ASSERT_TRUE(saveAs(book, file));
     Workbook& again = instances.start(platform)->Workbooks().Open(file.string());
     EXPECT_EQ(again.sheets()[0]->value(1, 1), Variant("gewijzigd"));
-    EXPECT_EQ(dir.files(), std::vector<std::string>{"roerend.xlsx"});
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"roerend.xlsx"});
 }
 
 TEST_F(XlsxFixture, LargeWorkbookRoundTripsEveryRow) {
@@ -176,8 +162,8 @@ TEST_F(XlsxFixture, LargeWorkbookRoundTripsEveryRow) {
             row(c) = c % 3 ? Variant("B" + std::to_string(r * 100 + c)) : Variant(static_cast<double>(r) + c / 8.0);
         app->Range(app->Cells(r, 1), app->Cells(r, 92)).Value(row);
     }
-    ASSERT_TRUE(saveAs(book, dir.path / "groot.xlsx"));
-    Workbook& back = instances.start(platform)->Workbooks().Open((dir.path / "groot.xlsx").string());
+    ASSERT_TRUE(saveAs(book, dir.path() / "groot.xlsx"));
+    Workbook& back = instances.start(platform)->Workbooks().Open(dir / "groot.xlsx");
     const Worksheet& a = *book.sheets()[0];
     const Worksheet& b = *back.sheets()[0];
     ASSERT_EQ(b.rows().size(), a.rows().size());
@@ -188,23 +174,23 @@ TEST_F(XlsxFixture, LargeWorkbookRoundTripsEveryRow) {
 TEST_F(XlsxFixture, FailedSavesReportAnErrorAndLeaveNoFile) {
     Workbook& book = buildSample(*app);
     // Folder missing.
-    SaveResult r = saveAs(book, dir.path / "geen" / "map.xlsx");
+    SaveResult r = saveAs(book, dir.path() / "geen" / "map.xlsx");
     EXPECT_FALSE(r);
     EXPECT_NE(r.error.find("bestaat niet"), std::string::npos) << r.error;
     // The name is a folder.
-    fs::create_directory(dir.path / "bezet.xlsx");
-    EXPECT_FALSE(saveAs(book, dir.path / "bezet.xlsx"));
+    fs::create_directory(dir.path() / "bezet.xlsx");
+    EXPECT_FALSE(saveAs(book, dir.path() / "bezet.xlsx"));
     // The folder's place is a file.
-    std::ofstream(dir.path / "bestand") << "x";
-    EXPECT_FALSE(saveAs(book, dir.path / "bestand" / "map.xlsx"));
+    std::ofstream(dir.path() / "bestand") << "x";
+    EXPECT_FALSE(saveAs(book, dir.path() / "bestand" / "map.xlsx"));
     // saveAsNew never overwrites.
-    std::ofstream(dir.path / "oud.xlsx") << "oude inhoud";
-    r = saveAsNew(book, dir.path / "oud.xlsx");
+    std::ofstream(dir.path() / "oud.xlsx") << "oude inhoud";
+    r = saveAsNew(book, dir.path() / "oud.xlsx");
     EXPECT_FALSE(r);
     EXPECT_TRUE(r.alreadyExists);
-    EXPECT_EQ(fileText(dir.path / "oud.xlsx"), "oude inhoud");
+    EXPECT_EQ(readBytes(dir.path() / "oud.xlsx"), "oude inhoud");
     EXPECT_EQ(book.Name(), "Map1");  // a failed save does not rename the workbook
-    EXPECT_EQ(dir.files(), (std::vector<std::string>{"bestand", "bezet.xlsx", "oud.xlsx"}));
+    EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"bestand", "bezet.xlsx", "oud.xlsx"}));
 }
 
 TEST_F(XlsxFixture, FullDiskKeepsTheEarlierFile) {
@@ -215,7 +201,7 @@ TEST_F(XlsxFixture, FullDiskKeepsTheEarlierFile) {
         for (long c = 1; c <= 50; ++c) row(c) = Variant("tekst " + std::to_string(r * c));
         app->Range(app->Cells(r, 1), app->Cells(r, 50)).Value(row);
     }
-    const fs::path file = dir.path / "vol.xlsx";
+    const fs::path file = dir.path() / "vol.xlsx";
     std::ofstream(file) << "vorige werkmap";
 
     rlimit old{};
@@ -230,44 +216,37 @@ TEST_F(XlsxFixture, FullDiskKeepsTheEarlierFile) {
 
     EXPECT_FALSE(r);
     EXPECT_FALSE(r.error.empty());
-    EXPECT_EQ(fileText(file), "vorige werkmap");
-    EXPECT_EQ(dir.files(), std::vector<std::string>{"vol.xlsx"});
+    EXPECT_EQ(readBytes(file), "vorige werkmap");
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"vol.xlsx"});
     // With room again the same save succeeds.
     EXPECT_TRUE(saveAs(book, file));
 }
 
 TEST_F(XlsxFixture, BrokenFilesDoNotOpen) {
     buildSample(*app);
-    const fs::path good = dir.path / "goed.xlsx";
+    const fs::path good = dir.path() / "goed.xlsx";
     ASSERT_TRUE(saveAs(app->ActiveWorkbook(), good));
-    const std::string bytes = fileText(good);
+    const std::string bytes = readBytes(good);
     auto write = [&](const std::string& name, const std::string& content) {
-        std::ofstream(dir.path / name, std::ios::binary) << content;
-        return (dir.path / name).string();
+        zelk::testing::writeBytes(dir / name, content);
+        return dir / name;
     };
-    auto openError = [&](const std::string& path) {
-        try {
-            app->Workbooks().Open(path);
-        } catch (const RuntimeError& e) {
-            return static_cast<int>(e.number());
-        }
-        return 0;
-    };
+    auto openError = [&](const std::string& path) { return errorOf([&] { app->Workbooks().Open(path); }); };
     EXPECT_EQ(openError(write("kort.xlsx", bytes.substr(0, bytes.size() / 2))), 1004);
     EXPECT_EQ(openError(write("tekst.xlsx", "geen werkmap")), 1004);
     EXPECT_EQ(openError(write("leeg.xlsx", "")), 1004);
     std::string flipped = bytes;
     flipped[bytes.size() / 3] = static_cast<char>(flipped[bytes.size() / 3] ^ 0x55);
     EXPECT_EQ(openError(write("kapot.xlsx", flipped)), 1004);
-    EXPECT_EQ(openError((dir.path / "bestaat-niet.xlsx").string()), 1004);
+    EXPECT_EQ(openError(dir / "bestaat-niet.xlsx"), 1004);
     EXPECT_EQ(app->Workbooks().Count(), 1);
-    EXPECT_THROW(ZipReader((dir.path / "kort.xlsx").string()), ZipError);
+    EXPECT_THROW(ZipReader(dir / "kort.xlsx"), ZipError);
 }
 
 TEST_F(XlsxFixture, SaveAndShowUsesTheExportFolderAndFreeNames) {
     Alg alg(platform);
     Workbook& book = buildSample(*app);
-    const fs::path out = dir.path / "uitvoer" / "diep";
+    const fs::path out = dir.path() / "uitvoer" / "diep";
     platform.store.set(kSettingsApp, "Excel", "ExportDir", out.string());
     platform.clock = makeDateTime({2026, 12, 6, 10, 15, 3});
 
@@ -279,16 +258,16 @@ TEST_F(XlsxFixture, SaveAndShowUsesTheExportFolderAndFreeNames) {
     EXPECT_EQ(platform.openedDocuments, std::vector<std::string>{first->string()});
 
     // The same second again: a free name, the first file untouched.
-    const auto before = fileText(*first);
+    const auto before = readBytes(*first);
     const auto second = SaveAndShow(alg, book, "ZELK-Extract-1 Roerend", false);
     ASSERT_TRUE(second);
     EXPECT_EQ(*second, out / "ZELK-Extract-1 Roerend 2026-12-06 101503 (2).xlsx");
-    EXPECT_EQ(fileText(*first), before);
+    EXPECT_EQ(readBytes(*first), before);
     EXPECT_EQ(platform.openedDocuments.size(), 1u);  // not opened when not asked
 
     // A folder that cannot be made: a message box, no line, nothing opened.
-    std::ofstream(dir.path / "blokkade") << "x";
-    platform.store.set(kSettingsApp, "Excel", "ExportDir", (dir.path / "blokkade" / "map").string());
+    std::ofstream(dir.path() / "blokkade") << "x";
+    platform.store.set(kSettingsApp, "Excel", "ExportDir", (dir.path() / "blokkade" / "map").string());
     EXPECT_FALSE(SaveAndShow(alg, book, "ZELK-Extract-2", true));
     ASSERT_EQ(platform.asked.size(), 1u);
     EXPECT_EQ(platform.asked[0].style, vbCritical);
@@ -298,8 +277,8 @@ TEST_F(XlsxFixture, SaveAndShowUsesTheExportFolderAndFreeNames) {
 TEST_F(XlsxFixture, DefaultExportFolderIsInTheDocuments) {
     const char* oldDocs = std::getenv("XDG_DOCUMENTS_DIR");
     const std::string saved = oldDocs ? oldDocs : "";
-    ::setenv("XDG_DOCUMENTS_DIR", (dir.path / "Documenten").c_str(), 1);
-    EXPECT_EQ(exportDirectory(platform), dir.path / "Documenten" / "ZelkExtract");
+    ::setenv("XDG_DOCUMENTS_DIR", (dir.path() / "Documenten").c_str(), 1);
+    EXPECT_EQ(exportDirectory(platform), dir.path() / "Documenten" / "ZelkExtract");
 
     Alg alg(platform);
     app->Workbooks().Add();
@@ -307,14 +286,14 @@ TEST_F(XlsxFixture, DefaultExportFolderIsInTheDocuments) {
     if (oldDocs) ::setenv("XDG_DOCUMENTS_DIR", saved.c_str(), 1);
     else ::unsetenv("XDG_DOCUMENTS_DIR");
     ASSERT_TRUE(p);
-    EXPECT_EQ(p->parent_path(), dir.path / "Documenten" / "ZelkExtract");
+    EXPECT_EQ(p->parent_path(), dir.path() / "Documenten" / "ZelkExtract");
 }
 
 // Writes the sample workbook where the python read-back wants it
 // (ZELK_READBACK_XLSX), or to a temporary folder when run on its own.
 TEST_F(XlsxFixture, ReadbackSample) {
     const char* target = std::getenv("ZELK_READBACK_XLSX");
-    const fs::path file = target ? fs::path(target) : dir.path / "readback.xlsx";
+    const fs::path file = target ? fs::path(target) : dir.path() / "readback.xlsx";
     Workbook& book = buildSample(*app);
     const SaveResult r = saveAs(book, file);
     ASSERT_TRUE(r) << r.error;
@@ -326,7 +305,7 @@ TEST_F(XlsxFixture, ReadbackSample) {
 // hold formulas; Open takes the texts, the last computed values, bold fonts
 // and formats.
 TEST_F(XlsxFixture, OpensWorkbooksWithSharedTexts) {
-    const std::string file = (dir.path / "gedeeld.xlsx").string();
+    const std::string file = dir / "gedeeld.xlsx";
     {
         lxw_workbook* wb = workbook_new(file.c_str());  // not constant_memory: texts go to the shared table
         lxw_worksheet* a = workbook_add_worksheet(wb, "Eerste");

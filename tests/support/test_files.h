@@ -1,0 +1,54 @@
+#pragma once
+// Scratch folders, whole-file reads and writes and the fixture paths, for
+// every test that touches the file system.
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+
+namespace zelk::testing {
+
+// A folder of its own, removed with its contents (also after a test took
+// away its rights).
+class ScratchDir {
+public:
+    ScratchDir() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "zelk-test-XXXXXX").string();
+        if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp");
+        path_ = tmpl;
+    }
+    ~ScratchDir() {
+        std::error_code ec;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    // A name inside the folder, joined with "/".
+    std::string file(const std::string& name) const { return path_.string() + "/" + name; }
+    std::string operator/(const std::string& name) const { return file(name); }
+    const std::filesystem::path& path() const { return path_; }
+    std::string str() const { return path_.string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::string readBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// A real Access file of the shared fixtures.
+inline std::string fixture(const std::string& name) { return std::string(ZELK_FIXTURES_DIR) + "/access/" + name; }
+
+}  // namespace zelk::testing
