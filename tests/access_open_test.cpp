@@ -1,6 +1,6 @@
-// Real Access files through the database layer, as the user opens them. (The
-// copy in memory with its stored queries and the password question: the slot
-// layer's tests with a stand-in reader, and the main window's test.)
+// Real Access files through the database layer, as the user opens them: the
+// values and types a recordset gives, the password question on a real file,
+// the file's own indexes.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include "database/dbase.h"
 #include "messages/alg.h"
 #include "platform/scripted_platform.h"
+#include "runtime/dates.h"
 
 using namespace zelk;
 
@@ -24,6 +25,43 @@ struct Layer {
 };
 
 }  // namespace
+
+TEST(AccessOpen, TableValuesAndPasswordQuestionOnRealFiles) {
+    for (const char* file : {"V2003-test.mdb", "V1997-test.mdb", "V2010-test.accdb"}) {
+        SCOPED_TRACE(file);
+        Layer l;
+        std::string password = "vastactiva";
+        const int db = l.open(access_test::fixture(file), password);
+        ASSERT_GT(db, 0);
+        const int rs = l.dbase.OpenRecordset(db, "SELECT * FROM Table1 WHERE A = 'ABCDEFG'", dbOpenDynaset);
+        ASSERT_GT(rs, 0);  // text compares without regard to case, as in Jet
+        const Recordset& r = l.dbase.RsObject(db, rs);
+        EXPECT_EQ(r.Field("B"), Variant("hijklmnop"));
+        EXPECT_EQ(r.Field("D"), Variant(std::int16_t{222}));
+        EXPECT_EQ(r.Field("E"), Variant(std::int32_t{333333333}));
+        EXPECT_EQ(r.Field("F"), Variant(444.555));
+        EXPECT_EQ(r.Field("G"), Variant(makeDate(1974, 9, 21)));
+        EXPECT_EQ(r.Field("H"), Variant(Currency{35000}));
+        EXPECT_EQ(r.Field("I"), Variant(true));
+    }
+    const std::string protectedFile = access_test::fixture("V2003_with-password.mdb");
+    {
+        Layer l;
+        l.platform.msgBoxAnswers = {vbYes};
+        l.platform.inputAnswers = {std::string("password")};
+        std::string password = "vastactiva";
+        EXPECT_EQ(l.open(protectedFile, password), 1);
+        EXPECT_EQ(password, "password");  // what the caller finds afterwards
+        EXPECT_EQ(l.platform.asked[0].title, "Wilt u een wachtwoord opgeven?");
+    }
+    {
+        Layer l;
+        l.platform.msgBoxAnswers = {vbNo};
+        std::string password = "vastactiva";
+        EXPECT_EQ(l.open(protectedFile, password), -1);
+        EXPECT_EQ(l.platform.asked.back().title, "Open Database: Fout");
+    }
+}
 
 TEST(AccessOpen, EncryptedFileIsAnErrorWithoutAQuestionLoop) {
     // Encrypted data cannot be read with any password.
