@@ -1,4 +1,5 @@
 #include "database/database.h"
+#include "runtime/text.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,10 +23,6 @@ namespace {
 
 constexpr int kBusyTimeoutMs = 200;
 
-std::string upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::string trim(const std::string& s) {
     const auto b = s.find_first_not_of(" \t\r\n");
@@ -104,7 +101,7 @@ Connect parseConnect(const std::string& connect) {
         const size_t end = std::min(connect.find(';', start), connect.size());
         const std::string part = connect.substr(start, end - start);
         if (first) c.type = trim(part);
-        else if (upper(part.substr(0, 4)) == "PWD=") c.password = part.substr(4);
+        else if (upperCase(part.substr(0, 4)) == "PWD=") c.password = part.substr(4);
         first = false;
         start = end + 1;
     }
@@ -256,7 +253,7 @@ std::optional<Database::Found> Database::find(const std::string& name, bool anyK
     sqlite3_bind_text(st.get(), 1, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
     while (sqlite::step(db_.get(), st.get())) {
         Found f{sqlite::columnText(st.get(), 0), sqlite::columnText(st.get(), 1), sqlite::columnText(st.get(), 2)};
-        if (f.schema == "main" && f.type == "view" && hidden_.count(upper(f.name))) continue;
+        if (f.schema == "main" && f.type == "view" && hidden_.count(upperCase(f.name))) continue;
         return f;
     }
     return std::nullopt;
@@ -332,7 +329,7 @@ void Database::DeleteQueryDef(const std::string& name) {
         const auto f = find(name);
         if (!f || f->type != "view") throw jet::itemNotFound(jet::kSourceQueryDefs);
         if (storage_ == Storage::ReadOnlyFile && f->schema == "main") {
-            hidden_.insert(upper(f->name));
+            hidden_.insert(upperCase(f->name));
             return;
         }
         sqlite::exec(db_.get(), "DROP VIEW " + sqlite::quoteIdentifier(f->schema) + "." +

@@ -1,4 +1,5 @@
 #include "database/materialized_recordset.h"
+#include "runtime/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,16 +10,12 @@
 namespace zelk {
 namespace {
 
-std::string upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // SQLite names the second of two equal column names of a view "NAME:1"; the
 // column is still NAME of its table.
 std::string baseName(const ResultColumn& c) {
     const auto colon = c.name.rfind(':');
-    if (colon != std::string::npos && !c.originName.empty() && upper(c.name.substr(0, colon)) == upper(c.originName) &&
+    if (colon != std::string::npos && !c.originName.empty() && upperCase(c.name.substr(0, colon)) == upperCase(c.originName) &&
         colon + 1 < c.name.size() &&
         std::all_of(c.name.begin() + static_cast<long>(colon) + 1, c.name.end(),
                     [](char ch) { return std::isdigit(static_cast<unsigned char>(ch)); }))
@@ -46,19 +43,19 @@ void MaterializedRecordset::nameFields() {
     // once in the result by Table.Column; the bare name then names none of them.
     const auto& cols = rows_.columns();
     std::unordered_map<std::string, int> count;
-    for (const auto& c : cols) ++count[upper(baseName(c))];
+    for (const auto& c : cols) ++count[upperCase(baseName(c))];
     fieldNames_.clear();
     byName_.clear();
     for (std::size_t k = 0; k < cols.size(); ++k) {
         const std::string base = baseName(cols[k]);
         const std::string column = cols[k].originName.empty() ? base : cols[k].originName;
         const std::string qualified = cols[k].table.empty() ? std::string() : cols[k].table + "." + column;
-        const bool doubled = count[upper(base)] > 1;
+        const bool doubled = count[upperCase(base)] > 1;
         const std::string name = doubled && !qualified.empty() ? qualified : base;
         fieldNames_.push_back(name);
-        byName_.emplace(upper(name), k);
+        byName_.emplace(upperCase(name), k);
         // Table.Column also answers for a column that is not doubled.
-        if (!qualified.empty()) byName_.emplace(upper(qualified), k);
+        if (!qualified.empty()) byName_.emplace(upperCase(qualified), k);
     }
 }
 
@@ -110,7 +107,7 @@ long MaterializedRecordset::RecordCount() const {
 
 Variant MaterializedRecordset::Field(const std::string& name) const {
     requireOpen();
-    const auto it = byName_.find(upper(name));
+    const auto it = byName_.find(upperCase(name));
     if (it == byName_.end()) throw jet::itemNotFound(jet::kSourceFields);
     if (Eof() || Bof()) throw jet::noCurrentRecord();
     return rows_.value(order_[static_cast<std::size_t>(pos_)], it->second);
@@ -125,7 +122,7 @@ void MaterializedRecordset::SetIndex(const std::string& indexName) {
     requireTable();
     // The history lookup sets the same index before every seek; the order of
     // an index already in force is kept instead of sorting the table again.
-    if (!indexName_.empty() && upper(indexName_) == upper(indexName)) {
+    if (!indexName_.empty() && upperCase(indexName_) == upperCase(indexName)) {
         pos_ = 0;
         noMatch_ = false;
         return;
@@ -133,10 +130,10 @@ void MaterializedRecordset::SetIndex(const std::string& indexName) {
     // An index copied from an Access file may carry its table's name in front
     // when its own name was taken by another table ("Historie_OgCodRev").
     auto def = std::find_if(indexes_.begin(), indexes_.end(),
-                            [&](const IndexDefinition& d) { return upper(d.name) == upper(indexName); });
+                            [&](const IndexDefinition& d) { return upperCase(d.name) == upperCase(indexName); });
     if (def == indexes_.end())
         def = std::find_if(indexes_.begin(), indexes_.end(),
-                           [&](const IndexDefinition& d) { return !d.jetName.empty() && upper(d.jetName) == upper(indexName); });
+                           [&](const IndexDefinition& d) { return !d.jetName.empty() && upperCase(d.jetName) == upperCase(indexName); });
     if (def == indexes_.end()) throw jet::notAnIndex(indexName);
 
     const std::size_t n = rows_.rowCount();

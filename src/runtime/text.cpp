@@ -1,5 +1,7 @@
 #include "runtime/text.h"
 
+#include <algorithm>
+
 #include <array>
 
 namespace zelk {
@@ -125,6 +127,13 @@ char32_t lowerChar(char32_t c) {
 }
 
 std::string upperCase(const std::string& utf8) {
+    // Field names and codes are plain ASCII nearly always; spare them the round trip.
+    if (std::all_of(utf8.begin(), utf8.end(), [](unsigned char c) { return c < 0x80; })) {
+        std::string out = utf8;
+        for (char& c : out)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        return out;
+    }
     std::u32string s = utf8ToU32(utf8);
     for (char32_t& c : s) c = upperChar(c);
     return u32ToUtf8(s);

@@ -1,4 +1,5 @@
 #include "spreadsheet/excel_application.h"
+#include "runtime/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,11 +12,6 @@
 namespace zelk {
 namespace {
 
-std::string upper(const std::string& s) {
-    std::string u = s;
-    for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return u;
-}
 
 constexpr long xlWBATWorksheet = -4167;
 
@@ -65,9 +61,9 @@ Workbook& WorkbookList::operator()(const Variant& indexOrName) const {
         if (i < 1 || i > static_cast<long>(books.size())) throw RuntimeError(9);
         return *books[static_cast<std::size_t>(i - 1)];
     }
-    const std::string name = upper(indexOrName.str());
+    const std::string name = upperCase(indexOrName.str());
     for (const auto& b : books)
-        if (upper(b->Name()) == name) return *b;
+        if (upperCase(b->Name()) == name) return *b;
     throw RuntimeError(9);
 }
 

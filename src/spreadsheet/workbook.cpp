@@ -1,4 +1,5 @@
 #include "spreadsheet/workbook.h"
+#include "runtime/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,11 +12,6 @@
 namespace zelk {
 namespace {
 
-std::string upper(const std::string& s) {
-    std::string u = s;
-    for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return u;
-}
 
 // A collection index: a number picks by position, a text by name.
 std::optional<long> position(const Variant& v) {
@@ -35,9 +31,9 @@ Worksheet& SheetList::operator()(const Variant& indexOrName) const {
         if (*pos < 1 || *pos > static_cast<long>(sheets.size())) throw RuntimeError(9);
         return *sheets[static_cast<std::size_t>(*pos - 1)];
     }
-    const std::string name = upper(indexOrName.str());
+    const std::string name = upperCase(indexOrName.str());
     for (const auto& ws : sheets)
-        if (upper(ws->Name()) == name) return *ws;
+        if (upperCase(ws->Name()) == name) return *ws;
     throw RuntimeError(9);
 }
 
@@ -120,9 +116,9 @@ void Workbook::checkSheetName(const std::string& name, const Worksheet* ws) cons
     if (name.find_first_of(":\\/?*[]") != std::string::npos)
         fail("Een bladnaam mag geen van de tekens : \\ / ? * [ ] bevatten");
     if (name.front() == '\'' || name.back() == '\'') fail("Een bladnaam mag niet met een apostrof beginnen of eindigen");
-    const std::string u = upper(name);
+    const std::string u = upperCase(name);
     for (const auto& other : sheets_)
-        if (other.get() != ws && upper(other->Name()) == u) fail("Er is al een blad met de naam '" + name + "'");
+        if (other.get() != ws && upperCase(other->Name()) == u) fail("Er is al een blad met de naam '" + name + "'");
 }
 
 }  // namespace zelk

@@ -4,6 +4,7 @@
 // a whole export, because the exports ask three times for every asset.
 
 #include "database/dbase.h"
+#include "runtime/text.h"
 #include "messages/alg_func.h"
 #include "valuation/waardering.h"
 
@@ -13,10 +14,6 @@
 namespace zelk {
 namespace {
 
-std::string upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return s;
-}
 
 // Key comparisons are exact: a Null or differently cased code is another key.
 bool sameText(const Variant& field, const std::string& key) {
@@ -81,8 +78,8 @@ HistorieRec MdlWaardering::LeesHistorie(int DbNr, int RsHistorie, int RsHiWaarde
     HistorieRec result = InitWaarderingen(DbNr);
     if (DbNr <= 0 || RsHistorie <= 0 || RsHiWaardering <= 0) return result;
     try {
-        const std::string og = upper(displayText(ObjOgCode));
-        const std::string ic = upper(displayText(ObjIcCode));
+        const std::string og = upperCase(displayText(ObjOgCode));
+        const std::string ic = upperCase(displayText(ObjIcCode));
         if (!fillFromHistorie(result, DbNr, RsHistorie, og, ic, ObjVlgNum, Peildatum)) return result;
 
         Recordset& rs = dbase_.RsObject(DbNr, RsHiWaardering);

@@ -1,4 +1,5 @@
 #include "valuation/waardering.h"
+#include "runtime/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,16 +9,7 @@
 namespace zelk {
 namespace {
 
-std::string upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return s;
-}
 
-std::string trimBlanks(const std::string& s) {
-    const size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return "";
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
 
 std::string lastThree(const std::string& code) {
     const std::string padded = "   " + code;
@@ -39,7 +31,7 @@ const WaarderingRec& HistorieRec::Waardering(int k) const {
 std::string waarderingEntry(const std::string& code) { return lastThree(trimBlanks(code)) + "|"; }
 
 std::int16_t MdlWaardering::WaarderingNr(const Variant& ValuationCode) const {
-    const std::string key = lastThree(upper(displayText(ValuationCode))) + "|";
+    const std::string key = lastThree(upperCase(displayText(ValuationCode))) + "|";
     const size_t p = WaarderingenLijst.find(key);
     if (p == std::string::npos) return -1;
     return static_cast<std::int16_t>(p / 4 + 1);
