@@ -57,8 +57,8 @@ void ExportRun::failurePath(const std::string& errorText) {
 
 Date ExportRun::askProcessingDate() {
     const Date today{std::trunc(s_.platform.now().serial)};
+    if (s_.unattended) return FirstOfMonth(today);
     const std::string preset = shortDateText(FirstOfMonth(today));
-    if (s_.unattended) return cdate(preset);
     // A cancelled question gives the empty answer, which is not a date.
     const auto answer = s_.platform.inputBox("Geef verwerkingsdatum", "Toets in ..", preset, false);
     return cdate(answer.value_or(""));

@@ -11,8 +11,8 @@ struct MainValues {
     bool Debugmode = true;     // never changed during a run
     bool ParmLoaded = false;   // the parameters dialog is open
     std::string Logbestand = "0";
-    std::string Versie = "Versie 0.1.11";
-    std::string VersieDatum = "20 februari 2009";
+    std::string Versie;       // set at start-up from the build's version
+    std::string VersieDatum;  // likewise, the release date
 };
 
 }  // namespace zelk
