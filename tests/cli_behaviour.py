@@ -64,5 +64,21 @@ with tempfile.TemporaryDirectory() as d:
           "De functie 'Aanmaken overzicht 1a' niet correct beëindigd" in bad.stderr, bad.stderr)
     check("the other export still runs", "Export2 wordt opgestart" in bad.stdout and "Done" in bad.stdout)
 
+    # Amounts whose sum leaves the Currency range: the export fails, nothing is saved.
+    huge = os.path.join(d, "groot.db")
+    con = sqlite3.connect(db)
+    con.execute("VACUUM INTO ?", (huge,))
+    con.close()
+    con = sqlite3.connect(huge)
+    con.execute("UPDATE OB_Waardering SET OW_HuidigeWaarde = 922337203000000 WHERE OW_HuidigeWaarde <> 0")
+    con.commit()
+    con.close()
+    out = os.path.join(d, "groot")
+    os.mkdir(out)
+    over = run("export", "--database", huge, "--output", out, "roerend")
+    check("overflow exits 1", over.returncode == 1, over.stdout)
+    check("overflow is named", "Overloop (6)" in over.stderr, over.stderr)
+    check("overflow leaves no workbook", os.listdir(out) == [], str(os.listdir(out)))
+
 print(f"{checks - len(failures)} passed, {len(failures)} failed")
 sys.exit(1 if failures else 0)

@@ -325,6 +325,56 @@ TEST(ExportFailures, MissingTablesAndValuationKinds) {
     }
 }
 
+TEST(ExportFailures, AmountsAndDatesOutsideTheirRangesAreNotComputed) {
+    struct Case {
+        const char* sql;
+        const char* error;
+    };
+    const Case cases[] = {
+        // C(31-03-2026) = 9e14 and C(01-01-2026) = -9e14: "YTD Depreciation" leaves the range.
+        {"UPDATE HI_Waardering SET HW_CumAfschr = 900000000000000 WHERE HW_OgCode = 'G1' AND HW_RecNo = 3;"
+         "UPDATE HI_Waardering SET HW_CumAfschr = -900000000000000 WHERE HW_OgCode = 'G1' AND HW_RecNo = 2;",
+         "Overloop (6)"},
+        // The skip test's current value + 999999.
+        {"UPDATE OB_Waardering SET OW_HuidigeWaarde = 922337203000000 WHERE OW_OgCode = 'G2' AND OW_Vlgnum = 2;",
+         "Overloop (6)"},
+        // A life of 0,01 % ends past the year 9999.
+        {"UPDATE IC_Waardering SET IW_Afschr_Percentage = 0.01 WHERE IW_IcCode = 'I7';",
+         "Ongeldige procedure-aanroep of ongeldig argument (5)"},
+        // A month count that no Long holds.
+        {"UPDATE IC_Waardering SET IW_Afschr_Percentage = 1e-305 WHERE IW_IcCode = 'I7';", "Overloop (6)"},
+    };
+    for (const Case& c : cases) {
+        Administration admin(c.sql);
+        ExportFixture f(admin.file);
+        f.platform.inputAnswers.push_back("31-03-2026");
+        EXPECT_FALSE(Export1a(f.s)) << c.sql;
+        EXPECT_EQ(f.lastBox(), "De functie 'Aanmaken overzicht 1a' niet correct beëindigd") << c.sql;
+        EXPECT_EQ(f.platform.asked.back().title, c.error) << c.sql;
+        EXPECT_FALSE(f.anySlotOpen());
+        EXPECT_EQ(f.s.alg.screen().text().find("Done"), std::string::npos);
+    }
+    {
+        // The buildings' sum of current values, read as a Currency amount.
+        Administration admin(
+            "INSERT INTO OB VALUES ('G1','I2',2,'Pand 2',NULL,NULL,NULL,NULL,NULL);"
+            "INSERT INTO OB_Waardering VALUES ('G1','I2',2,'COM','2010-01-31',1,0,900000000000000,NULL);"
+            "UPDATE OB_Waardering SET OW_HuidigeWaarde = 900000000000000 WHERE OW_IcCode = 'I2';");
+        ExportFixture f(admin.file);
+        EXPECT_FALSE(Export2(f.s));
+        EXPECT_EQ(f.platform.asked.back().title, "Overloop (6)");
+        EXPECT_FALSE(f.anySlotOpen());
+    }
+    {
+        // The immovable export reaches the same limit through the asset's life.
+        Administration admin("UPDATE OB SET OB_Levensduur = 10000 WHERE OGCODE = 'G1' AND ICCODE = 'I2';");
+        ExportFixture f(admin.file);
+        f.platform.inputAnswers.push_back("31-03-2026");
+        EXPECT_FALSE(Export1b(f.s));
+        EXPECT_EQ(f.platform.asked.back().title, "Ongeldige procedure-aanroep of ongeldig argument (5)");
+    }
+}
+
 TEST(ExportOutput, SavedWorkbookIsShownAndReleased) {
     Administration admin;
     ExportFixture f(admin.file);

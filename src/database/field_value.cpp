@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "runtime/calendar.h"
 #include "runtime/dates.h"
 #include "runtime/runtime_error.h"
 
@@ -118,9 +119,8 @@ std::optional<Date> parseIsoDate(std::string_view s) {
     if (!digits(s, 0, 4, y) || s.size() < 10 || s[4] != '-' || !digits(s, 5, 2, mo) || s[7] != '-' ||
         !digits(s, 8, 2, d))
         return std::nullopt;
-    if (mo < 1 || mo > 12 || d < 1 || y < 100) return std::nullopt;
+    if (y < 100 || mo < 1 || mo > 12 || d < 1 || d > daysInMonth(y, mo)) return std::nullopt;  // 31 April and the like
     const Date day = makeDate(y, mo, d);
-    if (splitDate(day).day != d) return std::nullopt;  // 31 April and the like
     if (s.size() == 10) return day;
     if (s[10] != ' ' && s[10] != 'T') return std::nullopt;
     if (!parseTime(s, 11, h, mi, sec)) return std::nullopt;
@@ -156,12 +156,7 @@ Variant fieldValue(FieldKind kind, const StoredValue& v) {
     case FieldKind::Single: return Variant(asSource(v).toSingle());
     case FieldKind::Double: return Variant(asSource(v).toDouble());
     case FieldKind::Currency:
-        if (v.cls == StoredValue::Integer) {
-            if (v.i > std::numeric_limits<std::int64_t>::max() / 10000 ||
-                v.i < std::numeric_limits<std::int64_t>::min() / 10000)
-                throw RuntimeError(6);
-            return Variant(Currency{v.i * 10000});
-        }
+        if (v.cls == StoredValue::Integer) return Variant(Currency::fromWhole(v.i));
         return Variant(asSource(v).toCurrency());
     case FieldKind::Date:
         if (v.cls == StoredValue::Text) {

@@ -97,7 +97,7 @@ bool passesSkipTest(const Variant& aanschaf, const Variant& huidig) {
     if (aanschaf.isNull() || huidig.isNull()) return false;
     Variant limit;
     if (huidig.type() == VarType::Currency || huidig.isEmpty())
-        limit = Variant(Currency{huidig.toCurrency().scaled + 999999LL * 10000});
+        limit = Variant(huidig.toCurrency() + Currency::fromWhole(999999));
     else
         limit = Variant(huidig.toDouble() + 999999.0);
     auto c = compareVariants(aanschaf, limit);
@@ -164,7 +164,7 @@ VariantArray assetRow(Session& s, const AssetKind& kind, const Recordset& rs, co
     row(19) = Variant("");
     row(20) = rs.Field("OG_Naam");
     row(24) = kind.immovable ? Variant(cP) : rs.Field("OW_CumAfschr");
-    row(25) = Variant(Currency{cP.scaled - cJ.scaled});
+    row(25) = Variant(cP - cJ);
 
     Variant r = rs.Field("IW_Afschr_Percentage");
     if (kind.immovable) {
@@ -173,7 +173,7 @@ VariantArray assetRow(Session& s, const AssetKind& kind, const Recordset& rs, co
     }
     const Variant e = endDate(r, aanschafDatum, rs.Field("OW_EindDatum"), d.J);
     row(28) = Maximum(MonthsBetween(aanschafDatum, e), Variant(0));
-    const Currency limit{cP.scaled - cM.scaled};
+    const Currency limit = cP - cM;
     row(31) = Variant(limit);
     row(32) = Variant("Amount");
     row(33) = NotNull(rs.Field("OB_Restwaarde"), Variant(0));

@@ -100,9 +100,11 @@ VariantArray mappingRow(const Recordset& rs) {
     row(21) = Variant(limited ? "YES" : "NO");
     row(22) = Variant("");
     if (limited) {
-        // Rounded down, not to the nearest: 199 of 200 is 99 percent.
+        // Rounded down, not to the nearest: 199 of 200 is 99 percent. The
+        // buildings' sum is a Currency amount, so a sum beyond its range overflows.
         const Variant huidig = rs.Field("HuidigeWaarde");
-        if (!huidig.isNull()) row(23) = Variant(std::floor(huidig.toDouble() / wvw.toDouble() * 100.0));
+        if (!huidig.isNull())
+            row(23) = Variant(std::floor(huidig.toCurrency().toDouble() / wvw.toDouble() * 100.0));
     } else {
         row(23) = Variant(std::int32_t{0});
     }

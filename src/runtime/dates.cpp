@@ -1,43 +1,31 @@
 #include "runtime/dates.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <limits>
 
+#include "runtime/calendar.h"
 #include "runtime/runtime_error.h"
 
 namespace zelk {
 namespace {
 
-// Days from 1 January 1970 for a proleptic Gregorian date (H. Hinnant's algorithm).
-constexpr long daysFromCivil(long y, int m, int d) {
-    y -= m <= 2;
-    const long era = (y >= 0 ? y : y - 399) / 400;
-    const long yoe = y - era * 400;
-    const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
+// Floor division, so months before year 0 carry the way later ones do.
+constexpr std::int64_t floorDiv(std::int64_t a, std::int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
+
+// A date the platform cannot hold is an invalid argument to its date functions.
+Date platformDay(std::int64_t serialDay) {
+    if (!isPlatformDay(serialDay)) throw RuntimeError(5);
+    return Date{static_cast<double>(serialDay)};
 }
 
-void civilFromDays(long z, int& y, int& m, int& d) {
-    z += 719468;
-    const long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long doe = z - era * 146097;
-    const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(yoe + era * 400 + (m <= 2));
-}
-
-constexpr long kEpochOffset = daysFromCivil(1899, 12, 30);
-
-int daysInMonth(int y, int m) {
-    static constexpr std::array<int, 12> days{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    return m == 2 && leap ? 29 : days[m - 1];
+// A Date that holds no platform date (only a bare serial can) overflows.
+void requirePlatformSerial(double serial) {
+    if (!isPlatformSerial(serial)) throw RuntimeError(6);
 }
 
 const std::array<const char*, 12> kMonthShort{"jan", "feb", "mrt", "apr", "mei", "jun",
@@ -58,10 +46,14 @@ std::string twoDigits(int v) {
 
 Date makeDate(int year, int month, int day) {
     // Month overflow carries into the year, day overflow into later days, as DateSerial does.
-    int m0 = month - 1;
-    int y = year + (m0 >= 0 ? m0 / 12 : -((11 - m0) / 12));
-    int m = ((m0 % 12) + 12) % 12 + 1;
-    return Date{static_cast<double>(daysFromCivil(y, m, 1) - kEpochOffset + (day - 1))};
+    const std::int64_t m0 = std::int64_t{month} - 1;
+    const std::int64_t y = year + floorDiv(m0, 12);
+    const auto m = static_cast<unsigned>(m0 - floorDiv(m0, 12) * 12 + 1);
+    // Beyond chrono's years no day offset an int can hold reaches a platform date.
+    if (y < -32767 || y > 32767) throw RuntimeError(5);
+    const std::chrono::year_month_day first{std::chrono::year{static_cast<int>(y)}, std::chrono::month{m},
+                                            std::chrono::day{1}};
+    return platformDay(serialDayOf(first) + (std::int64_t{day} - 1));
 }
 
 Date makeTime(int hour, int minute, int second) {
@@ -76,6 +68,7 @@ Date makeDateTime(const DateParts& p) {
 }
 
 DateParts splitDate(Date d) {
+    requirePlatformSerial(d.serial);
     double whole = std::trunc(d.serial);
     double frac = std::fabs(d.serial - whole);
     long secs = std::lround(frac * 86400.0);
@@ -84,7 +77,10 @@ DateParts splitDate(Date d) {
         whole += d.serial < 0 ? -1 : 1;
     }
     DateParts p;
-    civilFromDays(static_cast<long>(whole) + kEpochOffset, p.year, p.month, p.day);
+    const std::chrono::year_month_day ymd = civilDateOf(static_cast<std::int64_t>(whole));
+    p.year = static_cast<int>(ymd.year());
+    p.month = static_cast<int>(static_cast<unsigned>(ymd.month()));
+    p.day = static_cast<int>(static_cast<unsigned>(ymd.day()));
     p.hour = static_cast<int>(secs / 3600);
     p.minute = static_cast<int>(secs / 60 % 60);
     p.second = static_cast<int>(secs % 60);
@@ -92,18 +88,26 @@ DateParts splitDate(Date d) {
 }
 
 int weekday(Date d) {
+    requirePlatformSerial(d.serial);
     // 30 December 1899 was a Saturday (7).
-    const long days = static_cast<long>(std::floor(d.serial));
+    const auto days = static_cast<std::int64_t>(std::floor(d.serial));
     return static_cast<int>(((days + 6) % 7 + 7) % 7) + 1;
 }
 
 Date addMonths(Date d, double months) {
-    const long n = std::lrint(months);  // half to even, as the runtime rounds
+    // The count reaches the platform as a Long, rounded half to even: a count
+    // that does not fit overflows, a result outside the platform's years is
+    // an invalid argument.
+    const double n = std::nearbyint(months);
+    if (!(n >= std::numeric_limits<std::int32_t>::min() && n <= std::numeric_limits<std::int32_t>::max()))
+        throw RuntimeError(6);
     DateParts p = splitDate(d);
-    long total = static_cast<long>(p.year) * 12 + (p.month - 1) + n;
-    p.year = static_cast<int>(total >= 0 ? total / 12 : -((11 - total) / 12));
-    p.month = static_cast<int>(total - static_cast<long>(p.year) * 12) + 1;
-    if (p.day > daysInMonth(p.year, p.month)) p.day = daysInMonth(p.year, p.month);
+    const std::int64_t total = std::int64_t{p.year} * 12 + (p.month - 1) + static_cast<std::int64_t>(n);
+    const std::int64_t year = floorDiv(total, 12);
+    if (year < 100 || year > 9999) throw RuntimeError(5);
+    p.year = static_cast<int>(year);
+    p.month = static_cast<int>(total - year * 12) + 1;
+    p.day = std::min(p.day, daysInMonth(p.year, p.month));
     return makeDateTime(p);
 }
 

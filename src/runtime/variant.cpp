@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "runtime/calendar.h"
 #include "runtime/dates.h"
 #include "runtime/runtime_error.h"
 
@@ -76,12 +77,6 @@ double roundHalfEven(double v) { return std::nearbyint(v); }
 
 }  // namespace
 
-Currency Currency::fromDouble(double v) {
-    const double scaled = roundHalfEven(v * 10000.0);
-    if (!std::isfinite(scaled) || std::fabs(scaled) > 9.2233720368547e18) throw RuntimeError(6);
-    return Currency{static_cast<std::int64_t>(scaled)};
-}
-
 bool Variant::isNumeric() const {
     switch (type()) {
     case VarType::Boolean:
@@ -152,8 +147,8 @@ float Variant::toSingle() const {
 Currency Variant::toCurrency() const {
     switch (type()) {
     case VarType::Currency: return std::get<Currency>(v_);
-    case VarType::Integer: return Currency{std::get<std::int16_t>(v_) * 10000LL};
-    case VarType::Long: return Currency{std::get<std::int32_t>(v_) * 10000LL};
+    case VarType::Integer: return Currency::fromWhole(std::get<std::int16_t>(v_));
+    case VarType::Long: return Currency::fromWhole(std::get<std::int32_t>(v_));
     default: return Currency::fromDouble(toDouble());
     }
 }
@@ -233,6 +228,8 @@ std::optional<int> compareVariants(const Variant& a, const Variant& b) {
 
 std::string displayText(const Variant& v) {
     if (v.isNull()) return "";
+    // A bare serial outside the platform's dates has no date text; its number does.
+    if (v.type() == VarType::Date && !isPlatformSerial(v.date().serial)) return numberText(v.date().serial, 15);
     return v.toString();
 }
 

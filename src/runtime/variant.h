@@ -9,17 +9,11 @@
 #include <string>
 #include <variant>
 
+#include "runtime/currency.h"
+
 namespace zelk {
 
 enum class VarType { Empty, Null, Boolean, Integer, Long, Single, Double, Currency, Date, String };
-
-// 64-bit fixed point, value = scaled / 10000.
-struct Currency {
-    std::int64_t scaled = 0;
-    static Currency fromDouble(double v);  // rounds half to even at the 4th decimal
-    double toDouble() const { return static_cast<double>(scaled) / 10000.0; }
-    friend bool operator==(Currency a, Currency b) { return a.scaled == b.scaled; }
-};
 
 // Day serial from 30 December 1899; the fraction is the time of day.
 struct Date {

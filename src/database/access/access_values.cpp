@@ -4,26 +4,14 @@
 #include <cmath>
 #include <cstdio>
 
+#include "runtime/calendar.h"
+
 namespace zelk::access {
 
 namespace {
 
-// Days from 1970-01-01 to a civil date and back (proleptic Gregorian).
-void civilFromDays(std::int64_t z, int& year, int& month, int& day) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2 ? 1 : 0));
-}
-
-constexpr std::int64_t kSerialZeroFrom1970 = -25569;  // 1899-12-30
-constexpr double kMinSerial = -657434.0;             // 0100-01-01
-constexpr double kMaxSerial = 2958466.0;             // 10000-01-01
+constexpr double kMinSerial = static_cast<double>(kFirstSerialDay);     // 0100-01-01
+constexpr double kMaxSerial = static_cast<double>(kLastSerialDay + 1);  // 10000-01-01
 
 }  // namespace
 
@@ -49,13 +37,13 @@ std::optional<std::string> jetDateText(double serial) {
         std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", h, m, s);
         return std::string(buf);
     }
-    int year = 0, month = 0, day = 0;
-    civilFromDays(days + kSerialZeroFrom1970, year, month, day);
-    if (year < 100 || year > 9999) return std::nullopt;
+    const std::chrono::year_month_day date = civilDateOf(days);
+    const int year = static_cast<int>(date.year());
+    const auto month = static_cast<unsigned>(date.month()), day = static_cast<unsigned>(date.day());
     if (seconds == 0)
-        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", year, month, day);
+        std::snprintf(buf, sizeof buf, "%04d-%02u-%02u", year, month, day);
     else
-        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, h, m, s);
+        std::snprintf(buf, sizeof buf, "%04d-%02u-%02u %02d:%02d:%02d", year, month, day, h, m, s);
     return std::string(buf);
 }
 
