@@ -61,10 +61,10 @@ TEST(CurrencyLimits, SumsAndDifferencesReachBothEndsAndOverflowPastThem) {
 
 TEST(CurrencyLimits, ProductsRoundHalfToEvenAndOverflowPastBothEnds) {
     EXPECT_EQ(Currency::fromWhole(3) * Currency::fromDouble(1.5), Currency::fromDouble(4.5));
-    EXPECT_EQ(Currency{1} * Currency{5000}, Currency{0});    // 0,00005 to even
-    EXPECT_EQ(Currency{3} * Currency{5000}, Currency{2});    // 0,00015 to even
+    EXPECT_EQ(Currency{1} * Currency{5000}, Currency{0});  // 0,00005 to even
+    EXPECT_EQ(Currency{3} * Currency{5000}, Currency{2});  // 0,00015 to even
     EXPECT_EQ(Currency{-3} * Currency{5000}, Currency{-2});
-    EXPECT_EQ(Currency{3} * Currency{5001}, Currency{2});    // just over half rounds up
+    EXPECT_EQ(Currency{3} * Currency{5001}, Currency{2});  // just over half rounds up
     EXPECT_EQ(kMax * Currency::fromWhole(1), kMax);
     EXPECT_EQ(kMin * Currency::fromWhole(1), kMin);
     EXPECT_EQ(kMax * Currency::fromWhole(-1), Currency{-kMax.scaled});

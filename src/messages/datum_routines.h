@@ -12,7 +12,8 @@ Date FirstOfMonth(Date d);
 Date FirstOfYear(Date d);
 // (year of To - year of From) * 12 + (month of To - month of From), the days
 // ignored; negative when To lies in an earlier month. Null when either date
-// is Null (a Long otherwise). A value that is no date raises error 13.
+// is Null (a Long otherwise). A value that is no date raises error 13, one
+// outside the platform's dates error 6.
 Variant MonthsBetween(const Variant& FromDate, const Variant& ToDate);
 
 }  // namespace zelk

@@ -32,12 +32,11 @@ constexpr std::chrono::year_month_day civilDateOf(std::int64_t serialDay) {
     return std::chrono::year_month_day{kSerialEpoch + std::chrono::days{serialDay}};
 }
 
-// Days in a month of the proleptic Gregorian calendar.
+// Days in a month (1..12) of the proleptic Gregorian calendar.
 constexpr int daysInMonth(int year, int month) {
-    using namespace std::chrono;
-    return static_cast<int>(static_cast<unsigned>(
-        year_month_day_last{std::chrono::year{year}, month_day_last{std::chrono::month{static_cast<unsigned>(month)}}}
-            .day()));
+    const std::chrono::year_month_day_last last{std::chrono::year{year} /
+                                                std::chrono::month{static_cast<unsigned>(month)} / std::chrono::last};
+    return static_cast<int>(static_cast<unsigned>(last.day()));
 }
 
 }  // namespace zelk

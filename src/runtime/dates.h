@@ -14,14 +14,18 @@ struct DateParts {
     int hour = 0, minute = 0, second = 0;
 };
 
-Date makeDate(int year, int month, int day);  // DateSerial; month/day may overflow
+// DateSerial: month and day may overflow into the next ones; error 5 when
+// the date falls outside 1-1-100 .. 31-12-9999.
+Date makeDate(int year, int month, int day);
 Date makeDateTime(const DateParts& p);
 Date makeTime(int hour, int minute, int second);
+// Error 6 for a serial outside the platform's dates (NaN included).
 DateParts splitDate(Date d);  // time rounded to the second
 int weekday(Date d);          // 1 = Sunday .. 7 = Saturday
 
 // DateAdd("m", months, d): a real count is rounded to whole months first and a
-// day past the end of the target month becomes its last day.
+// day past the end of the target month becomes its last day. Error 6 when
+// the count does not fit a Long, 5 when the result leaves the years 100..9999.
 Date addMonths(Date d, double months);
 
 // Format(d, codes): d dd ddd dddd m mm mmm mmmm yy yyyy h hh n nn s ss, with
