@@ -250,10 +250,12 @@ TEST_F(ShellProgram, AutorunWaitsWhileTheParametersDialogIsOpenAndForASwitchThat
     // Switched off in the dialog: the ticks go on and do nothing.
     f.chkAutoRun = 0;
     logic->parameters().Form_Unload(f);
+    EXPECT_TRUE(platform.replyTimeout().has_value());
     const std::size_t before = lines.size();
     advance(15000);
     EXPECT_EQ(lines.size(), before);
     EXPECT_TRUE(runs.empty());
+    EXPECT_FALSE(platform.replyTimeout().has_value());  // questions wait for the user again
 
     // A stored text that is no number counts as off, and says so.
     platform.store.set(kAppTitle, "Database", "Autorun", "ja");
@@ -395,4 +397,63 @@ TEST_F(ShellProgram, AnotherPasswordIsAskedMaskedAndGoesNowhere) {
     const std::string log = logText();
     EXPECT_EQ(log.find("password"), std::string::npos);
     EXPECT_EQ(log.find("vastactiva"), std::string::npos);
+}
+
+TEST_F(ShellProgram, UnderAutorunUnansweredQuestionsTakeTheirSafeAnswerAfterAMinute) {
+    // Nobody there, the stored database gone and the log file's place taken
+    // by a directory: every question times out and the run still ends.
+    fs::create_directory(dir / (std::string(kAppTitle) + ".Log"));
+    platform.store.set(kAppTitle, "Database", "Database", (dir / "weg.sqlite").string());
+    platform.store.set(kAppTitle, "Database", "Autorun", "1");
+    platform.userAway = true;
+    const std::uint32_t begin = platform.ticks;
+    start(countingJobs());
+    EXPECT_EQ(session->main.dbMain, -1);
+    ASSERT_GE(platform.asked.size(), 3u);
+    EXPECT_EQ(platform.ticks - begin, 60000u * platform.asked.size());
+
+    std::vector<std::string> timedOut;
+    for (const auto& l : lines)
+        if (l.text.rfind("Geen antwoord binnen 60 seconden op '", 0) == 0) timedOut.push_back(l.text);
+    ASSERT_EQ(timedOut.size(), platform.asked.size());
+    EXPECT_NE(timedOut[0].find("niet vinden, geef de bestandsnaam', beantwoord met 'Annuleren'"), std::string::npos)
+        << timedOut[0];
+    EXPECT_EQ(std::count(timedOut.begin(), timedOut.end(),
+                         "Geen antwoord binnen 60 seconden op 'Geef de naam van de ZelkExtract-2 (Naar Excel) "
+                         "database', beantwoord met 'Annuleren'\r\n"),
+              1);
+    EXPECT_NE(timedOut.back().find("is afgebroken', beantwoord met 'OK'"), std::string::npos) << timedOut.back();
+    EXPECT_THROW(advance(5000), ProgramEnded);
+    EXPECT_TRUE(runs.empty());
+}
+
+TEST_F(ShellProgram, UnderAutorunAFailedExportsBoxIsAnsweredAndLogged) {
+    platform.store.set(kAppTitle, "Database", "Database", demoDatabase());
+    platform.store.set(kAppTitle, "Database", "Autorun", "1");
+    start(countingJobs());
+    ASSERT_GT(session->main.dbMain, 0);
+    ExportJobs failing;
+    failing.run = [this](ExportKind k) {
+        runs.push_back(k);
+        session->alg.AddMsgBoxMelding(Variant("De functie 'Aanmaken overzicht 1a' niet correct beëindigd"),
+                                      Variant("Foutje"), vbCritical, false, kBlack, true);
+        return false;
+    };
+    logic = std::make_unique<MdiZelkExtract2>(*session, window, failing, "");
+    platform.userAway = true;
+    const std::uint32_t begin = platform.ticks;
+    EXPECT_THROW(advance(5000), ProgramEnded);
+    EXPECT_EQ(runs.size(), 3u);
+    EXPECT_EQ(platform.ticks - begin, 5000u + 3 * 60000u + 3000u);
+    const std::string line = "Geen antwoord binnen 60 seconden op 'Foutje: De functie 'Aanmaken overzicht 1a' niet "
+                             "correct beëindigd', beantwoord met 'OK'";
+    EXPECT_GE(indexOf(line), 0);
+    EXPECT_NE(logText().find(line + "\r\n"), std::string::npos);
+}
+
+TEST_F(ShellProgram, WithoutAutorunQuestionsWaitForTheUser) {
+    platform.store.set(kAppTitle, "Database", "Database", (dir / "weg.sqlite").string());
+    platform.userAway = true;
+    EXPECT_THROW(start(countingJobs()), WaitedForever);
+    EXPECT_FALSE(platform.replyTimeout().has_value());
 }

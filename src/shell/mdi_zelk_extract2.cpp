@@ -1,5 +1,6 @@
 #include "shell/mdi_zelk_extract2.h"
 
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 
@@ -10,6 +11,28 @@
 #include "shell/window_placement.h"
 
 namespace zelk {
+namespace {
+
+std::string oneLine(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            out += ' ';
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string unansweredLine(const UnansweredQuestion& q, std::chrono::milliseconds limit) {
+    const std::string question = q.prompt.empty() ? q.title : q.title + ": " + oneLine(q.prompt);
+    return "Geen antwoord binnen " + std::to_string(limit.count() / 1000) + " seconden op '" + question +
+           "', beantwoord met '" + q.answer + "'";
+}
+
+}  // namespace
 
 // Marks the time in which commands must not start work of their own. An
 // export also switches the window's export commands off.
@@ -60,6 +83,9 @@ void MdiZelkExtract2::Form_Load() {
         window_.SetCaption(caption);
         window_.SetPlacement(StoredPlacement(settings, kAppTitle, window_.ScreenWidth(), window_.ScreenHeight()));
         m.Logbestand = settings.value(kAppTitle, "Logbestand", "Filename", "0");
+        // Before the first question (the log file's): an autorun may start
+        // with nobody there. An invalid value is reported once the screen is up.
+        FollowAutorun(RealNumberSetting(settings.value(kAppTitle, "Database", "Autorun", "0")).value_or(0) > 0);
         s_.platform.doEvents();
 
         window_.ShowMessageScreen();
@@ -174,7 +200,9 @@ void MdiZelkExtract2::Timer1_Timer() {
         Form_Unload();
         return;
     }
-    if (!(AutorunSetting() > 0)) return;
+    const bool autorun = AutorunSetting() > 0;
+    FollowAutorun(autorun);
+    if (!autorun) return;
     {
         BusyScope busy(*this, false);
         s_.alg.AddMelding(Now() + " Autorun gestart", 0, false, kBlack);
@@ -209,7 +237,9 @@ int MdiZelkExtract2::OpenMainDatabase(bool NameKnown, int /*unused*/, const std:
         settings.set(kAppTitle, "Database", "Database", opened);
         s_.alg.AddMelding(std::string(kAppTitle) + ": Database '" + opened + "' is geopend.", 0, false, kBlack);
     }
-    if (AutorunSetting() > 0) {
+    const bool autorun = AutorunSetting() > 0;
+    FollowAutorun(autorun);
+    if (autorun) {
         s_.alg.AddMelding("Wacht tot Autorun start", 0, false, kBlack);
         window_.ArmTimer(kAutorunIntervalMs);
     }
@@ -221,6 +251,19 @@ double MdiZelkExtract2::AutorunSetting() {
     if (const auto v = RealNumberSetting(text)) return *v;
     s_.alg.AddMelding("Ongeldige waarde voor Autorun: '" + text + "'", 0, false, kBlack);
     return 0;
+}
+
+void MdiZelkExtract2::FollowAutorun(bool on) {
+    if (!on) {
+        s_.platform.setReplyTimeout(std::nullopt);
+        return;
+    }
+    if (s_.platform.replyTimeout()) return;
+    ReplyTimeout timeout;
+    timeout.onUnanswered = [this, limit = timeout.limit](const UnansweredQuestion& q) {
+        s_.alg.AddMelding(unansweredLine(q, limit), 0, false, kBlack);
+    };
+    s_.platform.setReplyTimeout(std::move(timeout));
 }
 
 std::string MdiZelkExtract2::Now() const {

@@ -61,6 +61,9 @@ private:
     class BusyScope;
     // "Autorun" as a number; a text that is none counts as 0 and says so.
     double AutorunSetting();
+    // Under Autorun nobody need be there: questions take their safe answer
+    // when no reply comes in time, and say so on the message screen.
+    void FollowAutorun(bool on);
     std::string Now() const;
     void ExportAll();
     void AfterBusy();
