@@ -210,7 +210,7 @@ void formatAssetSheet(ExportSheet& sheet) {
     sheet.select("A1");
 }
 
-bool runAssetExport(Session& s, const AssetKind& kind) {
+bool runAssetExport(Session& s, const AssetKind& kind, const ExportRequest& request) {
     const int db = s.main.dbMain;
     s.alg.AddMelding(kind.startLine);
     s.alg.AddMelding("Database wordt geopend");
@@ -220,7 +220,7 @@ bool runAssetExport(Session& s, const AssetKind& kind) {
         if (s.main.Debugmode) s.dbase.Create_Query(db, kind.queryName, sql, false, false);
 
         HistoryDates d;
-        d.P = run.askProcessingDate();
+        d.P = run.processingDate(request);
         d.J = FirstOfYear(d.P);
         d.M = addMonths(d.P, -1);
 
@@ -248,7 +248,9 @@ bool runAssetExport(Session& s, const AssetKind& kind) {
 
 }  // namespace
 
-bool Export1a(Session& session) { return runAssetExport(session, kMovable); }
-bool Export1b(Session& session) { return runAssetExport(session, kImmovable); }
+bool Export1a(Session& session, const ExportRequest& request) { return runAssetExport(session, kMovable, request); }
+bool Export1b(Session& session, const ExportRequest& request) {
+    return runAssetExport(session, kImmovable, request);
+}
 
 }  // namespace zelk

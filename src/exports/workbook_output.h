@@ -9,10 +9,12 @@ namespace zelk {
 
 struct Session;
 
+struct ExportRequest;
+
 enum class ExportKind { Roerend, Onroerend, Mapping };
 
 // Runs one export; true when it reached "Done".
-bool RunExport(Session& s, ExportKind kind);
+bool RunExport(Session& s, ExportKind kind, const ExportRequest& request);
 // The name a saved workbook starts with ("ZELK-Extract-1 Roerend", ...).
 std::string workbookBaseName(ExportKind kind);
 

@@ -5,13 +5,14 @@
 
 #include <functional>
 
+#include "exports/exports.h"
 #include "exports/workbook_output.h"
 
 namespace zelk {
 
 struct ExportJobs {
     // Runs one export; true when it reached "Done".
-    std::function<bool(ExportKind)> run;
+    std::function<bool(ExportKind, const ExportRequest&)> run;
     // Saves the finished workbook of that export in the export folder and
     // names it on the message screen; `open` also opens it in the desktop's
     // spreadsheet program.

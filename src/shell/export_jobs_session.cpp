@@ -6,7 +6,9 @@ namespace zelk {
 
 ExportJobs SessionExportJobs(Session& session) {
     ExportJobs jobs;
-    jobs.run = [&session](ExportKind kind) { return RunExport(session, kind); };
+    jobs.run = [&session](ExportKind kind, const ExportRequest& request) {
+        return RunExport(session, kind, request);
+    };
     jobs.keep = [&session](ExportKind kind, bool open) { SaveAndShowActiveWorkbook(session, kind, open); };
     return jobs;
 }

@@ -68,6 +68,8 @@ MdiZelkExtract2::MdiZelkExtract2(Session& session, MainWindowPort& window, Expor
       parameters_(session.platform.settings(), session.main),
       opties_(session.platform.settings(), session.main) {}
 
+MdiZelkExtract2::~MdiZelkExtract2() { FollowAutorun(false); }
+
 void MdiZelkExtract2::Form_Load() {
     {
         BusyScope busy(*this, false);
@@ -159,7 +161,7 @@ void MdiZelkExtract2::RunExport(ExportKind kind) {
     if (Busy()) return;
     {
         BusyScope busy(*this, true);
-        if (jobs_.run(kind) && jobs_.keep) jobs_.keep(kind, true);
+        if (jobs_.run(kind, ExportRequest{}) && jobs_.keep) jobs_.keep(kind, true);
     }
     AfterBusy();
 }
@@ -174,17 +176,12 @@ void MdiZelkExtract2::Export() {
 }
 
 void MdiZelkExtract2::ExportAll() {
-    // Nobody need be there: the processing date takes its default answer and
-    // the workbooks are only saved.
-    const bool wasUnattended = s_.unattended;
-    s_.unattended = true;
-    struct Restore {
-        Session& s;
-        bool v;
-        ~Restore() { s.unattended = v; }
-    } restore{s_, wasUnattended};
+    // Nobody need be there: the processing date takes its default and the
+    // workbooks are only saved.
+    ExportRequest request;
+    request.unattended = true;
     for (ExportKind kind : {ExportKind::Roerend, ExportKind::Onroerend, ExportKind::Mapping})
-        if (jobs_.run(kind) && jobs_.keep) jobs_.keep(kind, false);
+        if (jobs_.run(kind, request) && jobs_.keep) jobs_.keep(kind, false);
 }
 
 void MdiZelkExtract2::Timer1_Timer() {

@@ -31,6 +31,10 @@ inline constexpr int kAutorunIntervalMs = 5000;
 class MdiZelkExtract2 {
 public:
     MdiZelkExtract2(Session& session, MainWindowPort& window, ExportJobs jobs, std::string commandLine);
+    // The platform's reply timeout reports to this window: it goes with it.
+    ~MdiZelkExtract2();
+    MdiZelkExtract2(const MdiZelkExtract2&) = delete;
+    MdiZelkExtract2& operator=(const MdiZelkExtract2&) = delete;
 
     // Loading the window starts the whole program.
     void Form_Load();

@@ -23,9 +23,6 @@ struct Session {
     ExcelInstances excelInstances;
     Exl exl;
     MainValues main;
-    // An unattended run (autorun, command line) asks no questions: the
-    // processing date takes its default answer unless one was given.
-    bool unattended = false;
 };
 
 }  // namespace zelk
