@@ -15,7 +15,7 @@
 #include "exports/workbook_output.h"
 #include "platform/scripted_platform.h"
 #include "runtime/dates.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "spreadsheet/cell_address.h"
 
 using namespace zelk;

@@ -9,7 +9,7 @@
 #include "shell/command_line.h"
 #include "shell/export_jobs_session.h"
 #include "shell/mdi_zelk_extract2.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "shell/window_placement.h"
 #include "support/test_files.h"
 

@@ -12,7 +12,7 @@
 #include "platform/batch_platform.h"
 #include "qt_settings_store.h"
 #include "runtime/dates.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace zelk {
 namespace {

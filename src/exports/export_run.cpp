@@ -6,7 +6,7 @@
 #include "exports/exports.h"
 #include "messages/datum_routines.h"
 #include "runtime/dates.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "spreadsheet/variant_array.h"
 
 namespace zelk {

@@ -1,6 +1,6 @@
 #include "shell/export_jobs_session.h"
 
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace zelk {
 

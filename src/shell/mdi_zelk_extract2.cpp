@@ -6,7 +6,7 @@
 
 #include "runtime/dates.h"
 #include "shell/msg_wait.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "shell/setting_numbers.h"
 #include "shell/window_placement.h"
 

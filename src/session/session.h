@@ -5,7 +5,7 @@
 #include "database/dbase.h"
 #include "messages/alg.h"
 #include "platform/platform.h"
-#include "shell/main_values.h"
+#include "session/main_values.h"
 #include "spreadsheet/exl.h"
 #include "valuation/waardering.h"
 
