@@ -1,7 +1,8 @@
 #pragma once
-// The three exports of the menu "Opdrachten". Each runs to its end, reports
-// its progress on the message screen and leaves its workbook as the active
-// workbook of the spreadsheet application. True when the run reached "Done".
+// The three exports of the menu "Opdrachten" and RunExport, which runs any of
+// them. Each runs to its end, reports its progress on the message screen and
+// leaves its workbook as the active workbook of the spreadsheet application.
+// True when the run reached "Done".
 
 #include <optional>
 
@@ -22,5 +23,10 @@ struct ExportRequest {
 bool Export1a(Session& session, const ExportRequest& request);  // movable assets, 'COM' history figures
 bool Export1b(Session& session, const ExportRequest& request);  // immovable assets, 'IFR' history figures
 bool Export2(Session& session);                                  // category mapping
+
+enum class ExportKind { Roerend, Onroerend, Mapping };
+
+// Runs one export; true when it reached "Done".
+bool RunExport(Session& s, ExportKind kind, const ExportRequest& request);
 
 }  // namespace zelk

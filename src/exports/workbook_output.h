@@ -5,16 +5,12 @@
 
 #include <string>
 
+#include "exports/exports.h"
+
 namespace zelk {
 
 struct Session;
 
-struct ExportRequest;
-
-enum class ExportKind { Roerend, Onroerend, Mapping };
-
-// Runs one export; true when it reached "Done".
-bool RunExport(Session& s, ExportKind kind, const ExportRequest& request);
 // The name a saved workbook starts with ("ZELK-Extract-1 Roerend", ...).
 std::string workbookBaseName(ExportKind kind);
 

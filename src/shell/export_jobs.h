@@ -6,7 +6,6 @@
 #include <functional>
 
 #include "exports/exports.h"
-#include "exports/workbook_output.h"
 
 namespace zelk {
 

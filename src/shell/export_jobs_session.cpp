@@ -1,5 +1,6 @@
 #include "shell/export_jobs_session.h"
 
+#include "exports/workbook_output.h"
 #include "session/session.h"
 
 namespace zelk {
