@@ -15,6 +15,7 @@
 #include "runtime/dates.h"
 #include "session/session.h"
 #include "spreadsheet/variant_array.h"
+#include "valuation/waardering.h"
 
 namespace zelk {
 namespace {

@@ -132,9 +132,9 @@ void MdiZelkExtract2::Command(MenuCommand command) {
     case MenuCommand::OpenDatabase: mnuOpenDatabase_Click(); break;
     case MenuCommand::Exporteer: Export(); break;
     case MenuCommand::Einde: RequestClose(); break;
-    case MenuCommand::Sheet1: RunExport(ExportKind::Roerend); break;
-    case MenuCommand::Sheet1b: RunExport(ExportKind::Onroerend); break;
-    case MenuCommand::Sheet2: RunExport(ExportKind::Mapping); break;
+    case MenuCommand::Sheet1: RunMenuExport(ExportKind::Roerend); break;
+    case MenuCommand::Sheet1b: RunMenuExport(ExportKind::Onroerend); break;
+    case MenuCommand::Sheet2: RunMenuExport(ExportKind::Mapping); break;
     default: break;  // the dialogs are the window's own business
     }
 }
@@ -157,7 +157,7 @@ void MdiZelkExtract2::mnuOpenDatabase_Click() {
     AfterBusy();
 }
 
-void MdiZelkExtract2::RunExport(ExportKind kind) {
+void MdiZelkExtract2::RunMenuExport(ExportKind kind) {
     if (Busy()) return;
     {
         BusyScope busy(*this, true);

@@ -49,7 +49,7 @@ public:
     void Command(MenuCommand command);
     void mnuOpenDatabase_Click();
     // One export from the menu; its finished workbook is saved and opened.
-    void RunExport(ExportKind kind);
+    void RunMenuExport(ExportKind kind);
     // The three exports in a row, unattended; workbooks saved, not opened.
     void Export();
     void Timer1_Timer();
