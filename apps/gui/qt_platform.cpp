@@ -50,13 +50,14 @@ QMessageBox::Icon iconFor(int style) {
 }
 
 // Closes a dialog with its safe answer once the platform's reply timeout has
-// passed; without a timeout it does nothing.
+// passed; without a timeout it does nothing. A reply that came first wins.
 class ReplyDeadline {
 public:
-    ReplyDeadline(const std::optional<ReplyTimeout>& timeout, std::function<void()> giveSafeAnswer) {
+    ReplyDeadline(const std::optional<ReplyTimeout>& timeout, QDialog& dialog, std::function<void()> giveSafeAnswer) {
         if (!timeout) return;
         timer_.setSingleShot(true);
-        QObject::connect(&timer_, &QTimer::timeout, [this, give = std::move(giveSafeAnswer)] {
+        QObject::connect(&timer_, &QTimer::timeout, [this, &dialog, give = std::move(giveSafeAnswer)] {
+            if (!dialog.isVisible()) return;
             expired_ = true;
             give();
         });
@@ -105,7 +106,7 @@ int QtPlatform::msgBox(const std::string& prompt, int style, const std::string& 
             break;
         }
     const int safe = safeAnswer(style);
-    ReplyDeadline deadline(replyTimeout(), [&box, &buttons, safe] {
+    ReplyDeadline deadline(replyTimeout(), box, [&box, &buttons, safe] {
         for (const auto& s : buttons)
             if (VbAnswerFor(s.button) == safe) box.button(s.button)->click();
     });
@@ -128,7 +129,7 @@ std::optional<std::string> QtPlatform::inputBox(const std::string& prompt, const
     dialog.setTextValue(QString::fromStdString(preset));
     dialog.setOkButtonText(QStringLiteral("OK"));
     dialog.setCancelButtonText(QStringLiteral("Annuleren"));
-    ReplyDeadline deadline(replyTimeout(), [&dialog] { dialog.reject(); });
+    ReplyDeadline deadline(replyTimeout(), dialog, [&dialog] { dialog.reject(); });
     const int result = dialog.exec();
     if (deadline.expired()) {
         reportUnanswered({titleOr(title).toStdString(), prompt, answerText(vbCancel)});
@@ -154,7 +155,7 @@ std::optional<std::string> QtPlatform::fileDialog(const FileDialogRequest& reque
     if (!request.fileName.empty()) dialog.selectFile(preset.fileName());
     // A native dialog belongs to another process, which a timer here might not close.
     if (replyTimeout()) dialog.setOption(QFileDialog::DontUseNativeDialog);
-    ReplyDeadline deadline(replyTimeout(), [&dialog] { dialog.reject(); });
+    ReplyDeadline deadline(replyTimeout(), dialog, [&dialog] { dialog.reject(); });
     const int result = dialog.exec();
     if (deadline.expired()) {
         reportUnanswered({titleOr(request.title).toStdString(), "", answerText(vbCancel)});

@@ -27,7 +27,8 @@ std::string oneLine(const std::string& text) {
 }
 
 std::string unansweredLine(const UnansweredQuestion& q, std::chrono::milliseconds limit) {
-    const std::string question = q.prompt.empty() ? q.title : q.title + ": " + oneLine(q.prompt);
+    const std::string prompt = oneLine(q.prompt);
+    const std::string question = q.title.empty() ? prompt : prompt.empty() ? q.title : q.title + ": " + prompt;
     return "Geen antwoord binnen " + std::to_string(limit.count() / 1000) + " seconden op '" + question +
            "', beantwoord met '" + q.answer + "'";
 }
