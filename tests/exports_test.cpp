@@ -376,7 +376,7 @@ TEST(ExportFailures, AmountsAndDatesOutsideTheirRangesAreNotComputed) {
         Administration admin(c.sql);
         ExportFixture f(admin.file);
         f.platform.inputAnswers.push_back("31-03-2026");
-        EXPECT_FALSE(Export1a(f.s)) << c.sql;
+        EXPECT_FALSE(Export1a(f.s, {})) << c.sql;
         EXPECT_EQ(f.lastBox(), "De functie 'Aanmaken overzicht 1a' niet correct beëindigd") << c.sql;
         EXPECT_EQ(f.platform.asked.back().title, c.error) << c.sql;
         EXPECT_FALSE(f.anySlotOpen());
@@ -398,7 +398,7 @@ TEST(ExportFailures, AmountsAndDatesOutsideTheirRangesAreNotComputed) {
         Administration admin("UPDATE OB SET OB_Levensduur = 10000 WHERE OGCODE = 'G1' AND ICCODE = 'I2';");
         ExportFixture f(admin.file);
         f.platform.inputAnswers.push_back("31-03-2026");
-        EXPECT_FALSE(Export1b(f.s));
+        EXPECT_FALSE(Export1b(f.s, {}));
         EXPECT_EQ(f.platform.asked.back().title, "Ongeldige procedure-aanroep of ongeldig argument (5)");
     }
 }
