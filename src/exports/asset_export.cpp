@@ -242,7 +242,7 @@ bool runAssetExport(Session& s, const AssetKind& kind) {
         sheet.restoreApplication();
         formatAssetSheet(sheet);
         run.closeTables();
-        s.alg.AddMelding("Done");
+        run.done();
     });
 }
 
