@@ -216,6 +216,7 @@ public:
         if (name == "c") ++cells;
     }
     void end(std::string_view) override {}
+    bool wantsText() const override { return false; }
 };
 
 }  // namespace

@@ -72,7 +72,7 @@ XmlParser::XmlParser(XmlHandler& handler) : impl_(std::make_unique<Impl>()) {
     if (!impl_->parser) throw std::bad_alloc();
     XML_SetUserData(impl_->parser, impl_.get());
     XML_SetElementHandler(impl_->parser, &Impl::onStart, &Impl::onEnd);
-    XML_SetCharacterDataHandler(impl_->parser, &Impl::onText);
+    if (handler.wantsText()) XML_SetCharacterDataHandler(impl_->parser, &Impl::onText);
     XML_SetStartDoctypeDeclHandler(impl_->parser, &Impl::onDoctype);
 }
 

@@ -32,8 +32,10 @@ public:
     virtual ~XmlHandler() = default;
     virtual void start(std::string_view name, const XmlAttributes& attrs) = 0;
     virtual void end(std::string_view name) = 0;
-    // Character data, possibly in several pieces.
+    // Character data, possibly in several pieces; only asked for when
+    // wantsText() (a check of the structure alone parses faster without).
     virtual void text(std::string_view) {}
+    virtual bool wantsText() const { return true; }
 };
 
 class XmlParser {
