@@ -93,15 +93,15 @@ std::size_t utf16Length(std::string_view s) {
     return units;
 }
 
-std::string escapeCellText(std::string_view s) {
+bool needsCellEscape(std::string_view s) {
     // Most texts need nothing: no underscore, no control byte, no EF BF BE/BF.
-    bool plain = true;
     for (unsigned char c : s)
-        if (c < 0x20 || c == '_' || c == 0xEF) {
-            plain = false;
-            break;
-        }
-    if (plain) return std::string(s);
+        if (c < 0x20 || c == '_' || c == 0xEF) return true;
+    return false;
+}
+
+std::string escapeCellText(std::string_view s) {
+    if (!needsCellEscape(s)) return std::string(s);
     std::string out;
     out.reserve(s.size() + 16);
     for (std::size_t i = 0; i < s.size();) {

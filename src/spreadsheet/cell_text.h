@@ -16,6 +16,9 @@ std::string repairUtf8(std::string_view s);
 // Length as the sheet counts it: UTF-16 code units. `s` must be valid UTF-8.
 std::size_t utf16Length(std::string_view s);
 
+// True when escapeCellText would change `s`.
+bool needsCellEscape(std::string_view s);
+
 // The text as the file stores it: characters XML cannot carry (controls
 // other than tab and line feed, U+FFFE, U+FFFF) and the underscore of a
 // literal "_xHHHH_" written as "_xHHHH_" (NUL included, so the result is a

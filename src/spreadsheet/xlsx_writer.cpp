@@ -143,12 +143,14 @@ private:
                 case CellKind::Empty:
                     if (cell.style() != 0) err = worksheet_write_blank(sheet, rr, cc, format(cell.style()));
                     break;
-                case CellKind::String:
+                case CellKind::String: {
                     // Always a string cell: a text that starts with "=" stays text.
+                    const std::string& text = book_.strings().at(cell.stringId());
                     err = worksheet_write_string(sheet, rr, cc,
-                                                 escapeCellText(book_.strings().at(cell.stringId())).c_str(),
+                                                 needsCellEscape(text) ? escapeCellText(text).c_str() : text.c_str(),
                                                  format(cell.style()));
                     break;
+                }
                 case CellKind::Number:
                 case CellKind::Currency:
                     err = worksheet_write_number(sheet, rr, cc, cell.number(), format(cell.style()));
