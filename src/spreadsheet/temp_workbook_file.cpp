@@ -18,6 +18,8 @@ namespace fs = std::filesystem;
 
 [[noreturn]] void fail(const std::string& what) { throw std::system_error(errno, std::generic_category(), what); }
 
+bool gTryUnnamed = true;
+
 // The named temporary file of the save in progress, for the signal handler.
 // One save runs at a time; the handler only reads this buffer and unlinks.
 char gPendingPath[4096];
@@ -76,7 +78,7 @@ bool processGone(const std::string& digits) {
 TempWorkbookFile::TempWorkbookFile(const fs::path& target) {
     const mode_t mode = modeFor(target);
 #ifdef O_TMPFILE
-    fd_ = ::open(target.parent_path().c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (gTryUnnamed) fd_ = ::open(target.parent_path().c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd_ >= 0) {
         path_ = "/proc/self/fd/" + std::to_string(fd_);
         if (::access(path_.c_str(), W_OK) == 0) {
@@ -145,6 +147,8 @@ void TempWorkbookFile::commit(const fs::path& target, bool replace) {
     committed_ = true;
     gPending = 0;
 }
+
+void useUnnamedTempWorkbooks(bool use) { gTryUnnamed = use; }
 
 void removeStaleTempWorkbooks(const fs::path& dir) {
     std::error_code ec;

@@ -35,6 +35,10 @@ private:
     bool committed_ = false;
 };
 
+// Whether unnamed files are tried at all (default true). A file system
+// without them behaves as false; tests switch it off to run that path.
+void useUnnamedTempWorkbooks(bool use);
+
 // Removes the hidden temporary workbooks in `dir` that a run of this program
 // left behind when it was killed. Best effort.
 void removeStaleTempWorkbooks(const std::filesystem::path& dir);
