@@ -59,15 +59,27 @@ bool xmlCarries(char32_t c) {
     return c != 0xFFFE && c != 0xFFFF;
 }
 
-}  // namespace
-
-std::string repairUtf8(std::string_view s) {
+// Bytes from the start that form valid UTF-8.
+std::size_t validPrefix(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size()) {
+        if (static_cast<unsigned char>(s[i]) < 0x80) {
+            ++i;
+            continue;
+        }
         const std::size_t n = validSequence(s, i);
         if (n == 0) break;
         i += n;
     }
+    return i;
+}
+
+}  // namespace
+
+bool isValidUtf8(std::string_view s) { return validPrefix(s) == s.size(); }
+
+std::string repairUtf8(std::string_view s) {
+    std::size_t i = validPrefix(s);
     if (i == s.size()) return std::string(s);
     std::string out(s.substr(0, i));
     out.reserve(s.size() + 8);

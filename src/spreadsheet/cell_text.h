@@ -11,6 +11,7 @@
 namespace zelk {
 
 // Invalid UTF-8 sequences become U+FFFD; a valid text comes back unchanged.
+bool isValidUtf8(std::string_view s);
 std::string repairUtf8(std::string_view s);
 
 // Length as the sheet counts it: UTF-16 code units. `s` must be valid UTF-8.

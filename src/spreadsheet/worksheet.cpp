@@ -26,7 +26,7 @@ double sheetNumber(double d) { return std::fabs(d) < std::numeric_limits<double>
 
 // Characters of the text as the file stores it; an escape takes 7 for 1, so
 // only long texts can pass the limit that way.
-std::size_t storedLength(const std::string& text) {
+std::size_t storedLength(std::string_view text) {
     if (text.size() <= kMaxCellText / 7) return text.size();
     std::size_t n = 0;
     for (unsigned char c : escapeCellText(text)) n += (c & 0xC0) != 0x80;
@@ -142,10 +142,11 @@ Cell Worksheet::makeCell(const Variant& v, std::uint16_t style) {
         // An empty text leaves the cell empty, as assigning "" does in the application.
         if (s.empty()) break;
         // A database may hand over any bytes; the cell holds characters.
-        const std::string text = repairUtf8(s);
-        if (utf16Length(text) > kMaxCellText || storedLength(text) > kMaxCellText)
+        std::string repaired;
+        if (!isValidUtf8(s)) s = repaired = repairUtf8(s);
+        if (utf16Length(s) > kMaxCellText || storedLength(s) > kMaxCellText)
             throw objectError("Tekst te lang voor een cel");
-        c.setString(book_->strings().intern(text));
+        c.setString(book_->strings().intern(s));
         break;
     }
     }
