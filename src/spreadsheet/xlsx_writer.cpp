@@ -1,7 +1,6 @@
 #include "spreadsheet/xlsx_writer.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
 
@@ -25,17 +24,13 @@
 #include "spreadsheet/zip_package.h"
 
 namespace zelk {
-namespace {
 
 namespace fs = std::filesystem;
-
-}  // namespace
 
 WriteFailure::WriteFailure(std::string m, bool exists)
     : std::runtime_error(m), message(std::move(m)), alreadyExists(exists) {}
 
 namespace {
-
 
 struct WorkbookFree {
     void operator()(lxw_workbook* wb) const { lxw_workbook_free(wb); }
@@ -210,7 +205,10 @@ private:
     std::vector<std::uint64_t> cellCounts_;
 };
 
-// Counts the cells of a sheet part while checking that it parses.
+// libxlsxwriter does not notice every failed write of its own temporary
+// files (a full disk gives a package whose sheets are cut short), and a part
+// it wrote may not parse; so the package is read back before it counts as
+// saved. Counts the cells of a sheet part while checking that it parses.
 class PartCheck : public XmlHandler {
 public:
     std::uint64_t cells = 0;
