@@ -406,10 +406,17 @@ TEST_F(XlsxFixture, InterruptedSavesLeaveNoTemporaryFiles) {
     const std::string live = ".roerend.xlsx." + std::to_string(::getpid()) + ".a1B2c3";
     std::ofstream(dir.path() / stale) << "x";
     std::ofstream(dir.path() / live) << "x";
+    // Earlier versions' names carry no pid: removed once they are old.
+    std::ofstream(dir.path() / ".roerend.xlsx.Q8xY2z") << "x";
+    std::ofstream(dir.path() / ".mapping.xlsx.Q8xY2z") << "x";
+    std::ofstream(dir.path() / ".a.Q8xY2z") << "x";  // not ours
+    fs::last_write_time(dir.path() / ".roerend.xlsx.Q8xY2z", fs::file_time_type::clock::now() - std::chrono::hours(2));
     Workbook& book = buildSample(*app);
     ASSERT_TRUE(saveAs(book, dir.path() / "roerend.xlsx"));
-    EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{live, "roerend.xlsx"}));
+    EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{".a.Q8xY2z", ".mapping.xlsx.Q8xY2z", live, "roerend.xlsx"}));
     fs::remove(dir.path() / live);
+    fs::remove(dir.path() / ".mapping.xlsx.Q8xY2z");
+    fs::remove(dir.path() / ".a.Q8xY2z");
 
     // A run killed while it saves leaves the earlier workbook and nothing
     // else: with unnamed files, and with hidden named ones (those are removed

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <ctime>
@@ -19,6 +20,9 @@ namespace fs = std::filesystem;
 [[noreturn]] void fail(const std::string& what) { throw std::system_error(errno, std::generic_category(), what); }
 
 bool gTryUnnamed = true;
+
+// A save takes seconds; a file untouched for this long is no save in progress.
+constexpr auto kLegacyAge = std::chrono::hours(1);
 
 // The named temporary file of the save in progress, for the signal handler.
 // One save runs at a time; the handler only reads this buffer and unlinks.
@@ -153,12 +157,21 @@ void useUnnamedTempWorkbooks(bool use) { gTryUnnamed = use; }
 void removeStaleTempWorkbooks(const fs::path& dir) {
     std::error_code ec;
     std::vector<fs::path> stale;
+    const auto now = fs::file_time_type::clock::now();
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         // ".<name>.xlsx.<pid>.XXXXXX"
         const std::string name = it->path().filename().string();
         if (name.size() < 2 || name[0] != '.') continue;
         const auto random = name.rfind('.');
-        if (random == std::string::npos || name.size() - random != 7) continue;
+        if (random == std::string::npos || random == 0 || name.size() - random != 7) continue;
+        if (random >= 6 && name.compare(random - 5, 5, ".xlsx") == 0) {
+            // Earlier versions named them ".<name>.xlsx.XXXXXX", without the
+            // pid: those are taken once nobody can still be writing them.
+            std::error_code age;
+            const auto written = fs::last_write_time(it->path(), age);
+            if (!age && now - written > kLegacyAge) stale.push_back(it->path());
+            continue;
+        }
         const auto pid = name.rfind('.', random - 1);
         if (pid == std::string::npos || pid < 6 || name.compare(pid - 5, 5, ".xlsx") != 0) continue;
         if (processGone(name.substr(pid + 1, random - pid - 1))) stale.push_back(it->path());
