@@ -383,7 +383,7 @@ TEST(ExportOutput, RowsThatCannotBeWrittenAreCountedAndTextsCarriedWhole) {
         "UPDATE Categori SET CT_REKNUM = '47' || char(0) || '11' WHERE CT_CODE = 'C1';");
     ExportFixture f(admin.file);
     f.platform.inputAnswers.push_back("31-03-2026");
-    ASSERT_TRUE(Export1a(f.s));
+    ASSERT_TRUE(Export1a(f.s, {}));
     const std::string screen = f.s.alg.screen().text();
     EXPECT_NE(screen.find("1004 - Tekst te lang voor een cel\r\n"), std::string::npos) << screen;
     EXPECT_NE(screen.find("1 rijen niet weggeschreven\r\nDone\r\n"), std::string::npos) << screen;
