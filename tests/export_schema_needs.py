@@ -2,7 +2,9 @@
 """Every table and column of the administration, taken away one at a time:
 an export that fails must name what is missing on stderr, and an export that
 still works must not claim anything is missing. So the check before each
-export lists exactly what the export reads."""
+export lists exactly what the export reads. The history lookup is the one
+reader that passes over a field it cannot read (its figures become zero, the
+export ends fine): there the missing column must be named all the same."""
 
 import os
 import re
@@ -26,7 +28,7 @@ with tempfile.TemporaryDirectory() as d:
     demo = os.path.join(d, "demo.db")
     subprocess.run([cli, "demo-database", demo, "--assets", "30", "--seed", "1"], check=True, capture_output=True)
     con = sqlite3.connect(demo)
-    tables = [r[0] for r in con.execute("SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY name")]
+    tables = [r[0] for r in con.execute("SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name")]
     columns = {t: [r[1] for r in con.execute(f"SELECT * FROM pragma_table_info('{t}')")] for t in tables}
     con.close()
 
@@ -44,6 +46,8 @@ with tempfile.TemporaryDirectory() as d:
         con.execute("VACUUM INTO ?", (db,))
         con.close()
         con = sqlite3.connect(db)
+        for (view,) in con.execute("SELECT name FROM sqlite_schema WHERE type = 'view'").fetchall():
+            con.execute(f'DROP VIEW "{view}"')  # the exports' stored queries, over the tables
         if column is None:
             con.execute(f'ALTER TABLE "{table}" RENAME TO "{table}_weg"')
             expected = table
@@ -54,7 +58,8 @@ with tempfile.TemporaryDirectory() as d:
         con.close()
         for word in EXPORTS:
             code, named = export(db, d, word)
-            if (code != 0) != (named == [expected]):
+            silent = word != "mapping" and table in ("Historie", "HI_Waardering")
+            if named != ([expected] if code != 0 or silent else []):
                 failures.append(f"{word} without {expected}: exit {code}, named {named}")
 
 for f in failures:

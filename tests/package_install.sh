@@ -56,6 +56,6 @@ export HOME=$work/home XDG_CONFIG_HOME=$work/home
 for f in roerend onroerend mapping; do
     [ "$(head -c 2 "$work/out/$f.xlsx")" = "PK" ] || fail "$f.xlsx"
 done
-gzip -dc "$work/root/usr/share/man/man1/zelkextract2-cli.1.gz" | grep -q "password-file" || fail "man page"
+gzip -dc "$work/root/usr/share/man/man1/zelkextract2-cli.1.gz" | grep -q "ZELK_PASSWORD" || fail "man page"
 bash -n "$work/root/usr/share/bash-completion/completions/zelkextract2-cli" || fail "completion"
 echo "package $(basename "$deb") installs and runs"

@@ -41,8 +41,8 @@ struct ExportSpec {
     const SchemaNeeds& (*needs)();
 };
 const ExportSpec kExports[] = {
-    {"roerend", "roerend.xlsx", Export1a, assetExportNeeds},
-    {"onroerend", "onroerend.xlsx", Export1b, assetExportNeeds},
+    {"roerend", "roerend.xlsx", Export1a, movableExportNeeds},
+    {"onroerend", "onroerend.xlsx", Export1b, immovableExportNeeds},
     {"mapping", "mapping.xlsx", Export2, mappingExportNeeds},
 };
 

@@ -215,7 +215,7 @@ bool runAssetExport(Session& s, const AssetKind& kind) {
     const int db = s.main.dbMain;
     s.alg.AddMelding(kind.startLine);
     s.alg.AddMelding("Database wordt geopend");
-    reportMissingSchema(s, db, assetExportNeeds());
+    reportMissingSchema(s, db, kind.immovable ? immovableExportNeeds() : movableExportNeeds());
     ExportRun run(s, kind.functionName, db);
     return run.execute([&] {
         const std::string sql = kind.sql();

@@ -3,7 +3,9 @@
 #include <sqlite3.h>
 #include <strings.h>
 
+#include <initializer_list>
 #include <memory>
+#include <string_view>
 
 #include "database/database.h"
 #include "database/dbase.h"
@@ -13,7 +15,8 @@
 namespace zelk {
 namespace {
 
-const SchemaNeeds kAssetExport{
+// What both asset exports read; each kind reads a few columns more.
+const SchemaNeeds kAssetExports{
     {"Eigenaar", {"CODE", "NAAM"}},
     {"OG",
      {"OG_CODE", "OG_EIG", "OG_Naam", "OG_Adres", "OG_PC", "OG_Plaats", "OG_Regio", "OG_Huur", "OG_Gebruik", "OG_WVW",
@@ -21,9 +24,9 @@ const SchemaNeeds kAssetExport{
     {"Categori", {"CT_CODE", "CT_OMS", "CT_SOORT"}},
     {"IC", {"IC_CODE", "IC_CAT"}},
     {"IC_Waardering", {"IW_IcCode", "IW_Waardering", "IW_Afschr_Percentage"}},
-    {"OB", {"OGCODE", "ICCODE", "VLGNUM", "NAAM", "PrjNr", "OB_Restwaarde", "OB_Levensduur", "EdatCoHAf"}},
+    {"OB", {"OGCODE", "ICCODE", "VLGNUM", "NAAM", "PrjNr", "OB_Restwaarde"}},
     {"OB_Waardering",
-     {"OW_OgCode", "OW_IcCode", "OW_Vlgnum", "OW_Waardering", "OW_AanschafDatum", "OW_AanschafWaarde", "OW_CumAfschr",
+     {"OW_OgCode", "OW_IcCode", "OW_Vlgnum", "OW_Waardering", "OW_AanschafDatum", "OW_AanschafWaarde",
       "OW_HuidigeWaarde", "OW_EindDatum"}},
     {"Historie",
      {"OGCODE", "ICCODE", "VLGNUM", "RECNO", "DatBoe", "Codmut", "DatMut", "TydMut", "DatActie", "BedNogAct",
@@ -44,6 +47,16 @@ const SchemaNeeds kMappingExport{
     {"OB", {"OGCODE", "ICCODE", "VLGNUM", "OB_Restwaarde", "DatBoeAkt"}},
     {"OB_Waardering", {"OW_OgCode", "OW_IcCode", "OW_Vlgnum", "OW_Waardering", "OW_AanschafDatum", "OW_HuidigeWaarde"}},
 };
+
+SchemaNeeds withColumns(SchemaNeeds needs, const char* table, std::initializer_list<const char*> columns) {
+    for (TableNeeds& t : needs)
+        if (std::string_view(t.table) == table) t.columns.insert(t.columns.end(), columns);
+    return needs;
+}
+
+const SchemaNeeds kMovableExport =
+    withColumns(withColumns(kAssetExports, "OB", {"EdatCoHAf"}), "OB_Waardering", {"OW_CumAfschr"});
+const SchemaNeeds kImmovableExport = withColumns(kAssetExports, "OB", {"OB_Levensduur"});
 
 struct StatementCloser {
     void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
@@ -69,7 +82,8 @@ bool contains(const std::vector<std::string>& names, const char* name) {
 
 }  // namespace
 
-const SchemaNeeds& assetExportNeeds() { return kAssetExport; }
+const SchemaNeeds& movableExportNeeds() { return kMovableExport; }
+const SchemaNeeds& immovableExportNeeds() { return kImmovableExport; }
 const SchemaNeeds& mappingExportNeeds() { return kMappingExport; }
 
 std::vector<std::string> missingSchema(sqlite3* db, const SchemaNeeds& needs) {

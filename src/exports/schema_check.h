@@ -18,8 +18,9 @@ struct TableNeeds {
 };
 using SchemaNeeds = std::vector<TableNeeds>;
 
-// What the asset exports (movable and immovable) and the mapping export read.
-const SchemaNeeds& assetExportNeeds();
+// What the movable, the immovable and the mapping export read.
+const SchemaNeeds& movableExportNeeds();
+const SchemaNeeds& immovableExportNeeds();
 const SchemaNeeds& mappingExportNeeds();
 
 // One line per missing table ("Tabel 'OG' ontbreekt in de database") and per

@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
-#include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <memory>
 
 #include "dutch_translations.h"
 #include "gui_app.h"
@@ -40,13 +38,11 @@ TEST(GuiDutch, QtsOwnDialogsButtonsAndMenusReadDutch) {
         QDialogButtonBox box(QDialogButtonBox::Cancel);
         EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Annuleren"));
 
-        QPlainTextEdit text;
-        const std::unique_ptr<QMenu> menu(text.createStandardContextMenu());
-        QStringList actions;
-        for (const QAction* a : menu->actions())
-            if (!a->isSeparator()) actions << a->text();
-        EXPECT_FALSE(actions.contains(QStringLiteral("&Copy"))) << actions.join('|').toStdString();
-        EXPECT_FALSE(actions.contains(QStringLiteral("Select All"))) << actions.join('|').toStdString();
+        // The message screen's context menu (built here it would touch the
+        // clipboard, which the offscreen platform does not survive at exit).
+        for (const char* source : {"&Copy", "Select All"})
+            EXPECT_NE(QCoreApplication::translate("QWidgetTextControl", source), QString::fromLatin1(source)) << source;
+
     }
     // Gone with the object: the other tests see Qt's own texts again.
     QDialogButtonBox box(QDialogButtonBox::Cancel);
