@@ -87,7 +87,7 @@ for args, hint in ((["exprot", "all"], "'export'"), (["demo-databse", "x.db"], "
                    (["export", "--databse", "x.db", "all"], "'--database'"),
                    (["export", "--ouptut=x", "all"], "'--output'"),
                    (["export", "--database", "x.db", "roerned"], "'roerend'"), (["--verison"], "'--version'"),
-                   (["help", "exprt"], "'export'")):
+                   (["help", "exprt"], "'export'"), (["demo-database", "x.db", "--asets", "5"], "'--assets'")):
     r = run(*args)
     check("typo " + " ".join(args), r.returncode == 2 and "Bedoelde u " + hint in r.stderr, r.stderr)
 r = run("export", "--database", "x.db", "hobbelpaard")

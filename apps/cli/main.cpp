@@ -47,6 +47,16 @@ std::vector<std::string> withSeparateValues(const std::vector<std::string>& args
     return out;
 }
 
+// The demo command names an option it does not know; the nearest known one
+// is added here.
+void hintDemoOption(const std::vector<std::string>& args) {
+    for (const std::string& a : args) {
+        if (a.rfind("--", 0) != 0) continue;
+        const std::string hint = zelk::cli::suggestion(a.substr(2), {"assets", "seed", "help"}, "--");
+        if (!hint.empty()) std::fprintf(stderr, "%s\n", hint.substr(1).c_str());
+    }
+}
+
 std::string helpFor(const std::string& command) {
     if (command == "export") return zelk::cli::exportHelp();
     if (command == "demo-database") return zelk::cli::demoDatabaseHelp();
@@ -70,7 +80,10 @@ int main(int argc, char** argv) {
     if (command == "export") return zelk::runExportCommand(argc - 2, argv + 2);
     if (command == "demo-database") {
         if (asksHelp(args)) return printed(zelk::cli::demoDatabaseHelp());
-        return zelk::cli::runDemoDatabase(withSeparateValues(args));
+        const std::vector<std::string> separated = withSeparateValues(args);
+        const int status = zelk::cli::runDemoDatabase(separated);
+        if (status == 2) hintDemoOption(separated);
+        return status;
     }
     if (!command.empty() && command[0] == '-') {
         const std::size_t name = command.find_first_not_of('-');
