@@ -16,7 +16,7 @@
 #include "platform/batch_platform.h"
 #include "qt_settings_store.h"
 #include "runtime/dates.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace zelk {
 namespace {
@@ -37,13 +37,13 @@ void explain(const std::vector<std::string>& lines) {
 struct ExportSpec {
     const char* word;
     const char* file;
-    bool (*run)(Session&);
+    ExportKind kind;
     const SchemaNeeds& (*needs)();
 };
 const ExportSpec kExports[] = {
-    {"roerend", "roerend.xlsx", Export1a, movableExportNeeds},
-    {"onroerend", "onroerend.xlsx", Export1b, immovableExportNeeds},
-    {"mapping", "mapping.xlsx", Export2, mappingExportNeeds},
+    {"roerend", "roerend.xlsx", ExportKind::Roerend, movableExportNeeds},
+    {"onroerend", "onroerend.xlsx", ExportKind::Onroerend, immovableExportNeeds},
+    {"mapping", "mapping.xlsx", ExportKind::Mapping, mappingExportNeeds},
 };
 
 }  // namespace
@@ -79,8 +79,9 @@ int runExportCommand(int argc, char** argv) {
         std::fflush(stdout);
         linesSinceMark.push_back(plain);
     });
-    if (o.date) platform.answerInput("Geef verwerkingsdatum", *o.date);
-    else s.unattended = true;
+    ExportRequest request;
+    request.unattended = true;
+    if (o.date) request.processingDate = parseDate(*o.date);
 
     std::string name = o.database.value_or(settings.value(kAppTitle, "Database", "Database", ""));
     if (name.empty()) {
@@ -102,7 +103,7 @@ int runExportCommand(int argc, char** argv) {
         for (const auto& e : kExports) {
             if (word != e.word) continue;
             if (Database* db = s.dbase.DbObject(s.main.dbMain)) explain(missingSchema(db->connection(), e.needs()));
-            if (!e.run(s)) {
+            if (!RunExport(s, e.kind, request)) {
                 status = 1;
                 continue;
             }

@@ -10,7 +10,7 @@
 #include "database/database.h"
 #include "database/dbase.h"
 #include "messages/alg.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace zelk {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "shell/main_values.h"
+#include "session/main_values.h"
 #include "shell/window_placement.h"
 
 namespace zelk {
