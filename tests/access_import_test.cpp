@@ -54,6 +54,7 @@ std::string copyOf(const ScratchDir& dir, const std::string& file, const std::st
 }  // namespace
 
 TEST(AccessImport, TableOneOfTheTestFileReadsBackWithItsTypesAndValues) {
+    ZELK_NEEDS_FIXTURES();
     for (const char* file : {"V2003-test.mdb", "V1997-test.mdb", "V2010-test.accdb"}) {
         SCOPED_TRACE(file);
         ScratchDir dir;
@@ -81,6 +82,7 @@ TEST(AccessImport, TableOneOfTheTestFileReadsBackWithItsTypesAndValues) {
 }
 
 TEST(AccessImport, CurrencyDecimalsAndTheEmptyDatabase) {
+    ZELK_NEEDS_FIXTURES();
     ScratchDir dir;
     std::string db = copyOf(dir, "V2016-currency.accdb");
     EXPECT_EQ(declaredTypes(db, "Table"), (std::map<std::string, std::string>{{"ID", "INTEGER"}, {"Money", "CURRENCY"}}));
@@ -96,6 +98,7 @@ TEST(AccessImport, CurrencyDecimalsAndTheEmptyDatabase) {
 }
 
 TEST(AccessImport, IndexesKeepTheirColumnsOrderAndUniqueness) {
+    ZELK_NEEDS_FIXTURES();
     ScratchDir dir;
     std::string db = copyOf(dir, "V2003-desc-index.mdb");
     const Rows indexes = query(db, "SELECT name, sql FROM sqlite_master WHERE type='index' AND tbl_name='Table1'");
@@ -117,6 +120,7 @@ TEST(AccessImport, IndexesKeepTheirColumnsOrderAndUniqueness) {
 }
 
 TEST(AccessImport, SelectQueriesBecomeViewsAndTheOthersAreNoted) {
+    ZELK_NEEDS_FIXTURES();
     ScratchDir dir;
     const std::string db = dir.file("queries.sqlite");
     const AccessImportResult r = importAccessFile(fixture("V2003-queries.mdb"), "", db);
@@ -136,6 +140,7 @@ TEST(AccessImport, SelectQueriesBecomeViewsAndTheOthersAreNoted) {
 }
 
 TEST(AccessImport, PasswordsAreCheckedAndEncryptedFilesRefused) {
+    ZELK_NEEDS_FIXTURES();
     for (const char* file : {"V2003_with-password.mdb", "V2000_with-password.mdb"}) {
         SCOPED_TRACE(file);
         ScratchDir dir;
@@ -162,6 +167,7 @@ TEST(AccessImport, PasswordsAreCheckedAndEncryptedFilesRefused) {
 }
 
 TEST(AccessImport, FilesThatCannotBeCopiedGiveJetErrors) {
+    ZELK_NEEDS_FIXTURES();
     ScratchDir dir;
     AccessImportResult r = importAccessFile(dir.file("missing.mdb"), "", dir.file("a.sqlite"));
     EXPECT_EQ(r.errorNumber, 3024);
@@ -273,6 +279,7 @@ std::string canonical(const std::string& type, bool isNull, const std::string& t
 }  // namespace
 
 TEST(AccessImport, EveryTableEqualsWhatMdbExportPrints) {
+    ZELK_NEEDS_FIXTURES();
     if (run("command -v mdb-export").empty()) GTEST_SKIP() << "mdb-export is not installed";
     int tablesCompared = 0;
     for (const std::string& file : kReadable) {
@@ -322,6 +329,7 @@ TEST(AccessImport, EveryTableEqualsWhatMdbExportPrints) {
 }
 
 TEST(AccessImport, DeletedRowsAreSkippedAndMovedRowsFollowed) {
+    ZELK_NEEDS_FIXTURES();
     // Table1 of V2003_no-password.mdb holds (1,"One"), (2,"Two"), (3,"Three")
     // on one data page; its row table is edited here as Jet edits it.
     const std::string bytes = zelk::testing::readBytes(fixture("V2003_no-password.mdb"));

@@ -27,6 +27,7 @@ struct Layer {
 }  // namespace
 
 TEST(AccessOpen, TableValuesAndPasswordQuestionOnRealFiles) {
+    ZELK_NEEDS_FIXTURES();
     for (const char* file : {"V2003-test.mdb", "V1997-test.mdb", "V2010-test.accdb"}) {
         SCOPED_TRACE(file);
         Layer l;
@@ -64,6 +65,7 @@ TEST(AccessOpen, TableValuesAndPasswordQuestionOnRealFiles) {
 }
 
 TEST(AccessOpen, EncryptedFileIsAnErrorWithoutAQuestionLoop) {
+    ZELK_NEEDS_FIXTURES();
     // Encrypted data cannot be read with any password.
     Layer l;
     std::string password = "password";
@@ -73,6 +75,7 @@ TEST(AccessOpen, EncryptedFileIsAnErrorWithoutAQuestionLoop) {
 }
 
 TEST(AccessOpen, DescendingIndexOrderAndSeek) {
+    ZELK_NEEDS_FIXTURES();
     Layer l;
     std::string password = "";
     const int db = l.open(access_test::fixture("V2003-desc-index.mdb"), password);

@@ -123,6 +123,7 @@ TEST(AccessValues, DecimalsAndReplicationIds) {
 }
 
 TEST(AccessHeader, FormatAndPasswordOfTheFixtures) {
+    ZELK_NEEDS_FIXTURES();
     struct Row {
         const char* file;
         bool jet3, ace, encrypted;
@@ -156,6 +157,7 @@ TEST(AccessHeader, FormatAndPasswordOfTheFixtures) {
 }
 
 TEST(AccessHeader, PasswordsWrittenIntoTheScrambledArea) {
+    ZELK_NEEDS_FIXTURES();
     // The scrambling is an XOR stream, so XOR-ing a password into an empty
     // password field of the stored page yields a file with that password.
     auto jet3 = fileStart(fixture("V1997-test.mdb"), 2048);

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """The command-line program as a script sees it: exit status, stdout carries
-the message lines, stderr the message boxes, fixed workbook names replaced."""
+the message lines, stderr the message boxes and whatever explains a failure,
+fixed workbook names replaced, a conventional command line.
+Arguments: the program, its version, the folder of the Access sample files."""
 
 import os
 import sqlite3
@@ -9,12 +11,14 @@ import sys
 import tempfile
 
 cli = sys.argv[1]
+version = sys.argv[2]
+fixtures = os.path.join(sys.argv[3], "access") if len(sys.argv) > 3 and sys.argv[3] else ""
 failures = []
 checks = 0
 
 
-def run(*args):
-    return subprocess.run([cli, *args], capture_output=True, text=True)
+def run(*args, env=None):
+    return subprocess.run([cli, *args], capture_output=True, text=True, env=env)
 
 
 def check(name, condition, detail=""):
@@ -106,6 +110,102 @@ with tempfile.TemporaryDirectory() as d:
         with open(os.path.join(folder, "roerend.xlsx"), "rb") as f:
             same.append(f.read())
     check("same --now, same bytes", same[0] == same[1])
+
+# Help and version: stdout, exit 0; a usage error: stderr, exit 2.
+for args, expected in ((["--help"], "export"), (["-h"], "demo-database"), (["export", "--help"], "--password-file"),
+                       (["export", "-h"], "--output"), (["help", "export"], "--now"),
+                       (["demo-database", "--help"], "--assets"), (["export", "roerend", "--help"], "--date")):
+    r = run(*args)
+    check("help " + " ".join(args), r.returncode == 0 and expected in r.stdout and r.stderr == "", r.stdout + r.stderr)
+for flag in ("--version", "-V"):
+    r = run(flag)
+    check("version " + flag, r.returncode == 0 and version in r.stdout and r.stderr == "" and
+          r.stdout.count("\n") == 1, r.stdout + r.stderr)
+r = run()
+check("no arguments is a usage error on stderr", r.returncode == 2 and "export" in r.stderr and r.stdout == "")
+
+# A typo is answered with the name that was probably meant.
+for args, hint in ((["exprot", "all"], "'export'"), (["demo-databse", "x.db"], "'demo-database'"),
+                   (["export", "--databse", "x.db", "all"], "'--database'"),
+                   (["export", "--ouptut=x", "all"], "'--output'"),
+                   (["export", "--database", "x.db", "roerned"], "'roerend'"), (["--verison"], "'--version'"),
+                   (["help", "exprt"], "'export'"), (["demo-database", "x.db", "--asets", "5"], "'--assets'")):
+    r = run(*args)
+    check("typo " + " ".join(args), r.returncode == 2 and "Bedoelde u " + hint in r.stderr, r.stderr)
+r = run("export", "--database", "x.db", "hobbelpaard")
+check("no hint without a near name", r.returncode == 2 and "Bedoelde" not in r.stderr, r.stderr)
+r = run("export", "--database")
+check("missing value", r.returncode == 2 and "--database" in r.stderr, r.stderr)
+
+# --now exactly as YYYY-MM-DDTHH:MM:SS, a day that exists.
+for now in (" 2026-12-06T10:15:03", "2026-12-06T10:15:03Z", "2026-12-06T10:15:03.5", "2026-12-06T10:15:03+1",
+            "2026-02-31T10:00:00", "2026-12-06T24:00:00", "2026-12-6T10:15:03", "2026-12-06 10:15:03", "",
+            "0000-01-01T00:00:00", "2026-12-06T10:15:03 "):
+    r = run("export", "--database", "x.db", "--now", now, "mapping")
+    check(f"--now {now!r} refused", r.returncode == 2 and "--now" in r.stderr, r.stderr)
+
+with tempfile.TemporaryDirectory() as d:
+    db = os.path.join(d, "demo.db")
+    run("demo-database", "--assets=5", db)
+    check("demo --assets=5", os.path.exists(db))
+
+    # "=" forms and short forms; the output folder is made with its parents.
+    out = os.path.join(d, "nieuw", "diep")
+    r = run("export", "--database=" + db, "-o", out, "--now=2024-02-29T23:59:59", "-D", "31-12-2025", "mapping")
+    check("= and short forms", r.returncode == 0 and os.path.exists(os.path.join(out, "mapping.xlsx")),
+          r.stdout + r.stderr)
+    r = run("export", "-d", db, "--output=" + out, "-D", "x", "mapping")
+    check("bad short --date", r.returncode == 2 and "--date" in r.stderr, r.stderr)
+    blocked = os.path.join(d, "bestand")
+    open(blocked, "w").close()
+    r = run("export", "-d", db, "-o", os.path.join(blocked, "map"), "mapping")
+    check("output folder that cannot be made", r.returncode == 1 and "Uitvoermap" in r.stderr, r.stderr)
+
+    # A failed save and a database that does not open explain themselves on stderr.
+    os.mkdir(os.path.join(d, "roerend.xlsx"))
+    r = run("export", "-d", db, "-o", d, "roerend")
+    check("failed save exits 1 and says so on stderr", r.returncode == 1 and "niet opgeslagen" in r.stderr, r.stderr)
+    r = run("export", "-d", os.path.join(d, "weg.db"), "-o", d, "mapping")
+    check("missing database on stderr", r.returncode == 1 and "3024" in r.stderr, r.stderr)
+
+    # A database without the administration's tables or columns names them.
+    con = sqlite3.connect(db)
+    for (view,) in con.execute("SELECT name FROM sqlite_schema WHERE type = 'view'").fetchall():
+        con.execute(f'DROP VIEW "{view}"')  # the exports' stored queries, over the tables
+    con.execute("ALTER TABLE OB RENAME COLUMN PrjNr TO Projectnummer")
+    con.execute("DROP TABLE Historie")
+    con.commit()
+    con.close()
+    r = run("export", "-d", db, "-o", d, "roerend", "mapping")
+    for line in ("Tabel 'Historie' ontbreekt in de database", "Kolom 'OB.PrjNr' ontbreekt"):
+        check("missing named: " + line, line in r.stderr and line in r.stdout, r.stdout + r.stderr)
+    check("the failure box stays", "De functie 'Aanmaken overzicht 1a' niet correct beëindigd" in r.stderr, r.stderr)
+    check("only the export that reads them", r.stderr.count("ontbreekt") == 2 and r.returncode == 1, r.stderr)
+
+    # The password from a file or the environment instead of the command line.
+    empty = os.path.join(d, "leeg")
+    open(empty, "w").close()
+    r = run("export", "-d", db, "--password", "a", "--password-file", empty, "mapping")
+    check("--password and --password-file together", r.returncode == 2, r.stderr)
+    r = run("export", "-d", db, "--password-file", os.path.join(d, "geen"), "mapping")
+    check("unreadable password file", r.returncode == 2 and "Wachtwoordbestand" in r.stderr, r.stderr)
+    protected = os.path.join(fixtures, "V2003_with-password.mdb") if fixtures else ""
+    if protected and os.path.exists(protected):
+        pwfile = os.path.join(d, "wachtwoord")
+        with open(pwfile, "w") as f:
+            f.write("password\n")
+        env = dict(os.environ, ZELK_PASSWORD="password")
+        for name, args, environment in (("file", ["--password-file", pwfile], None), ("environment", [], env),
+                                        ("option", ["-p", "password"], None)):
+            r = run("export", "-d", protected, "-o", d, *args, "mapping", env=environment)
+            # The file opens; it holds no administration, which is named.
+            check("password from " + name, "Export2 wordt opgestart" in r.stdout and
+                  "Tabel 'OG' ontbreekt in de database" in r.stderr, r.stdout + r.stderr)
+        r = run("export", "-d", protected, "-o", d, "-p", "fout", "mapping")
+        check("wrong password on stderr", r.returncode == 1 and "3031" in r.stderr, r.stdout + r.stderr)
+    else:
+        print("password file and environment with a protected file skipped: no Access sample files "
+              "(CMake cache variable ZELK_FIXTURES_DIR)")
 
 print(f"{checks - len(failures)} passed, {len(failures)} failed")
 sys.exit(1 if failures else 0)

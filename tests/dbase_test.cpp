@@ -20,6 +20,7 @@ namespace {
 using Q = ScriptedPlatform::Question;
 
 const char* const kDefaultFilter =
+    "Alle databases (*.mdb;*.accdb;*.sqlite;*.db)|*.mdb;*.accdb;*.sqlite;*.db|"
     "Access database (*.mdb)|*.mdb|Access 2007 database (*.accdb)|*.accdb|"
     "SQLite database (*.sqlite;*.db)|*.sqlite;*.db|Alle bestanden (*.*)|*.*";
 

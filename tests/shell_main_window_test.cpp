@@ -375,6 +375,7 @@ TEST_F(ShellProgram, RealExportsUnattendedByAutorunAndAskingFromTheMenu) {
 }
 
 TEST_F(ShellProgram, AnotherPasswordIsAskedMaskedAndGoesNowhere) {
+    ZELK_NEEDS_FIXTURES();
     // Under a name of its own, so that only the password itself could give
     // the word away.
     const fs::path db = dir / "beveiligd.mdb";

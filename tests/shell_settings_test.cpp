@@ -3,12 +3,14 @@
 #include <filesystem>
 
 #include "messages/alg.h"
+#include "platform/scripted_platform.h"
 #include "platform/settings_store.h"
 #include "session/main_values.h"
 #include "shell/opties_form.h"
 #include "shell/parameters_form.h"
 #include "shell/setting_numbers.h"
 #include "shell/window_placement.h"
+#include "spreadsheet/export_folder.h"
 
 using namespace zelk;
 
@@ -78,9 +80,10 @@ TEST(ShellForms, ParametersLoadAndUnloadSteerTheAutorunSettings) {
 }
 
 TEST(ShellForms, OptiesEveryClickStoresTheLogOption) {
-    MemorySettings s;
+    ScriptedPlatform p;
+    MemorySettings& s = p.store;
     MainValues main;
-    FrmOpties form(s, main);
+    FrmOpties form(p, main);
     EXPECT_EQ(form.Form_Load(), 0);
     EXPECT_FALSE(s.get(kAppTitle, "Logbestand", "Filename").has_value());  // loading 0 stores nothing
 
@@ -91,4 +94,31 @@ TEST(ShellForms, OptiesEveryClickStoresTheLogOption) {
     form.chkLogbestand_Click(0);
     EXPECT_EQ(s.value(kAppTitle, "Logbestand", "Filename", ""), "0");
     EXPECT_EQ(main.Logbestand, "0");
+}
+
+TEST(ShellForms, OptiesExportFolderShownTypedAndChosen) {
+    ScriptedPlatform p;
+    MainValues main;
+    FrmOpties form(p, main);
+    // Nothing stored: the folder the workbooks would go to is shown.
+    EXPECT_EQ(form.txtExportDir_Load(), (documentsDirectory() / "ZelkExtract").string());
+    EXPECT_FALSE(p.store.get(kAppTitle, "Excel", "ExportDir").has_value());
+
+    form.txtExportDir_Change("/srv/werkmappen");
+    EXPECT_EQ(p.store.value(kAppTitle, "Excel", "ExportDir", ""), "/srv/werkmappen");
+    EXPECT_EQ(form.txtExportDir_Load(), "/srv/werkmappen");
+    EXPECT_EQ(exportDirectory(p), std::filesystem::path("/srv/werkmappen"));
+
+    p.fileAnswers.push_back(std::nullopt);
+    EXPECT_FALSE(form.cmdBladeren_Click("/srv/werkmappen"));
+    EXPECT_EQ(p.store.value(kAppTitle, "Excel", "ExportDir", ""), "/srv/werkmappen");
+    p.fileAnswers.push_back("/srv/elders");
+    EXPECT_EQ(form.cmdBladeren_Click("/srv/werkmappen"), "/srv/elders");
+    EXPECT_EQ(exportDirectory(p), std::filesystem::path("/srv/elders"));
+    ASSERT_EQ(p.asked.size(), 2u);
+    EXPECT_EQ(p.asked[1].kind, ScriptedPlatform::Question::File);
+    EXPECT_EQ(p.asked[1].initDir, "/srv/werkmappen");
+
+    form.txtExportDir_Change("");  // emptied: the default again
+    EXPECT_EQ(form.txtExportDir_Load(), (documentsDirectory() / "ZelkExtract").string());
 }

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <exception>
 
+#include "dutch_translations.h"
 #include "main_window.h"
 #include "qt_platform.h"
 #include "shell/command_line.h"
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
     QApplication::setQuitOnLastWindowClosed(false);  // only the close handler ends the program
+    const DutchTranslations dutch;
 
     QtPlatform platform(kAppTitle);
     Session session(platform);

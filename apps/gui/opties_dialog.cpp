@@ -8,16 +8,26 @@ OptiesDialog::OptiesDialog(FrmOpties& form, QWidget* parent)
     : QWidget(parent, Qt::Dialog),
       form_(form),
       chkLogbestand_(new QCheckBox(QStringLiteral("Logbestand aanmaken"), this)),
+      lblExportDir_(new QLabel(QStringLiteral("Exportmap"), this)),
+      txtExportDir_(new QLineEdit(this)),
+      cmdBladeren_(new QPushButton(QStringLiteral("Bladeren…"), this)),
       cmdClose_(new QPushButton(QStringLiteral("Sluiten"), this)) {
     setObjectName(QStringLiteral("frmOpties"));
     setWindowTitle(QStringLiteral("Opties"));
     setAttribute(Qt::WA_DeleteOnClose);
     chkLogbestand_->setObjectName(QStringLiteral("chkLogbestand"));
+    lblExportDir_->setObjectName(QStringLiteral("lblExportDir"));
+    txtExportDir_->setObjectName(QStringLiteral("txtExportDir"));
+    cmdBladeren_->setObjectName(QStringLiteral("cmdBladeren"));
     cmdClose_->setObjectName(QStringLiteral("cmdClose"));
     chkLogbestand_->setGeometry(toPixels(FrmOpties::kChkLogbestand));
+    lblExportDir_->setGeometry(toPixels(FrmOpties::kLblExportDir));
+    txtExportDir_->setGeometry(toPixels(FrmOpties::kTxtExportDir));
+    cmdBladeren_->setGeometry(toPixels(FrmOpties::kCmdBladeren));
     cmdClose_->setGeometry(toPixels(FrmOpties::kCmdClose));
-    // Room for both controls with the same margin around them.
-    resize(toPixels(FrmOpties::kChkLogbestand.left * 2 + FrmOpties::kChkLogbestand.width),
+    lblExportDir_->setBuddy(txtExportDir_);
+    // Room for every control with the same margin around them.
+    resize(toPixels(FrmOpties::kCmdBladeren.left + FrmOpties::kCmdBladeren.width + FrmOpties::kChkLogbestand.left),
            toPixels(FrmOpties::kCmdClose.top + FrmOpties::kCmdClose.height + FrmOpties::kCmdClose.left));
     connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
 
@@ -26,6 +36,15 @@ OptiesDialog::OptiesDialog(FrmOpties& form, QWidget* parent)
     connect(chkLogbestand_, &QCheckBox::stateChanged, this,
             [this](int state) { form_.chkLogbestand_Click(state == Qt::Checked ? 1 : 0); });
     chkLogbestand_->setChecked(form_.Form_Load() == 1);
+
+    // Only what the user types is stored, not the folder shown at load.
+    txtExportDir_->setText(QString::fromStdString(form_.txtExportDir_Load()));
+    connect(txtExportDir_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { form_.txtExportDir_Change(text.toStdString()); });
+    connect(cmdBladeren_, &QPushButton::clicked, this, [this] {
+        if (const auto chosen = form_.cmdBladeren_Click(txtExportDir_->text().toStdString()))
+            txtExportDir_->setText(QString::fromStdString(*chosen));
+    });
 }
 
 }  // namespace zelk

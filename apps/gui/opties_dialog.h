@@ -1,7 +1,9 @@
 #pragma once
-// The options dialog on the desktop; FrmOpties decides what a click stores.
+// The options dialog on the desktop; FrmOpties decides what a change stores.
 
 #include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
 
@@ -16,6 +18,9 @@ public:
 private:
     FrmOpties& form_;
     QCheckBox* chkLogbestand_;
+    QLabel* lblExportDir_;
+    QLineEdit* txtExportDir_;
+    QPushButton* cmdBladeren_;
     QPushButton* cmdClose_;
 };
 

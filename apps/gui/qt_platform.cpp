@@ -144,6 +144,10 @@ std::optional<std::string> QtPlatform::fileDialog(const FileDialogRequest& reque
     dialog.setNameFilters(QtFileFilters(request.filter));
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (request.folder) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+    }
     const QFileInfo preset(QString::fromStdString(request.fileName));
     // The start directory may name a file (the last database is stored as
     // both); the dialog then starts in that file's folder.

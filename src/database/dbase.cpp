@@ -13,6 +13,7 @@ namespace {
 
 constexpr const char* kDefaultCaption = "Geef de te openen databasenaam:";
 constexpr const char* kDefaultFilter =
+    "Alle databases (*.mdb;*.accdb;*.sqlite;*.db)|*.mdb;*.accdb;*.sqlite;*.db|"
     "Access database (*.mdb)|*.mdb|Access 2007 database (*.accdb)|*.accdb|"
     "SQLite database (*.sqlite;*.db)|*.sqlite;*.db|Alle bestanden (*.*)|*.*";
 constexpr const char* kCrLf = "\r\n";

@@ -9,6 +9,7 @@
 #include "exports/code_texts.h"
 #include "exports/export_run.h"
 #include "exports/export_sql.h"
+#include "exports/schema_check.h"
 #include "exports/exports.h"
 #include "messages/alg_func.h"
 #include "messages/datum_routines.h"
@@ -215,6 +216,7 @@ bool runAssetExport(Session& s, const AssetKind& kind, const ExportRequest& requ
     const int db = s.main.dbMain;
     s.alg.AddMelding(kind.startLine);
     s.alg.AddMelding("Database wordt geopend");
+    reportMissingSchema(s, db, kind.immovable ? immovableExportNeeds() : movableExportNeeds());
     ExportRun run(s, kind.functionName, db);
     return run.execute([&] {
         const std::string sql = kind.sql();

@@ -7,6 +7,7 @@
 #include "database/dbase.h"
 #include "exports/export_run.h"
 #include "exports/export_sql.h"
+#include "exports/schema_check.h"
 #include "exports/exports.h"
 #include "messages/alg_func.h"
 #include "messages/datum_routines.h"
@@ -136,6 +137,7 @@ bool Export2(Session& s) {
     const int db = s.main.dbMain;
     s.alg.AddMelding("Export2 wordt opgestart");
     s.alg.AddMelding("Database wordt geopend");
+    reportMissingSchema(s, db, mappingExportNeeds());
     ExportRun run(s, "Aanmaken overzicht 2", db);
     return run.execute([&] {
         s.dbase.Create_Query(db, "OG_WVW", ogWvwSql(), false, false);

@@ -40,6 +40,7 @@ struct FileDialogRequest {
     std::string initDir;
     std::string fileName;
     bool save = false;  // a save dialog: the file need not exist
+    bool folder = false;  // choose a folder instead of a file
 };
 
 class Platform {

@@ -67,7 +67,7 @@ MdiZelkExtract2::MdiZelkExtract2(Session& session, MainWindowPort& window, Expor
       jobs_(std::move(jobs)),
       commandLine_(std::move(commandLine)),
       parameters_(session.platform.settings(), session.main),
-      opties_(session.platform.settings(), session.main) {}
+      opties_(session.platform, session.main) {}
 
 MdiZelkExtract2::~MdiZelkExtract2() { FollowAutorun(false); }
 

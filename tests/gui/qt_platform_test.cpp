@@ -16,6 +16,7 @@
 #include "gui_app.h"
 #include "opties_dialog.h"
 #include "parameters_dialog.h"
+#include "platform/scripted_platform.h"
 #include "qt_platform.h"
 #include "shell/msg_wait.h"
 #include "twips.h"
@@ -189,18 +190,43 @@ TEST(GuiDialogs, ParametersAndOptiesFollowTheirRules) {
         EXPECT_EQ(s.value(kTitle, "Database", "Autorun", ""), "1");
     }
 
-    FrmOpties opties(s, main);
-    s.set(kTitle, "Logbestand", "Filename", "1");
+    ScriptedPlatform op;
+    FrmOpties opties(op, main);
+    op.store.set(kTitle, "Logbestand", "Filename", "1");
+    op.store.set(kTitle, "Excel", "ExportDir", "/data/werkmappen");
     main.Logbestand = "0";
     auto* o = new OptiesDialog(opties, nullptr);
     auto* chk = o->findChild<QCheckBox*>("chkLogbestand");
-    ASSERT_TRUE(chk);
+    auto* dir = o->findChild<QLineEdit*>("txtExportDir");
+    auto* browse = o->findChild<QPushButton*>("cmdBladeren");
+    ASSERT_TRUE(chk && dir && browse);
     EXPECT_TRUE(chk->isChecked());
     EXPECT_EQ(main.Logbestand, "1");  // loading the value 1 counts as a click
     o->show();
     chk->click();
-    EXPECT_EQ(s.value(kTitle, "Logbestand", "Filename", ""), "0");
+    EXPECT_EQ(op.store.value(kTitle, "Logbestand", "Filename", ""), "0");
     EXPECT_EQ(main.Logbestand, "0");
+
+    // The folder row sits below the check box and above Sluiten, all inside the form.
+    EXPECT_EQ(dir->text(), "/data/werkmappen");
+    const QRect close = o->findChild<QPushButton*>("cmdClose")->geometry();
+    for (QWidget* w : {static_cast<QWidget*>(dir), static_cast<QWidget*>(browse)}) {
+        EXPECT_GT(w->geometry().top(), chk->geometry().bottom());
+        EXPECT_LT(w->geometry().bottom(), close.top());
+        EXPECT_TRUE(o->rect().contains(w->geometry()));
+    }
+    EXPECT_FALSE(dir->geometry().intersects(browse->geometry()));
+
+    op.fileAnswers.push_back("/data/gekozen");
+    browse->click();
+    EXPECT_EQ(dir->text(), "/data/gekozen");
+    EXPECT_EQ(op.store.value(kTitle, "Excel", "ExportDir", ""), "/data/gekozen");
+    ASSERT_EQ(op.asked.size(), 1u);
+    EXPECT_EQ(op.asked[0].initDir, "/data/werkmappen");
+    browse->click();  // cancelled: nothing changes
+    EXPECT_EQ(dir->text(), "/data/gekozen");
+    Q_EMIT dir->textEdited(QStringLiteral("/data/getypt"));
+    EXPECT_EQ(op.store.value(kTitle, "Excel", "ExportDir", ""), "/data/getypt");
     o->findChild<QPushButton*>("cmdClose")->click();
     QCoreApplication::processEvents();
 }

@@ -51,4 +51,19 @@ inline void writeBytes(const std::filesystem::path& path, const std::string& byt
 // A real Access file of the shared fixtures.
 inline std::string fixture(const std::string& name) { return std::string(ZELK_FIXTURES_DIR) + "/access/" + name; }
 
+// The sample files are not part of the project; a build without them skips
+// the tests that read them instead of failing them.
+inline bool fixturesPresent() { return std::filesystem::is_directory(std::string(ZELK_FIXTURES_DIR) + "/access"); }
+
+inline std::string fixturesMissingLine() {
+    return "Access sample files not found: set the CMake cache variable ZELK_FIXTURES_DIR (now '" +
+           std::string(ZELK_FIXTURES_DIR) + "')";
+}
+
 }  // namespace zelk::testing
+
+// First statement of a test that reads the sample files.
+#define ZELK_NEEDS_FIXTURES()                                                                          \
+    do {                                                                                               \
+        if (!::zelk::testing::fixturesPresent()) GTEST_SKIP() << ::zelk::testing::fixturesMissingLine(); \
+    } while (false)

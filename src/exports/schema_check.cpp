@@ -1,0 +1,112 @@
+#include "exports/schema_check.h"
+
+#include <sqlite3.h>
+#include <strings.h>
+
+#include <initializer_list>
+#include <memory>
+#include <string_view>
+
+#include "database/database.h"
+#include "database/dbase.h"
+#include "messages/alg.h"
+#include "session/session.h"
+
+namespace zelk {
+namespace {
+
+// What both asset exports read; each kind reads a few columns more.
+const SchemaNeeds kAssetExports{
+    {"Eigenaar", {"CODE", "NAAM"}},
+    {"OG",
+     {"OG_CODE", "OG_EIG", "OG_Naam", "OG_Adres", "OG_PC", "OG_Plaats", "OG_Regio", "OG_Huur", "OG_Gebruik", "OG_WVW",
+      "OG_BedOpb", "OG_DatLstTax"}},
+    {"Categori", {"CT_CODE", "CT_OMS", "CT_SOORT"}},
+    {"IC", {"IC_CODE", "IC_CAT"}},
+    {"IC_Waardering", {"IW_IcCode", "IW_Waardering", "IW_Afschr_Percentage"}},
+    {"OB", {"OGCODE", "ICCODE", "VLGNUM", "NAAM", "PrjNr", "OB_Restwaarde"}},
+    {"OB_Waardering",
+     {"OW_OgCode", "OW_IcCode", "OW_Vlgnum", "OW_Waardering", "OW_AanschafDatum", "OW_AanschafWaarde",
+      "OW_HuidigeWaarde", "OW_EindDatum"}},
+    {"Historie",
+     {"OGCODE", "ICCODE", "VLGNUM", "RECNO", "DatBoe", "Codmut", "DatMut", "TydMut", "DatActie", "BedNogAct",
+      "BedResHer", "BedVrvRes", "BedVryHer", "HI_Levensduur", "HI_Restwaarde", "HI_HerwaarderingPos",
+      "HI_HerwaarderingNeg", "HI_IFRS_Afschr", "HI_Impairment_Taxatie", "HI_Impairment_Afschr"}},
+    {"HI_Waardering",
+     {"HW_OgCode", "HW_IcCode", "HW_Vlgnum", "HW_RecNo", "HW_Waardering", "HW_AanschafDatum", "HW_AanschafWaarde",
+      "HW_CumAfschr", "HW_HuidigeWaarde", "HW_EindDatum"}},
+    {"Waardering", {"WD_Waardering"}},
+};
+
+const SchemaNeeds kMappingExport{
+    {"Eigenaar", {"CODE"}},
+    {"OG", {"OG_CODE", "OG_EIG", "OG_Naam", "OG_Plaats", "OG_WVW", "OG_BedOpb"}},
+    {"Categori", {"CT_CODE", "CT_SOORT", "CT_REKNUM"}},
+    {"IC", {"IC_CODE", "IC_CAT", "Ic_Oms"}},
+    {"IC_Waardering", {"IW_IcCode", "IW_Waardering", "IW_Afschr_Percentage"}},
+    {"OB", {"OGCODE", "ICCODE", "VLGNUM", "OB_Restwaarde", "DatBoeAkt"}},
+    {"OB_Waardering", {"OW_OgCode", "OW_IcCode", "OW_Vlgnum", "OW_Waardering", "OW_AanschafDatum", "OW_HuidigeWaarde"}},
+};
+
+SchemaNeeds withColumns(SchemaNeeds needs, const char* table, std::initializer_list<const char*> columns) {
+    for (TableNeeds& t : needs)
+        if (std::string_view(t.table) == table) t.columns.insert(t.columns.end(), columns);
+    return needs;
+}
+
+const SchemaNeeds kMovableExport =
+    withColumns(withColumns(kAssetExports, "OB", {"EdatCoHAf"}), "OB_Waardering", {"OW_CumAfschr"});
+const SchemaNeeds kImmovableExport = withColumns(kAssetExports, "OB", {"OB_Levensduur"});
+
+struct StatementCloser {
+    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+
+// The columns of a table or view, empty when there is none of that name.
+std::vector<std::string> columnsOf(sqlite3* db, const char* table) {
+    std::vector<std::string> names;
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info(?1)", -1, &raw, nullptr) != SQLITE_OK)
+        return names;
+    const std::unique_ptr<sqlite3_stmt, StatementCloser> stmt(raw);
+    sqlite3_bind_text(raw, 1, table, -1, SQLITE_STATIC);
+    while (sqlite3_step(raw) == SQLITE_ROW) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
+    return names;
+}
+
+bool contains(const std::vector<std::string>& names, const char* name) {
+    for (const std::string& n : names)
+        if (strcasecmp(n.c_str(), name) == 0) return true;
+    return false;
+}
+
+}  // namespace
+
+const SchemaNeeds& movableExportNeeds() { return kMovableExport; }
+const SchemaNeeds& immovableExportNeeds() { return kImmovableExport; }
+const SchemaNeeds& mappingExportNeeds() { return kMappingExport; }
+
+std::vector<std::string> missingSchema(sqlite3* db, const SchemaNeeds& needs) {
+    std::vector<std::string> lines;
+    for (const TableNeeds& t : needs) {
+        const std::vector<std::string> columns = columnsOf(db, t.table);
+        if (columns.empty()) {
+            lines.push_back(std::string("Tabel '") + t.table + "' ontbreekt in de database");
+            continue;
+        }
+        for (const char* c : t.columns)
+            if (!contains(columns, c)) lines.push_back(std::string("Kolom '") + t.table + "." + c + "' ontbreekt");
+    }
+    return lines;
+}
+
+std::vector<std::string> reportMissingSchema(Session& s, int db, const SchemaNeeds& needs) {
+    if (db < 1 || db > Dbase::kMaxDatabases || !s.dbase.DbOpen(db)) return {};
+    Database* database = s.dbase.DbObject(db);
+    if (!database || !database->connection()) return {};
+    const std::vector<std::string> lines = missingSchema(database->connection(), needs);
+    for (const std::string& line : lines) s.alg.AddMelding(line, 0, false, kRed);
+    return lines;
+}
+
+}  // namespace zelk

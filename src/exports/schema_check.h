@@ -1,0 +1,35 @@
+#pragma once
+// Before an export runs: does the database have the tables and columns the
+// export reads? A database that is not an asset administration would
+// otherwise only show a failed query; these lines name what is missing.
+
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace zelk {
+
+struct Session;
+
+struct TableNeeds {
+    const char* table;
+    std::vector<const char*> columns;
+};
+using SchemaNeeds = std::vector<TableNeeds>;
+
+// What the movable, the immovable and the mapping export read.
+const SchemaNeeds& movableExportNeeds();
+const SchemaNeeds& immovableExportNeeds();
+const SchemaNeeds& mappingExportNeeds();
+
+// One line per missing table ("Tabel 'OG' ontbreekt in de database") and per
+// missing column of a table that is there ("Kolom 'OB.PrjNr' ontbreekt").
+// Names compare without regard to case, as the engine does.
+std::vector<std::string> missingSchema(sqlite3* db, const SchemaNeeds& needs);
+
+// The same for the open database in slot `db`, each line also written on the
+// message screen. Nothing when the slot holds no database.
+std::vector<std::string> reportMissingSchema(Session& s, int db, const SchemaNeeds& needs);
+
+}  // namespace zelk
