@@ -116,6 +116,7 @@ TEST(IsolatedRun, ReportsCrashesHangsAndExitsWithoutHarmToTheParent) {
 }
 
 TEST(AccessRobustness, DamagedAndForeignFilesNeverCrashOrHang) {
+    if (!std::filesystem::is_directory(fixture(""))) GTEST_SKIP() << "no Access fixtures in " << fixture("");
     // Variants of the small fixtures: cut short at many lengths, bytes
     // changed in page 0 and in the data pages, and files that only look
     // like Access files. Every one must end in a result within the timeout,

@@ -16,6 +16,7 @@ import sqlite3
 import subprocess
 import sys
 import tempfile
+import time
 
 import openpyxl
 
@@ -126,12 +127,14 @@ def run_one(cli, work, index, label, data, suffix, exports, is_sqlite):
     env = dict(os.environ, HOME=os.path.join(case, "home"), XDG_CONFIG_HOME=os.path.join(case, "home"),
                TMPDIR=os.path.join(case, "tmp"))
     problems = []
+    start = time.monotonic()
     try:
         p = subprocess.run([cli, "export", "--database", db, "--output", os.path.join(case, "out"),
                             "--date", "31-03-2026", "--now", "2026-04-01T10:00:00", *exports],
                            capture_output=True, text=True, errors="replace", env=env, timeout=BOUND_SECONDS)
     except subprocess.TimeoutExpired:
-        return damaged, [f"{label}: no end within {BOUND_SECONDS} s"]
+        return damaged, [f"{label}: no end within {BOUND_SECONDS} s"], BOUND_SECONDS
+    seconds = time.monotonic() - start
     if p.returncode < 0 or p.returncode > 2 or "Sanitizer" in p.stderr:
         problems.append(f"{label}: crashed (exit {p.returncode}) {p.stderr[-400:]}")
     if damaged and p.returncode == 0:
@@ -145,7 +148,7 @@ def run_one(cli, work, index, label, data, suffix, exports, is_sqlite):
     if left:
         problems.append(f"{label}: left in the temporary directory: {left}")
     shutil.rmtree(case, ignore_errors=True)
-    return damaged, problems
+    return damaged, problems, seconds
 
 
 def main():
@@ -154,7 +157,7 @@ def main():
     rnd = random.Random(SEED)
     with tempfile.TemporaryDirectory() as work:
         demo = os.path.join(work, "demo.db")
-        made = subprocess.run([cli, "demo-database", demo, "--assets", "40"], capture_output=True, text=True)
+        made = subprocess.run([cli, "demo-database", demo, "--assets", "20"], capture_output=True, text=True)
         if made.returncode != 0:
             print("demo database not made:", made.stdout, made.stderr)
             return 1
@@ -172,12 +175,16 @@ def main():
 
         damaged = 0
         problems = []
+        slowest = []
         with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
             futures = [pool.submit(run_one, cli, work, i, *case) for i, case in enumerate(cases)]
             for future in futures:
-                failed_check, found = future.result()
+                failed_check, found, seconds = future.result()
+                slowest.append((seconds, futures.index(future)))
                 damaged += failed_check
                 problems += found
+    slowest.sort(reverse=True)
+    print("slowest:", ", ".join(f"{cases[i][0]} {s:.1f} s" for s, i in slowest[:5]))
     for p in problems:
         print("FAILED", p)
     print(f"{len(cases)} damaged files ({damaged} SQLite files fail SQLite's check): {len(problems)} problems")
