@@ -22,10 +22,6 @@
 namespace zelk {
 namespace {
 
-// Long enough for another export of the same file to finish its write.
-constexpr int kBusyTimeoutMs = 3000;
-
-
 std::string trim(const std::string& s) {
     const auto b = s.find_first_not_of(" \t\r\n");
     if (b == std::string::npos) return {};
@@ -186,7 +182,6 @@ std::unique_ptr<Database> Database::openSqlite(const std::string& path, const Op
         !options.readOnly && ::access(path.c_str(), W_OK) == 0 && ::access(directoryOf(path).c_str(), W_OK) == 0;
     try {
         sqlite::Connection db = sqlite::open(path, writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);
-        sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
         if (options.exclusive) sqlite::exec(db.get(), "PRAGMA locking_mode=EXCLUSIVE");
         // The first read of the schema tells whether this is a database at all.
         bool stats = false;
@@ -220,7 +215,6 @@ std::unique_ptr<Database> Database::openAccess(const std::string& path, const st
     if (result.errorNumber != 0) throw DbError(result.errorNumber, result.description, jet::kSourceWorkspace);
     try {
         sqlite::Connection db = sqlite::open(copy, SQLITE_OPEN_READONLY);
-        sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
         // Also the reader's own output: a copy it left half written is no database.
         requireSound(db.get(), path);
         registerJetFunctions(db.get());
@@ -247,7 +241,6 @@ sqlite::Connection Database::copyToDisk(sqlite3* source) {
         sqlite::exec(out.get(), "ANALYZE");
     }
     sqlite::Connection db = sqlite::open(copy, SQLITE_OPEN_READONLY);
-    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
     return db;
 }
 
