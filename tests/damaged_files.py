@@ -135,7 +135,7 @@ def run_one(cli, work, index, label, data, suffix, exports, is_sqlite):
     except subprocess.TimeoutExpired:
         return damaged, [f"{label}: no end within {BOUND_SECONDS} s"], BOUND_SECONDS
     seconds = time.monotonic() - start
-    if p.returncode < 0 or p.returncode > 2 or "Sanitizer" in p.stderr:
+    if p.returncode < 0 or p.returncode > 2 or "Sanitizer" in p.stderr or "runtime error:" in p.stderr:
         problems.append(f"{label}: crashed (exit {p.returncode}) {p.stderr[-400:]}")
     if damaged and p.returncode == 0:
         problems.append(f"{label}: fails SQLite's check, yet exit 0")
