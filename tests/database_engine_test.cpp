@@ -108,7 +108,7 @@ TEST_F(DatabaseEngine, ReadOnlyFilesKeepStoredQueriesInTheSession) {
     {
         auto db = openFile(demo, true);
         EXPECT_TRUE(db->fileIsReadOnly());
-        EXPECT_FALSE(db->inMemory());  // it has statistics: read in place
+        EXPECT_FALSE(db->isCopy());  // it has statistics: read in place
         EXPECT_EQ(errorOf([&] { db->CreateQueryDef("OudeQuery", "SELECT NAAM FROM Eigenaar"); }), 3012);
         db->DeleteQueryDef("OudeQuery");
         db->CreateQueryDef("OudeQuery", "SELECT NAAM AS Naam2 FROM Eigenaar;  ");
@@ -122,7 +122,7 @@ TEST_F(DatabaseEngine, ReadOnlyFilesKeepStoredQueriesInTheSession) {
     const FileSnapshot withoutStats = FileSnapshot::of(demo);
     {
         auto db = openFile(demo, true);
-        EXPECT_TRUE(db->inMemory());  // copied and analysed in memory
+        EXPECT_TRUE(db->isCopy());  // copied and analysed in a temporary file
         EXPECT_TRUE(db->hasStatistics());
         db->CreateQueryDef("OG_WVW", ogWvwSql());
         EXPECT_GT(open(*db, categoryMappingSql())->RecordCount(), 0);

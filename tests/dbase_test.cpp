@@ -372,7 +372,7 @@ TEST_F(SlotLayer, PasswordQuestionIsMaskedAndNeverShowsThePassword) {
     EXPECT_TRUE(l.db.Create_Query(slot, "Kinds", "SELECT WD_Waardering FROM Waardering", false, false));
     EXPECT_EQ(l.db.RsObject(slot, l.db.OpenRecordset(slot, "Kinds", dbOpenDynaset)).Field("WD_Waardering").str(),
               "COM");
-    EXPECT_TRUE(l.db.DbObject(slot)->inMemory());
+    EXPECT_TRUE(l.db.DbObject(slot)->isCopy());
     ASSERT_EQ(copies.size(), 1u);
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(copies[0]).parent_path()));  // temporary copy gone
     EXPECT_TRUE(FileSnapshot::of(mdb) == before);

@@ -1,7 +1,7 @@
 #pragma once
 // The seam through which Access files reach the engine: a function that
-// copies an Access file into a new SQLite file. The engine loads that copy
-// into memory, so the Access file itself is never written.
+// copies an Access file into a new SQLite file. The engine reads that copy
+// (a temporary file), so the Access file itself is never written.
 
 #include <functional>
 #include <string>

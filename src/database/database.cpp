@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "database/access/scratch_folder.h"
 #include "database/jet_errors.h"
 #include "database/jet_functions.h"
 #include "database/materialized_recordset.h"
@@ -20,9 +21,6 @@
 
 namespace zelk {
 namespace {
-
-constexpr int kBusyTimeoutMs = 200;
-
 
 std::string trim(const std::string& s) {
     const auto b = s.find_first_not_of(" \t\r\n");
@@ -43,6 +41,10 @@ std::string directoryOf(const std::string& path) {
     if (slash == std::string::npos) return ".";
     if (slash == 0) return "/";
     return path.substr(0, slash);
+}
+
+DbError diskError() {
+    return DbError(jet::kDiskError, "Er is een schijf- of netwerkfout opgetreden.", jet::kSourceWorkspace);
 }
 
 // Jet's answers for a name that leads nowhere, decided before any engine
@@ -74,12 +76,11 @@ FileKind kindOfFile(const std::string& path) {
     if (!f) {
         if (errno == EACCES || errno == EPERM) throw jet::noPermission(path);
         if (errno == ENOENT) throw jet::fileNotFound(path);
-        throw DbError(jet::kDiskError, "Er is een schijf- of netwerkfout opgetreden.", jet::kSourceWorkspace);
+        throw diskError();
     }
     std::array<char, 20> head{};
     const size_t n = std::fread(head.data(), 1, head.size(), f.get());
-    if (std::ferror(f.get()))
-        throw DbError(jet::kDiskError, "Er is een schijf- of netwerkfout opgetreden.", jet::kSourceWorkspace);
+    if (std::ferror(f.get())) throw diskError();
     if (n >= 16 && std::memcmp(head.data(), "SQLite format 3", 16) == 0) return FileKind::Sqlite;
     if (n >= 20 && head[0] == 0 && head[1] == 1 && head[2] == 0 && head[3] == 0 &&
         (std::memcmp(head.data() + 4, "Standard Jet DB", 16) == 0 ||
@@ -133,27 +134,27 @@ struct BackupFinisher {
     void operator()(sqlite3_backup* b) const noexcept { sqlite3_backup_finish(b); }
 };
 
-// A directory of its own for the importer's SQLite file, removed with
-// everything in it when the copy has been loaded (or the import failed).
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "zelk-import-XXXXXX").string();
-        if (::mkdtemp(tmpl.data()) == nullptr)
-            throw DbError(jet::kDiskError, "Er is een schijf- of netwerkfout opgetreden.", jet::kSourceWorkspace);
-        path_ = tmpl;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
+DbError damaged(const std::string& path) {
+    return DbError(jet::kCannotOpen,
+                   "Database '" + path + "' is beschadigd en kan niet worden gebruikt. Herstel het bestand of "
+                   "gebruik een reservekopie.",
+                   jet::kSourceWorkspace);
+}
 
-private:
-    std::string path_;
-};
+// SQLite's own check of every b-tree, once per open: a damaged file would
+// otherwise be exported with rows missing or values changed.
+void requireSound(sqlite3* db, const std::string& path) {
+    auto st = sqlite::prepare(db, "PRAGMA main.quick_check(1)");
+    if (!sqlite::step(db, st.get()) || sqlite::columnText(st.get(), 0) != "ok") throw damaged(path);
+}
+
+access::ScratchFolder scratchFolder() {
+    try {
+        return access::ScratchFolder();
+    } catch (const std::runtime_error&) {
+        throw diskError();
+    }
+}
 
 }  // namespace
 
@@ -181,19 +182,19 @@ std::unique_ptr<Database> Database::openSqlite(const std::string& path, const Op
         !options.readOnly && ::access(path.c_str(), W_OK) == 0 && ::access(directoryOf(path).c_str(), W_OK) == 0;
     try {
         sqlite::Connection db = sqlite::open(path, writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);
-        sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
         if (options.exclusive) sqlite::exec(db.get(), "PRAGMA locking_mode=EXCLUSIVE");
-        // The first read of the schema tells whether this is a sound database.
+        // The first read of the schema tells whether this is a database at all.
         bool stats = false;
         {
             auto st = sqlite::prepare(db.get(), "SELECT type, name FROM main.sqlite_master");
             while (sqlite::step(db.get(), st.get()))
                 if (sqlite::columnText(st.get(), 1) == "sqlite_stat1") stats = true;
         }
+        requireSound(db.get(), path);
         Storage storage = writable ? Storage::File : Storage::ReadOnlyFile;
         if (!writable && !stats) {
-            db = copyIntoMemory(db.get());
-            storage = Storage::Memory;
+            db = copyToDisk(db.get());
+            storage = Storage::Copy;
         }
         registerJetFunctions(db.get());
         return std::unique_ptr<Database>(new Database(path, std::move(db), storage));
@@ -208,35 +209,39 @@ std::unique_ptr<Database> Database::openSqlite(const std::string& path, const Op
 std::unique_ptr<Database> Database::openAccess(const std::string& path, const std::string& password,
                                                const AccessImporter& importer) {
     if (!importer) throw jet::unrecognisedFormat(path);
-    TempDir dir;
-    const std::string copy = dir.path() + "/import.sqlite";
+    const access::ScratchFolder folder = scratchFolder();
+    const std::string copy = folder.copyPath();
     const AccessImportResult result = importer(path, password, copy);
     if (result.errorNumber != 0) throw DbError(result.errorNumber, result.description, jet::kSourceWorkspace);
     try {
-        sqlite::Connection file = sqlite::open(copy, SQLITE_OPEN_READONLY);
-        sqlite::Connection db = copyIntoMemory(file.get());
+        sqlite::Connection db = sqlite::open(copy, SQLITE_OPEN_READONLY);
+        // Also the reader's own output: a copy it left half written is no database.
+        requireSound(db.get(), path);
         registerJetFunctions(db.get());
-        auto out = std::unique_ptr<Database>(new Database(path, std::move(db), Storage::Memory));
+        auto out = std::unique_ptr<Database>(new Database(path, std::move(db), Storage::Copy));
         out->notes_ = result.notes;
-        return out;
+        return out;  // the folder and the copy's name go now; the open connection keeps its pages
     } catch (const sqlite::Failure& f) {
         throw jet::fromSqlite(f, {jet::kSourceWorkspace, path, ""});
     }
 }
 
-sqlite::Connection Database::copyIntoMemory(sqlite3* source) {
-    sqlite::Connection mem = sqlite::open(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+sqlite::Connection Database::copyToDisk(sqlite3* source) {
+    const access::ScratchFolder folder = scratchFolder();
+    const std::string copy = folder.copyPath();
     {
-        std::unique_ptr<sqlite3_backup, BackupFinisher> backup(sqlite3_backup_init(mem.get(), "main", source, "main"));
-        if (!backup) sqlite::check(mem.get(), sqlite3_errcode(mem.get()));
+        sqlite::Connection out = sqlite::open(copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        std::unique_ptr<sqlite3_backup, BackupFinisher> backup(sqlite3_backup_init(out.get(), "main", source, "main"));
+        if (!backup) sqlite::check(out.get(), sqlite3_errcode(out.get()));
         const int rc = sqlite3_backup_step(backup.get(), -1);
         if (rc != SQLITE_DONE) throw sqlite::Failure(rc, sqlite3_errmsg(source));
         sqlite3_backup* raw = backup.release();
-        sqlite::check(mem.get(), sqlite3_backup_finish(raw));
+        sqlite::check(out.get(), sqlite3_backup_finish(raw));
+        // The copy is the session's own: statistics cost the user's file nothing.
+        sqlite::exec(out.get(), "ANALYZE");
     }
-    // The copy is the session's own: statistics cost the user's file nothing.
-    sqlite::exec(mem.get(), "ANALYZE");
-    return mem;
+    sqlite::Connection db = sqlite::open(copy, SQLITE_OPEN_READONLY);
+    return db;
 }
 
 void Database::requireOpen() const {
@@ -310,7 +315,7 @@ void Database::CreateQueryDef(const std::string& name, const std::string& sqlTex
         if (find(name, true)) throw jet::objectExists(name);
         const std::string body = withoutTerminator(sqlText);
         // Exactly one statement: a second one after a ";" would run too.
-        const std::string create = std::string("CREATE ") + (storage_ == Storage::ReadOnlyFile ? "TEMP " : "") +
+        const std::string create = std::string("CREATE ") + (sessionViews() ? "TEMP " : "") +
                                    "VIEW " + sqlite::quoteIdentifier(name) + " AS " + body;
         std::string_view tail;
         auto st = sqlite::prepare(db_.get(), create, &tail);
@@ -328,7 +333,7 @@ void Database::DeleteQueryDef(const std::string& name) {
     try {
         const auto f = find(name);
         if (!f || f->type != "view") throw jet::itemNotFound(jet::kSourceQueryDefs);
-        if (storage_ == Storage::ReadOnlyFile && f->schema == "main") {
+        if (sessionViews() && f->schema == "main") {
             hidden_.insert(upperCase(f->name));
             return;
         }

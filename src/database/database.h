@@ -6,11 +6,13 @@
 //  - a writable SQLite file: queries are views in the file;
 //  - a SQLite file that may not or cannot be written: read through a
 //    read-only connection, stored queries are temporary views of the session
-//    (or, when the file has no planner statistics, the whole file is copied
-//    into memory and analysed there);
-//  - an Access file: copied by the importer into a SQLite file, which is
-//    loaded into memory; the Access file is never written and stored queries
-//    live in the in-memory copy.
+//    (or, when the file has no planner statistics, the file is copied into a
+//    temporary file and analysed there);
+//  - an Access file: copied by the importer into a temporary SQLite file; the
+//    Access file is never written and stored queries are temporary views.
+//
+// A temporary copy costs disk, not memory. Its name is removed as soon as it
+// is open, so nothing of it outlives the connection, however the program ends.
 
 #include <sqlite3.h>
 
@@ -64,8 +66,8 @@ public:
     // True when the file itself is never written; stored queries then last
     // for the session only.
     bool fileIsReadOnly() const { return storage_ != Storage::File; }
-    // True when the file's rows were copied into memory.
-    bool inMemory() const { return storage_ == Storage::Memory; }
+    // True when the session reads a temporary copy of the file.
+    bool isCopy() const { return storage_ == Storage::Copy; }
     // Message lines the opening left for the user (from the importer).
     const std::vector<std::string>& notes() const { return notes_; }
     // True when the planner has statistics (sqlite_stat1) for this connection.
@@ -74,7 +76,7 @@ public:
     sqlite3* connection() { return db_.get(); }
 
 private:
-    enum class Storage { File, ReadOnlyFile, Memory };
+    enum class Storage { File, ReadOnlyFile, Copy };
     struct Found {
         std::string schema, type, name;
     };
@@ -83,14 +85,17 @@ private:
     static std::unique_ptr<Database> openSqlite(const std::string& path, const OpenOptions& options);
     static std::unique_ptr<Database> openAccess(const std::string& path, const std::string& password,
                                                 const AccessImporter& importer);
-    // A copy of the whole database in memory, with planner statistics.
-    static sqlite::Connection copyIntoMemory(sqlite3* source);
+    // A read-only connection to a copy of the whole database with planner
+    // statistics, in a temporary file that has no name any more.
+    static sqlite::Connection copyToDisk(sqlite3* source);
 
     void requireOpen() const;
     // The table or view (or, with anyKind, any schema object) of that name,
     // temporary objects first, as SQLite resolves names.
     std::optional<Found> find(const std::string& name, bool anyKind = false);
-    const char* viewSchema() const { return storage_ == Storage::ReadOnlyFile ? "temp" : "main"; }
+    // Stored queries of the session only, as temporary views.
+    bool sessionViews() const { return storage_ != Storage::File; }
+    const char* viewSchema() const { return sessionViews() ? "temp" : "main"; }
     // The rows of a select; with `table`, a table recordset with its indexes.
     std::unique_ptr<Recordset> materialize(const std::string& sql, const std::string* table,
                                            const std::string& schema);

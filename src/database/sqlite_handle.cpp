@@ -14,6 +14,7 @@ Connection open(const std::string& path, int flags) {
     Connection db(raw);  // a handle comes back even on failure and must be closed
     if (rc != SQLITE_OK) throw Failure(rc, raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc));
     sqlite3_extended_result_codes(raw, 1);
+    sqlite3_busy_timeout(raw, kBusyTimeoutMs);
     return db;
 }
 

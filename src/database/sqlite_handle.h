@@ -38,7 +38,12 @@ private:
 // Throws Failure with the connection's message when rc is not SQLITE_OK.
 void check(sqlite3* db, int rc);
 
-// Opens a connection; never creates a file unless flags ask for it.
+// How long a connection waits for another one's lock before SQLITE_BUSY:
+// long enough for a second export of the same file to finish its write.
+constexpr int kBusyTimeoutMs = 3000;
+
+// Opens a connection (with the busy timeout); never creates a file unless
+// flags ask for it.
 Connection open(const std::string& path, int flags);
 
 // Prepares the first statement of `sql`; `tail` receives what follows it.

@@ -293,6 +293,18 @@ void removeOutput(const std::string& sqlitePath) {
 }  // namespace
 }  // namespace access
 
+access::ChildLimits readerLimits(std::uint64_t fileBytes) {
+    // A sound file needs a fraction of this; a damaged one that makes libmdb
+    // run away is stopped long before the machine feels it.
+    constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
+    const std::uint64_t size = std::min<std::uint64_t>(fileBytes, std::uint64_t{1} << 40);
+    access::ChildLimits limits;
+    limits.extraAddressSpace = 64 * kMiB + 20 * size;
+    limits.maxFileBytes = 16 * kMiB + 10 * size;
+    limits.maxReportBytes = 4 * kMiB + size;
+    return limits;
+}
+
 AccessImportResult importAccessFile(const std::string& accessPath, const std::string& password,
                                     const std::string& sqlitePath) {
     return importAccessFile(accessPath, password, sqlitePath, AccessImportOptions{});
@@ -317,12 +329,9 @@ AccessImportResult importAccessFile(const std::string& accessPath, const std::st
         return failure(3343, std::string(kUnknownFormat) + ": het bestand is versleuteld en kan niet worden gelezen");
     if (!passwordAccepted(*header, password)) return failure(3031, "Geen geldig wachtwoord.");
 
-    ChildLimits limits;
-    limits.maxFileBytes = (std::uint64_t{64} << 20) + 8 * static_cast<std::uint64_t>(info.st_size);
-    limits.extraAddressSpace = std::uint64_t{2} << 30;
     const IsolatedRun run = runIsolated(
         [&](const std::function<void()>& alive) { return encode(copyInChild(accessPath, sqlitePath, alive)); },
-        options.timeout, limits);
+        options.timeout, readerLimits(static_cast<std::uint64_t>(info.st_size)));
 
     if (run.end == IsolatedRun::End::NotStarted) return failure(3035, "Onvoldoende systeembronnen.");
     std::optional<AccessImportResult> result;

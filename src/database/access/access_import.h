@@ -6,8 +6,11 @@
 // the program down.
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "database/access/isolated_run.h"
 
 namespace zelk {
 
@@ -19,8 +22,12 @@ struct AccessImportResult {
 
 struct AccessImportOptions {
     // The copy is stopped (error 3343) when it shows no progress for this long.
-    std::chrono::milliseconds timeout{60000};
+    std::chrono::milliseconds timeout{10000};
 };
+
+// What the reader child of an Access file of `fileBytes` bytes may use:
+// memory and output in proportion to the file.
+access::ChildLimits readerLimits(std::uint64_t fileBytes);
 
 // Copies `accessPath` into a new SQLite database at `sqlitePath` (which must
 // not exist). `password` is compared with the file's database password.

@@ -75,7 +75,7 @@ void setLimit(int resource, std::uint64_t value) {
     if (getppid() != parent) _exit(kExitFailed);
 
     // Crashes end the child; the parent's own handlers must not run here.
-    for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGXFSZ, SIGXCPU, SIGPIPE, SIGTERM, SIGINT})
+    for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGXFSZ, SIGXCPU, SIGPIPE, SIGTERM, SIGINT, SIGHUP})
         signal(sig, SIG_DFL);
     sigset_t none;
     sigemptyset(&none);
@@ -140,6 +140,7 @@ IsolatedRun runIsolated(const std::function<std::string(const std::function<void
     // back; after the report marker come its length and its bytes.
     std::string received;
     bool timedOut = false;
+    bool overflow = false;
     auto deadline = Clock::now() + idleTimeout;
     std::size_t scanned = 0;
     bool inReport = false;
@@ -165,11 +166,18 @@ IsolatedRun runIsolated(const std::function<std::string(const std::function<void
                 inReport = true;
             }
         }
+        // Progress marks are not kept: only the report counts against the limit.
+        received.erase(0, scanned);
+        scanned = 0;
+        if (limits.maxReportBytes && received.size() > limits.maxReportBytes + 16) {
+            overflow = true;
+            break;
+        }
         deadline = Clock::now() + idleTimeout;
     }
     ::close(fds[0]);
     int status = 0;
-    if (timedOut) kill(pid, SIGKILL);
+    if (timedOut || overflow) kill(pid, SIGKILL);
     pid_t waited;
     do {
         waited = waitpid(pid, &status, 0);
@@ -183,6 +191,7 @@ IsolatedRun runIsolated(const std::function<std::string(const std::function<void
         return run;
     }
     run.end = IsolatedRun::End::Crashed;
+    if (overflow) return run;
     std::uint64_t size = 0;
     const std::size_t headerEnd = scanned + 1 + sizeof size;
     if (!inReport || received[scanned] != kReport || received.size() < headerEnd || !exitedCleanly) return run;

@@ -14,6 +14,7 @@ namespace zelk::access {
 struct ChildLimits {
     std::uint64_t maxFileBytes = 0;       // largest file the child may write (0: no limit)
     std::uint64_t extraAddressSpace = 0;  // address space beyond what the parent uses (0: no limit)
+    std::uint64_t maxReportBytes = 0;     // largest report (0: no limit); a larger one counts as a crash
 };
 
 struct IsolatedRun {

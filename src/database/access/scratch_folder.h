@@ -1,0 +1,39 @@
+#pragma once
+// A private folder in the temporary directory that holds the SQLite copy of
+// an Access file while it is made. It never outlives the program: it is
+// removed when it goes out of scope, when the program is ended by SIGTERM,
+// SIGINT or SIGHUP, and (after a kill or a crash) by the next import, which
+// removes every such folder that no running process holds any more.
+
+#include <string>
+
+namespace zelk::access {
+
+class ScratchFolder {
+public:
+    // Creates "<temporary directory>/zelk-import-XXXXXX". Throws
+    // std::runtime_error when no folder can be made.
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    // Where the importer writes the copy; SQLite's journals go beside it.
+    std::string copyPath() const { return path_ + "/" + kCopyName; }
+
+    static constexpr const char* kPrefix = "zelk-import-";
+    static constexpr const char* kCopyName = "import.sqlite";
+
+private:
+    std::string path_;
+    int lock_ = -1;  // held open (and flock'ed) for as long as the folder is in use
+    int slot_ = -1;  // the folder's entry in the signal handlers' table
+};
+
+// Removes folders of earlier runs that no process holds any more (their
+// program was killed or crashed). Folders of other users, and those younger
+// than a few seconds, are left alone.
+void removeStaleScratchFolders();
+
+}  // namespace zelk::access

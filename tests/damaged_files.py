@@ -1,0 +1,195 @@
+#!/usr/bin/env python3
+"""Damaged databases through the command-line program: a fixed-seed set of
+broken SQLite files (made here from a demo database) and broken Access files
+(made from the shared fixtures). For every file: no crash, no hang, no exit 0
+from a SQLite file that fails SQLite's own check, every workbook written opens
+in openpyxl, and nothing is left in the temporary directory.
+
+Usage: damaged_files.py ZELKEXTRACT2_CLI FIXTURES_DIR [COUNT]
+"""
+
+import concurrent.futures
+import os
+import random
+import shutil
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import time
+
+import openpyxl
+
+SEED = 20261206
+BOUND_SECONDS = 60  # the reader child gives up after 10 s without progress
+ACCESS_SOURCES = ["V1997-test.mdb", "V2003_no-password.mdb", "V2003-index.mdb", "V2003-queries.mdb",
+                  "V2003-desc-index.mdb", "V2003-numeric.mdb", "V2010-test.accdb", "V2016-currency.accdb"]
+
+
+def sqlite_variants(original, page_size, rnd, count):
+    """(label, bytes): cut short, bytes flipped, pages zeroed, pages of noise."""
+    pages = len(original) // page_size
+    out = []
+    while len(out) < count:
+        kind = len(out) % 4
+        data = bytearray(original)
+        if kind == 0:
+            if rnd.random() < 0.5:
+                length = rnd.randrange(1, pages) * page_size
+            else:
+                length = rnd.randrange(0, len(original))
+            out.append((f"cut at {length}", bytes(data[:length])))
+        elif kind == 1:
+            hits = rnd.choice([1, 2, 4, 16, 64])
+            for _ in range(hits):
+                at = rnd.randrange(16, 100) if rnd.random() < 0.1 else rnd.randrange(100, len(data))
+                data[at] ^= rnd.randrange(1, 256)
+            out.append((f"{hits} bytes flipped", bytes(data)))
+        elif kind == 2:
+            chosen = sorted(rnd.sample(range(1, pages), rnd.choice([1, 1, 2, 3])))
+            for p in chosen:
+                data[p * page_size:(p + 1) * page_size] = bytes(page_size)
+            out.append((f"pages {chosen} zeroed", bytes(data)))
+        else:
+            p = rnd.randrange(1, pages)
+            data[p * page_size:(p + 1) * page_size] = rnd.randbytes(page_size)
+            out.append((f"page {p} noise", bytes(data)))
+    return out
+
+
+def access_variants(fixtures, rnd, count):
+    sources = [(name, open(os.path.join(fixtures, name), "rb").read()) for name in ACCESS_SOURCES
+               if os.path.exists(os.path.join(fixtures, name))]
+    out = []
+    i = 0
+    while sources and len(out) < count:
+        name, original = sources[i % len(sources)]
+        page_size = 2048 if name.startswith("V1997") else 4096
+        pages = max(1, len(original) // page_size)
+        data = bytearray(original)
+        kind = (i // len(sources)) % 4
+        if kind == 0:
+            length = rnd.randrange(0, len(original))
+            label, data = f"cut at {length}", data[:length]
+        elif kind == 1:
+            hits = rnd.choice([1, 4, 16, 64, 256])
+            for _ in range(hits):
+                data[rnd.randrange(0x14, len(data))] = rnd.randrange(256)
+            label = f"{hits} bytes changed"
+        elif kind == 2:
+            p = rnd.randrange(1, pages) if pages > 1 else 0
+            data[p * page_size:(p + 1) * page_size] = bytes(page_size)
+            label = f"page {p} zeroed"
+        else:
+            for p in range(1 + rnd.randrange(3), pages, 3):
+                data[p * page_size:(p + 1) * page_size] = rnd.randbytes(page_size)
+            label = "every third page noise"
+        out.append((f"{name} {label}", bytes(data), ".accdb" if name.endswith(".accdb") else ".mdb"))
+        i += 1
+    return out
+
+
+def fails_check(path):
+    """True when SQLite's own quick_check does not pass the file."""
+    try:
+        con = sqlite3.connect(f"file:{path}?mode=ro", uri=True)
+        con.text_factory = bytes
+        try:
+            return con.execute("PRAGMA quick_check(1)").fetchone()[0] != b"ok"
+        finally:
+            con.close()
+    except (sqlite3.DatabaseError, UnicodeDecodeError):  # the latter: a damaged name in the message
+        return True
+
+
+def workbook_opens(path):
+    try:
+        wb = openpyxl.load_workbook(path, read_only=True)
+        for ws in wb.worksheets:
+            for _ in ws.iter_rows(values_only=True):
+                pass
+        wb.close()
+        return None
+    except Exception as e:  # any reader failure is the finding
+        return f"{type(e).__name__}: {e}"
+
+
+def run_one(cli, work, index, label, data, suffix, exports, is_sqlite):
+    """Whether the file fails SQLite's check, and the problems found with it."""
+    case = os.path.join(work, f"case{index}")
+    os.makedirs(os.path.join(case, "out"))
+    os.makedirs(os.path.join(case, "tmp"))
+    os.makedirs(os.path.join(case, "home"))
+    db = os.path.join(case, "db" + suffix)
+    with open(db, "wb") as f:
+        f.write(data)
+    damaged = is_sqlite and fails_check(db)
+    env = dict(os.environ, HOME=os.path.join(case, "home"), XDG_CONFIG_HOME=os.path.join(case, "home"),
+               TMPDIR=os.path.join(case, "tmp"))
+    problems = []
+    start = time.monotonic()
+    try:
+        p = subprocess.run([cli, "export", "--database", db, "--output", os.path.join(case, "out"),
+                            "--date", "31-03-2026", "--now", "2026-04-01T10:00:00", *exports],
+                           capture_output=True, text=True, errors="replace", env=env, timeout=BOUND_SECONDS)
+    except subprocess.TimeoutExpired:
+        return damaged, [f"{label}: no end within {BOUND_SECONDS} s"], BOUND_SECONDS
+    seconds = time.monotonic() - start
+    if p.returncode < 0 or p.returncode > 2 or "Sanitizer" in p.stderr or "runtime error:" in p.stderr:
+        problems.append(f"{label}: crashed (exit {p.returncode}) {p.stderr[-400:]}")
+    if damaged and p.returncode == 0:
+        problems.append(f"{label}: fails SQLite's check, yet exit 0")
+    for name in sorted(os.listdir(os.path.join(case, "out"))):
+        if name.endswith(".xlsx"):
+            error = workbook_opens(os.path.join(case, "out", name))
+            if error:
+                problems.append(f"{label}: {name} does not open: {error}")
+    left = os.listdir(os.path.join(case, "tmp"))
+    if left:
+        problems.append(f"{label}: left in the temporary directory: {left}")
+    shutil.rmtree(case, ignore_errors=True)
+    return damaged, problems, seconds
+
+
+def main():
+    cli, fixtures = sys.argv[1], os.path.join(sys.argv[2], "access")
+    count = int(sys.argv[3]) if len(sys.argv) > 3 else 200
+    rnd = random.Random(SEED)
+    with tempfile.TemporaryDirectory() as work:
+        demo = os.path.join(work, "demo.db")
+        made = subprocess.run([cli, "demo-database", demo, "--assets", "20"], capture_output=True, text=True)
+        if made.returncode != 0:
+            print("demo database not made:", made.stdout, made.stderr)
+            return 1
+        con = sqlite3.connect(demo)
+        page_size = con.execute("PRAGMA page_size").fetchone()[0]
+        con.close()
+        original = open(demo, "rb").read()
+        cases = [(label, data, ".db", ["all"], True) for label, data in
+                 sqlite_variants(original, page_size, rnd, count)]
+        if os.path.isdir(fixtures):
+            cases += [(label, data, suffix, ["mapping"], False) for label, data, suffix in
+                      access_variants(fixtures, rnd, count)]
+        else:
+            print(f"no Access fixtures in {fixtures}: only the SQLite files")
+
+        damaged = 0
+        problems = []
+        slowest = []
+        with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
+            futures = [pool.submit(run_one, cli, work, i, *case) for i, case in enumerate(cases)]
+            for future in futures:
+                failed_check, found, seconds = future.result()
+                slowest.append((seconds, futures.index(future)))
+                damaged += failed_check
+                problems += found
+    slowest.sort(reverse=True)
+    print("slowest:", ", ".join(f"{cases[i][0]} {s:.1f} s" for s, i in slowest[:5]))
+    for p in problems:
+        print("FAILED", p)
+    print(f"{len(cases)} damaged files ({damaged} SQLite files fail SQLite's check): {len(problems)} problems")
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

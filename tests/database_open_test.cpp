@@ -1,0 +1,239 @@
+// Opening a database soundly: temporary copies cost disk and leave nothing
+// behind, damaged files are refused, and a second user's write is waited for.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <thread>
+
+#include "database/database.h"
+#include "database/sqlite_handle.h"
+#include "database_test_support.h"
+
+using namespace zelk;
+using namespace zelk::testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+void execOn(const std::string& path, const std::string& sql) {
+    auto c = sqlite::open(path, SQLITE_OPEN_READWRITE);
+    sqlite::exec(c.get(), sql);
+}
+
+const std::string kAccessHeader = std::string("\0\1\0\0Standard Jet DB\0", 20) + std::string(4076, '\0');
+
+// The files this process holds open, as the kernel names them.
+std::vector<std::string> openFiles() {
+    std::vector<std::string> out;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        const auto target = std::filesystem::read_symlink(entry.path(), ec);
+        if (!ec) out.push_back(target.string());
+    }
+    return out;
+}
+
+bool holdsOpen(const std::string& prefix) {
+    for (const std::string& f : openFiles())
+        if (f.rfind(prefix, 0) == 0) return true;
+    return false;
+}
+
+// Overwrites one page of a SQLite file with zeros: the b-tree it belonged to is damaged.
+void zeroPage(const std::string& path, long page) {
+    std::string bytes = readBytes(path);
+    const long pageSize = 4096;
+    ASSERT_LE((page + 1) * pageSize, static_cast<long>(bytes.size()));
+    std::fill(bytes.begin() + page * pageSize, bytes.begin() + (page + 1) * pageSize, '\0');
+    writeBytes(path, bytes);
+}
+
+// A page inside the table's b-tree (not its root): damage there leaves the schema readable.
+long pageOf(const std::string& path, const std::string& table) {
+    auto db = sqlite::open(path, SQLITE_OPEN_READONLY);
+    auto st = sqlite::prepare(db.get(), "SELECT max(pageno) FROM dbstat WHERE name = '" + table + "'");
+    EXPECT_TRUE(sqlite::step(db.get(), st.get()));
+    return sqlite3_column_int(st.get(), 0) - 1;  // zero-based
+}
+
+std::string tempDirEntries(const std::string& prefix) {
+    std::string out;
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
+        if (e.path().filename().string().rfind(prefix, 0) == 0) out += e.path().string() + " ";
+    return out;
+}
+
+// Points the temporary directory at a folder of the test's own.
+class OwnTempDir {
+public:
+    explicit OwnTempDir(const ScratchDir& dir) {
+        if (const char* old = std::getenv("TMPDIR")) old_ = old;
+        ::setenv("TMPDIR", dir.str().c_str(), 1);
+    }
+    ~OwnTempDir() {
+        if (old_) ::setenv("TMPDIR", old_->c_str(), 1);
+        else ::unsetenv("TMPDIR");
+    }
+    OwnTempDir(const OwnTempDir&) = delete;
+    OwnTempDir& operator=(const OwnTempDir&) = delete;
+
+private:
+    std::optional<std::string> old_;
+};
+
+struct DatabaseOpen : DemoFixture {
+    ScratchDir temp;
+    OwnTempDir ownTemp{temp};
+};
+
+}  // namespace
+
+TEST_F(DatabaseOpen, AccessCopyLivesOnDiskWithoutANameAndGoesWithTheConnection) {
+    const std::string mdb = dir.file("GROOT.MDB");
+    writeBytes(mdb, kAccessHeader);
+    const FileSnapshot before = FileSnapshot::of(mdb);
+    std::string copyPath;
+    // A copy of some 24 MB: were it loaded into memory, SQLite's allocations would show it.
+    const AccessImporter importer = [&](const std::string&, const std::string&, const std::string& sqlite) {
+        copyPath = sqlite;
+        auto c = sqlite::open(sqlite, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        sqlite::exec(c.get(),
+                     "CREATE TABLE Waardering (WD_Waardering TEXT, WD_Omschrijving TEXT);"
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 24000) "
+                     "INSERT INTO Waardering SELECT 'W' || i, hex(randomblob(500)) FROM n;");
+        return AccessImportResult{0, "", {}};
+    };
+    const auto usedBefore = sqlite3_memory_used();
+    auto db = Database::open(mdb, OpenOptions{}, importer);
+    EXPECT_LT(sqlite3_memory_used() - usedBefore, 8 << 20);
+    EXPECT_TRUE(db->isCopy());
+    EXPECT_TRUE(db->fileIsReadOnly());
+    // The copy has no name any more, but the connection still reads it.
+    ASSERT_FALSE(copyPath.empty());
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(copyPath).parent_path()));
+    EXPECT_TRUE(holdsOpen(copyPath));
+    EXPECT_EQ(tempDirEntries("zelk-import-"), "");
+    db->CreateQueryDef("Codes", "SELECT WD_Waardering FROM Waardering WHERE WD_Waardering = 'W23999'");
+    EXPECT_EQ(db->OpenRecordset("Codes", dbOpenDynaset)->Field("WD_Waardering"), Variant("W23999"));
+    db->Close();
+    EXPECT_FALSE(holdsOpen(copyPath));
+    EXPECT_TRUE(FileSnapshot::of(mdb) == before);
+
+    // A failed import leaves no folder either.
+    const AccessImporter failing = [&](const std::string&, const std::string&, const std::string& sqlite) {
+        writeBytes(sqlite, "half");
+        return AccessImportResult{3343, "Onbekende database-indeling", {}};
+    };
+    EXPECT_EQ(errorOf([&] { Database::open(mdb, OpenOptions{}, failing); }), 3343);
+    EXPECT_EQ(tempDirEntries("zelk-import-"), "");
+
+    // A read-only SQLite file without statistics is analysed in a copy on disk, too.
+    execOn(demo, "DROP TABLE sqlite_stat1");
+    OpenOptions readOnly;
+    readOnly.readOnly = true;
+    const auto usedBeforeSqlite = sqlite3_memory_used();
+    auto ro = Database::open(demo, readOnly);
+    EXPECT_LT(sqlite3_memory_used() - usedBeforeSqlite, 8 << 20);
+    EXPECT_TRUE(ro->isCopy());
+    EXPECT_TRUE(ro->hasStatistics());
+    EXPECT_TRUE(holdsOpen(temp.str() + "/zelk-import-"));
+    EXPECT_EQ(tempDirEntries("zelk-import-"), "");
+    ro->Close();
+    EXPECT_FALSE(holdsOpen(temp.str() + "/zelk-import-"));
+}
+
+TEST_F(DatabaseOpen, DamagedFilesAreRefusedAsDamaged) {
+    const long page = pageOf(demo, "Historie");
+    ASSERT_GT(page, 1);
+    const std::string damaged = dir.file("kapot.db");
+    writeBytes(damaged, readBytes(demo));
+    zeroPage(damaged, page);
+    const FileSnapshot before = FileSnapshot::of(damaged);
+
+    // Writable, read-only: both checked before anything is read.
+    for (const bool readOnly : {false, true}) {
+        OpenOptions o;
+        o.readOnly = readOnly;
+        try {
+            Database::open(damaged, o);
+            ADD_FAILURE() << "opened a damaged file, read-only " << readOnly;
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), 3049);
+            EXPECT_NE(e.description().find("beschadigd"), std::string::npos) << e.description();
+            EXPECT_NE(e.description().find(damaged), std::string::npos) << e.description();
+        }
+    }
+    EXPECT_TRUE(FileSnapshot::of(damaged) == before);
+
+    // Through the database layer, unattended: the number and the text on the message screen.
+    EXPECT_EQ(l.open(damaged, false), -1);
+    EXPECT_EQ(l.db.DbErrNr, 3049);
+    EXPECT_NE(l.screen().find("3049"), std::string::npos) << l.screen();
+    EXPECT_NE(l.screen().find("beschadigd"), std::string::npos) << l.screen();
+    // The sound file still opens.
+    EXPECT_GT(l.open(demo, false), 0);
+
+    // A damaged copy from the Access reader is refused the same way, and removed.
+    const std::string mdb = dir.file("ZELK.MDB");
+    writeBytes(mdb, kAccessHeader);
+    const AccessImporter importer = [&](const std::string&, const std::string&, const std::string& sqlite) {
+        writeBytes(sqlite, readBytes(damaged));
+        return AccessImportResult{0, "", {}};
+    };
+    EXPECT_EQ(errorOf([&] { Database::open(mdb, OpenOptions{}, importer); }), 3049);
+    EXPECT_EQ(tempDirEntries("zelk-import-"), "");
+    EXPECT_FALSE(holdsOpen(temp.str()));
+}
+
+TEST_F(DatabaseOpen, SecondUserWritingIsWaitedForThenReportedAsLocked) {
+    // Another process holds the file for a write, as a second export does
+    // while it stores its queries.
+    const auto holdLock = [&](std::chrono::milliseconds howLong) {
+        int ready[2];
+        EXPECT_EQ(pipe(ready), 0);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            ::close(ready[0]);
+            try {
+                auto c = sqlite::open(demo, SQLITE_OPEN_READWRITE);
+                sqlite::exec(c.get(), "BEGIN EXCLUSIVE");
+                (void)!::write(ready[1], "L", 1);
+                std::this_thread::sleep_for(howLong);
+                sqlite::exec(c.get(), "COMMIT");
+            } catch (...) {
+                _exit(1);
+            }
+            _exit(0);
+        }
+        ::close(ready[1]);
+        char c = 0;
+        EXPECT_EQ(::read(ready[0], &c, 1), 1);
+        ::close(ready[0]);
+        return pid;
+    };
+    const auto reap = [](pid_t pid) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    };
+
+    pid_t other = holdLock(800ms);
+    auto db = Database::open(demo, OpenOptions{});  // waits for the other's commit
+    reap(other);
+    other = holdLock(800ms);
+    db->CreateQueryDef("Eigenaren", "SELECT CODE FROM Eigenaar");
+    reap(other);
+    EXPECT_TRUE(db->QueryDefExists("Eigenaren"));
+
+    // A lock that is not let go in time is the locking error the program handles.
+    other = holdLock(5s);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(errorOf([&] { db->CreateQueryDef("Namen", "SELECT NAAM FROM Eigenaar"); }), 3261);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 1s);
+    reap(other);
+}
