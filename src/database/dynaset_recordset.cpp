@@ -79,7 +79,8 @@ void DynasetRecordset::MovePrevious() {
 long DynasetRecordset::RecordCount() const {
     requireOpen();
     if (count_ < 0) {
-        auto st = sqlite::prepare(db_, "SELECT COUNT(*) FROM (" + sql_ + ")");
+        // On a line of its own: the select may end in a comment.
+        auto st = sqlite::prepare(db_, "SELECT COUNT(*) FROM (" + sql_ + "\n)");
         sqlite::step(db_, st.get());
         count_ = static_cast<long>(sqlite3_column_int64(st.get(), 0));
     }
