@@ -26,7 +26,7 @@ bool DynasetRecordset::reach(long p) const {
         done_ = false;
     }
     while (at_ < p) {
-        if (!sqlite::step(db_, stmt_.get())) {
+        if (!jet::onRecordset([&] { return sqlite::step(db_, stmt_.get()); })) {
             done_ = true;
             count_ = at_ + 1;
             // Let go of the read transaction as soon as the rows are done.
@@ -78,12 +78,12 @@ void DynasetRecordset::MovePrevious() {
 
 long DynasetRecordset::RecordCount() const {
     requireOpen();
-    if (count_ < 0) {
+    if (count_ < 0) count_ = jet::onRecordset([&] {
         // On a line of its own: the select may end in a comment.
         auto st = sqlite::prepare(db_, "SELECT COUNT(*) FROM (" + sql_ + "\n)");
         sqlite::step(db_, st.get());
-        count_ = static_cast<long>(sqlite3_column_int64(st.get(), 0));
-    }
+        return static_cast<long>(sqlite3_column_int64(st.get(), 0));
+    });
     return count_;
 }
 

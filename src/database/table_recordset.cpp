@@ -166,21 +166,52 @@ bool TableRecordset::position(std::vector<Bound> key, bool inclusive, bool forwa
             segments_.push_back({j, Cond::IsNull});
         }
     }
-    if (advance()) return true;
+    readAhead();
+    if (!ahead_.empty()) {
+        state_ = State::OnRow;
+        return true;
+    }
     state_ = forward ? State::AtEof : State::AtBof;
     return false;
 }
 
-bool TableRecordset::advance() const {
-    for (;;) {
-        if (current_ && sqlite::step(db_, current_)) {
-            state_ = State::OnRow;
-            return true;
+void TableRecordset::readAhead() const {
+    // Enough for the records of one asset's history and the key after them.
+    constexpr std::size_t kAhead = 8;
+    ahead_.clear();
+    at_ = 0;
+    while (ahead_.size() < kAhead) {
+        if (current_ && jet::onRecordset([&] { return sqlite::step(db_, current_); })) {
+            if (ahead_.empty()) firstSegment_ = next_ - 1;
+            std::vector<Bound> r(columns_.size() + 1);
+            for (std::size_t c = 0; c < r.size(); ++c) {
+                const StoredValue v = storedAt(current_, static_cast<int>(c));
+                r[c].cls = v.cls;
+                r[c].i = v.i;
+                r[c].r = v.r;
+                r[c].text.assign(v.text);
+            }
+            ahead_.push_back(std::move(r));
+            continue;
         }
         dropCurrent();
-        if (next_ == segments_.size()) return false;
-        current_ = statementFor(segments_[next_++]);
+        if (next_ == segments_.size()) break;
+        current_ = jet::onRecordset([&] { return statementFor(segments_[next_++]); });
     }
+    more_ = ahead_.size() == kAhead;
+    dropCurrent();
+}
+
+bool TableRecordset::advance() const {
+    if (at_ + 1 < ahead_.size()) {
+        ++at_;
+        return true;
+    }
+    if (!more_) return false;
+    // The chain goes on from the last record read.
+    std::vector<Bound> key;
+    for (const KeyColumn& c : order_) key.push_back(ahead_.back()[static_cast<std::size_t>(c.resultPos)]);
+    return position(std::move(key), false, forward_);
 }
 
 void TableRecordset::settle() const {
@@ -191,15 +222,7 @@ void TableRecordset::settle() const {
 std::vector<TableRecordset::Bound> TableRecordset::currentKey() const {
     std::vector<Bound> key;
     key.reserve(order_.size());
-    for (const KeyColumn& c : order_) {
-        const StoredValue v = storedAt(current_, c.resultPos);
-        Bound b;
-        b.cls = v.cls;
-        b.i = v.i;
-        b.r = v.r;
-        b.text = std::string(v.text);
-        key.push_back(std::move(b));
-    }
+    for (const KeyColumn& c : order_) key.push_back(row()[static_cast<std::size_t>(c.resultPos)]);
     return key;
 }
 
@@ -243,11 +266,11 @@ void TableRecordset::MovePrevious() {
 
 long TableRecordset::RecordCount() const {
     requireOpen();
-    if (count_ < 0) {
+    if (count_ < 0) count_ = jet::onRecordset([&] {
         auto st = sqlite::prepare(db_, "SELECT COUNT(*) FROM " + from_);
         sqlite::step(db_, st.get());
-        count_ = static_cast<long>(sqlite3_column_int64(st.get(), 0));
-    }
+        return static_cast<long>(sqlite3_column_int64(st.get(), 0));
+    });
     return count_;
 }
 
@@ -263,7 +286,13 @@ std::size_t TableRecordset::FieldIndex(const std::string& name) const {
 
 Variant TableRecordset::FieldAt(std::size_t index) const {
     if (Eof() || Bof()) throw jet::noCurrentRecord();
-    return fieldValue(columns_[index].kind, storedAt(current_, static_cast<int>(index)));
+    const Bound& b = row()[index];
+    StoredValue v;
+    v.cls = b.cls;
+    v.i = b.i;
+    v.r = b.r;
+    v.text = b.text;
+    return fieldValue(columns_[index].kind, v);
 }
 
 void TableRecordset::SetIndex(const std::string& indexName) {
@@ -343,7 +372,7 @@ void TableRecordset::Seek(const std::string& comparison, const std::vector<Varia
     else if (op == ">") found = position(std::move(key), false, true);
     else if (op == "<") found = position(std::move(key), false, false);
     else if (op == "<=") found = position(std::move(key), true, false);
-    else found = position(std::move(key), true, true) && next_ == 1;  // still in the rows on the key
+    else found = position(std::move(key), true, true) && firstSegment_ == 0;  // a record on the key
     noMatch_ = !found;
     // Without a match there is no current record.
     if (noMatch_) {

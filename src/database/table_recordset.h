@@ -1,9 +1,11 @@
 #pragma once
 // A table recordset served by statements over the table and its indexes:
-// only the record it stands on is held, whatever the size of the table.
-// A position in an index's order is the chain of index range scans that
-// runs from it; moving against the chain's direction starts a new chain
-// from the current record's key.
+// only the record it stands on and a few read ahead are held, whatever the
+// size of the table. A position in an index's order is the chain of index
+// range scans that runs from it; moving against the chain's direction, or
+// past the records read ahead, starts a new chain from a record's key.
+// Between moves no statement is left standing on a row, so the recordset
+// holds no lock on the file.
 
 #include <sqlite3.h>
 
@@ -77,7 +79,9 @@ private:
     // Starts a chain at `key` (a prefix of the key columns); false when it
     // holds no row.
     bool position(std::vector<Bound> key, bool inclusive, bool forward) const;
+    void readAhead() const;
     bool advance() const;
+    const std::vector<Bound>& row() const { return ahead_[at_]; }
     void dropCurrent() const;
     void settle() const;
     sqlite3_stmt* statementFor(const Segment& s) const;
@@ -108,6 +112,10 @@ private:
     mutable std::vector<Segment> segments_;
     mutable std::size_t next_ = 0;
     mutable sqlite3_stmt* current_ = nullptr;
+    mutable std::vector<std::vector<Bound>> ahead_;  // the current record and those after it
+    mutable std::size_t at_ = 0;
+    mutable bool more_ = false;            // the chain may hold records after ahead_
+    mutable std::size_t firstSegment_ = 0;  // the segment of ahead_'s first record
     mutable std::unordered_map<std::uint64_t, sqlite::Statement> statements_;
 };
 
