@@ -167,7 +167,7 @@ bool TableRecordset::position(std::vector<Bound> key, bool inclusive, bool forwa
         }
     }
     readAhead();
-    if (!ahead_.empty()) {
+    if (aheadCount_ > 0) {
         state_ = State::OnRow;
         return true;
     }
@@ -178,12 +178,13 @@ bool TableRecordset::position(std::vector<Bound> key, bool inclusive, bool forwa
 void TableRecordset::readAhead() const {
     // Enough for the records of one asset's history and the key after them.
     constexpr std::size_t kAhead = 8;
-    ahead_.clear();
+    aheadCount_ = 0;
     at_ = 0;
-    while (ahead_.size() < kAhead) {
+    while (aheadCount_ < kAhead) {
         if (current_ && jet::onRecordset([&] { return sqlite::step(db_, current_); })) {
-            if (ahead_.empty()) firstSegment_ = next_ - 1;
-            std::vector<Bound> r(columns_.size() + 1);
+            if (aheadCount_ == 0) firstSegment_ = next_ - 1;
+            if (ahead_.size() == aheadCount_) ahead_.emplace_back(columns_.size() + 1);
+            std::vector<Bound>& r = ahead_[aheadCount_++];
             for (std::size_t c = 0; c < r.size(); ++c) {
                 const StoredValue v = storedAt(current_, static_cast<int>(c));
                 r[c].cls = v.cls;
@@ -191,26 +192,25 @@ void TableRecordset::readAhead() const {
                 r[c].r = v.r;
                 r[c].text.assign(v.text);
             }
-            ahead_.push_back(std::move(r));
             continue;
         }
         dropCurrent();
         if (next_ == segments_.size()) break;
         current_ = jet::onRecordset([&] { return statementFor(segments_[next_++]); });
     }
-    more_ = ahead_.size() == kAhead;
+    more_ = aheadCount_ == kAhead;
     dropCurrent();
 }
 
 bool TableRecordset::advance() const {
-    if (at_ + 1 < ahead_.size()) {
+    if (at_ + 1 < aheadCount_) {
         ++at_;
         return true;
     }
     if (!more_) return false;
     // The chain goes on from the last record read.
     std::vector<Bound> key;
-    for (const KeyColumn& c : order_) key.push_back(ahead_.back()[static_cast<std::size_t>(c.resultPos)]);
+    for (const KeyColumn& c : order_) key.push_back(ahead_[aheadCount_ - 1][static_cast<std::size_t>(c.resultPos)]);
     return position(std::move(key), false, forward_);
 }
 

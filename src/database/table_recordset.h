@@ -112,7 +112,10 @@ private:
     mutable std::vector<Segment> segments_;
     mutable std::size_t next_ = 0;
     mutable sqlite3_stmt* current_ = nullptr;
-    mutable std::vector<std::vector<Bound>> ahead_;  // the current record and those after it
+    // The current record and those after it: the first aheadCount_ rows;
+    // rows past them keep their storage for the next read.
+    mutable std::vector<std::vector<Bound>> ahead_;
+    mutable std::size_t aheadCount_ = 0;
     mutable std::size_t at_ = 0;
     mutable bool more_ = false;            // the chain may hold records after ahead_
     mutable std::size_t firstSegment_ = 0;  // the segment of ahead_'s first record
