@@ -9,6 +9,9 @@
 namespace zelk {
 namespace {
 
+// Enough for the records of one asset's history.
+constexpr std::size_t kAhead = 16;
+
 bool comparesTextWithoutCase(const std::string& collation) { return upperCase(collation) == "NOCASE"; }
 
 // Columns whose values are texts must be compared as Jet compares them.
@@ -166,7 +169,7 @@ bool TableRecordset::position(std::vector<Bound> key, bool inclusive, bool forwa
             segments_.push_back({j, Cond::IsNull});
         }
     }
-    readAhead();
+    readAhead(kAhead);
     if (aheadCount_ > 0) {
         state_ = State::OnRow;
         return true;
@@ -175,12 +178,15 @@ bool TableRecordset::position(std::vector<Bound> key, bool inclusive, bool forwa
     return false;
 }
 
-void TableRecordset::readAhead() const {
-    // Enough for the records of one asset's history and the key after them.
-    constexpr std::size_t kAhead = 8;
+void TableRecordset::readAhead(std::size_t limit) const {
     aheadCount_ = 0;
     at_ = 0;
-    while (aheadCount_ < kAhead) {
+    more_ = false;
+    for (;;) {
+        if (aheadCount_ == limit) {
+            more_ = true;  // the statement may hold more
+            break;
+        }
         if (current_ && jet::onRecordset([&] { return sqlite::step(db_, current_); })) {
             if (aheadCount_ == 0) firstSegment_ = next_ - 1;
             if (ahead_.size() == aheadCount_) ahead_.emplace_back(columns_.size() + 1);
@@ -195,10 +201,11 @@ void TableRecordset::readAhead() const {
             continue;
         }
         dropCurrent();
-        if (next_ == segments_.size()) break;
+        // A lookup mostly reads the rows on its key: the segment after them
+        // is read only when a move goes on into it.
+        if (aheadCount_ > 0 || next_ == segments_.size()) break;
         current_ = jet::onRecordset([&] { return statementFor(segments_[next_++]); });
     }
-    more_ = aheadCount_ == kAhead;
     dropCurrent();
 }
 
@@ -207,11 +214,18 @@ bool TableRecordset::advance() const {
         ++at_;
         return true;
     }
-    if (!more_) return false;
-    // The chain goes on from the last record read.
-    std::vector<Bound> key;
-    for (const KeyColumn& c : order_) key.push_back(ahead_[aheadCount_ - 1][static_cast<std::size_t>(c.resultPos)]);
-    return position(std::move(key), false, forward_);
+    if (more_) {
+        // The chain goes on from the last record read.
+        std::vector<Bound> key;
+        for (const KeyColumn& c : order_)
+            key.push_back(ahead_[aheadCount_ - 1][static_cast<std::size_t>(c.resultPos)]);
+        return position(std::move(key), false, forward_);
+    }
+    // On into the chain's next segments: often only their first record is wanted.
+    readAhead(1);
+    if (aheadCount_ == 0) return false;
+    state_ = State::OnRow;
+    return true;
 }
 
 void TableRecordset::settle() const {

@@ -79,7 +79,9 @@ private:
     // Starts a chain at `key` (a prefix of the key columns); false when it
     // holds no row.
     bool position(std::vector<Bound> key, bool inclusive, bool forward) const;
-    void readAhead() const;
+    // Reads up to `limit` records of the chain; stops at the end of a segment
+    // once it has one.
+    void readAhead(std::size_t limit) const;
     bool advance() const;
     const std::vector<Bound>& row() const { return ahead_[at_]; }
     void dropCurrent() const;

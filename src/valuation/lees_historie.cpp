@@ -62,88 +62,41 @@ struct Read {
 
 }  // namespace
 
-// The records of one object, in index order: from the latest booking to the
-// earliest, those without a booking date last.
-struct MdlWaardering::ObjectHistory {
-    bool found = false;
-    std::vector<std::vector<Read>> bookings;
-    // Telling whether the record after the last one belongs to the object
-    // failed with this error.
-    std::optional<RuntimeError> endError;
-};
-
 MdlWaardering::MdlWaardering(Dbase& dbase)
     : dbase_(dbase), historyFields_(namesOf(kHistoryNames)), valuationFields_(namesOf(kValuationNames)) {}
 
-MdlWaardering::ObjectHistory MdlWaardering::readHistory(int DbNr, int RsHistorie, const std::string& og,
-                                                        const std::string& ic, std::int32_t vlg) const {
-    Recordset& rs = dbase_.RsObject(DbNr, RsHistorie);
-    const auto sameObject = [&] {
-        return sameText(historyFields_(rs, hOgCode), og) && sameText(historyFields_(rs, hIcCode), ic) &&
-               sameNumber(historyFields_(rs, hVlgNum), vlg);
-    };
-    ObjectHistory h;
-    rs.SetIndex("OgCodRev");
-    rs.Seek(">=", {Variant(og), Variant(ic), Variant(vlg)});
-    h.found = !rs.NoMatch() && sameObject();
-    while (h.found) {
-        std::vector<Read> booking(hFieldCount);
-        for (std::size_t f = 0; f < hFieldCount; ++f) {
-            try {
-                booking[f].value = historyFields_(rs, f);
-            } catch (const RuntimeError& e) {
-                booking[f].error = e;
-            }
-        }
-        h.bookings.push_back(std::move(booking));
-        rs.MoveNext();
-        if (rs.Eof()) break;
-        try {
-            if (!sameObject()) break;
-        } catch (const RuntimeError& e) {
-            h.endError = e;
-            break;
-        }
-    }
-    return h;
-}
-
 namespace {
 
-// Fills the "Historie" part of `result` from the record valid on `peil`.
-void fillFromHistory(HistorieRec& result, const MdlWaardering::ObjectHistory& h, Date peil) {
-    // The first record on or before the date is the one valid on it; a record
-    // without a booking date counts as booked after every date.
-    std::size_t k = 0;
-    for (; k < h.bookings.size(); ++k) {
-        const Variant& datBoe = h.bookings[k][hDatBoe].get();
-        if (!datBoe.isNull() && datBoe.toDate().serial <= peil.serial) break;
+Read readField(const FieldCache& f, const Recordset& rs, std::size_t field) {
+    Read r;
+    try {
+        r.value = f(rs, field);
+    } catch (const RuntimeError& e) {
+        r.error = e;
     }
-    // Past the object's records (also past the end of the table, when the
-    // object is the last in the index): all of them lie after the date, so
-    // its earliest record is the one to use.
-    if (k == h.bookings.size()) {
-        if (h.endError) throw *h.endError;
-        --k;
-    }
-    const std::vector<Read>& b = h.bookings[k];
-    result.RecNo = b[hRecNo].orZero().toLong();
-    result.DatBoe = b[hDatBoe].orZero().toDate();
-    result.Codmut = b[hCodmut].orZero().toInteger();
-    result.DatMut = b[hDatMut].orZero().toDate();
-    result.TydMut = b[hTydMut].orZero().toDate();
-    result.DatActie = b[hDatActie].orZero().toDate();
-    result.BedNogAct = b[hBedNogAct].orZero().toCurrency();
-    result.BedResHer = b[hBedResHer].orZero().toCurrency();
-    result.BedVrvRes = b[hBedVrvRes].orZero().toCurrency();
-    result.BedVryHer = b[hBedVryHer].orZero().toCurrency();
-    result.Levensduur = b[hLevensduur].orZero().toSingle();
-    result.Restwaarde = b[hRestwaarde].orZero().toCurrency();
-    result.HerwaarderingPos = b[hHerwaarderingPos].orZero().toCurrency();
-    result.HerwaarderingNeg = b[hHerwaarderingNeg].orZero().toCurrency();
-    result.IFRS_Afschr = b[hIfrsAfschr].orZero().toCurrency();
-    result.Impairment_Taxatie = b[hImpairmentTaxatie].orZero().toCurrency();
-    result.Impairment_Afschr = b[hImpairmentAfschr].orZero().toCurrency();
+    return r;
+}
+
+// Fills the "Historie" part of `result` from the record `rs` stands on.
+void fillFromRecord(HistorieRec& result, const FieldCache& f, const Recordset& rs) {
+    const auto orZero = [&](std::size_t field) { return NotNull(f(rs, field), Variant(0)); };
+    result.RecNo = orZero(hRecNo).toLong();
+    result.DatBoe = orZero(hDatBoe).toDate();
+    result.Codmut = orZero(hCodmut).toInteger();
+    result.DatMut = orZero(hDatMut).toDate();
+    result.TydMut = orZero(hTydMut).toDate();
+    result.DatActie = orZero(hDatActie).toDate();
+    result.BedNogAct = orZero(hBedNogAct).toCurrency();
+    result.BedResHer = orZero(hBedResHer).toCurrency();
+    result.BedVrvRes = orZero(hBedVrvRes).toCurrency();
+    result.BedVryHer = orZero(hBedVryHer).toCurrency();
+    result.Levensduur = orZero(hLevensduur).toSingle();
+    result.Restwaarde = orZero(hRestwaarde).toCurrency();
+    result.HerwaarderingPos = orZero(hHerwaarderingPos).toCurrency();
+    result.HerwaarderingNeg = orZero(hHerwaarderingNeg).toCurrency();
+    result.IFRS_Afschr = orZero(hIfrsAfschr).toCurrency();
+    result.Impairment_Taxatie = orZero(hImpairmentTaxatie).toCurrency();
+    result.Impairment_Afschr = orZero(hImpairmentAfschr).toCurrency();
 }
 
 void failed(HistorieRec& r) {
@@ -192,30 +145,72 @@ std::vector<HistorieRec> MdlWaardering::LeesHistorie(int DbNr, int RsHistorie, i
     std::vector<HistorieRec> results;
     for (std::size_t k = 0; k < Peildata.size(); ++k) results.push_back(InitWaarderingen(DbNr));
     if (DbNr <= 0 || RsHistorie <= 0 || RsHiWaardering <= 0) return results;
+
+    // One walk through the object's records serves every date: a date takes
+    // the first record on or before it, and a date that a failure would stop
+    // fails alone, as its own walk would.
+    std::vector<std::size_t> open(Peildata.size());
+    for (std::size_t k = 0; k < open.size(); ++k) open[k] = k;
+    std::vector<bool> found(Peildata.size(), false);
+    const FieldCache& f = historyFields_;
     std::string og, ic;
-    ObjectHistory history;
+    const auto fill = [&](std::size_t k, const Recordset& rs) {
+        try {
+            fillFromRecord(results[k], f, rs);
+            found[k] = true;
+        } catch (const RuntimeError&) {
+            failed(results[k]);
+        }
+    };
     try {
         og = upperCase(displayText(ObjOgCode));
         ic = upperCase(displayText(ObjIcCode));
-        history = readHistory(DbNr, RsHistorie, og, ic, ObjVlgNum);
+        Recordset& rs = dbase_.RsObject(DbNr, RsHistorie);
+        const auto sameObject = [&] {
+            return sameText(f(rs, hOgCode), og) && sameText(f(rs, hIcCode), ic) && sameNumber(f(rs, hVlgNum), ObjVlgNum);
+        };
+        rs.SetIndex("OgCodRev");
+        rs.Seek(">=", {Variant(og), Variant(ic), Variant(ObjVlgNum)});
+        if (rs.NoMatch() || !sameObject()) {
+            for (HistorieRec& r : results) r.Melding = "Van dit object is geen historie aanwezig";
+            return results;
+        }
+        // Within one object the index runs from the latest booking to the
+        // earliest; a record without a booking date counts as booked after
+        // every date.
+        while (!open.empty()) {
+            const Read datBoe = readField(f, rs, hDatBoe);
+            std::vector<std::size_t> later;
+            for (const std::size_t k : open) {
+                try {
+                    const Variant& d = datBoe.get();
+                    if (!d.isNull() && d.toDate().serial <= Peildata[k].serial) fill(k, rs);
+                    else later.push_back(k);
+                } catch (const RuntimeError&) {
+                    failed(results[k]);
+                }
+            }
+            open = std::move(later);
+            if (open.empty()) break;
+            rs.MoveNext();
+            if (rs.Eof() || !sameObject()) {
+                // Past the object's records (also past the end of the table,
+                // when the object is the last in the index): all of them lie
+                // after the date, so its earliest record is the one to use.
+                rs.MovePrevious();
+                for (const std::size_t k : open) fill(k, rs);
+                open.clear();
+            }
+        }
     } catch (const RuntimeError&) {
-        for (HistorieRec& r : results) failed(r);
-        return results;
+        for (const std::size_t k : open) failed(results[k]);
     }
-    if (!history.found) {
-        for (HistorieRec& r : results) r.Melding = "Van dit object is geen historie aanwezig";
-        return results;
-    }
+
     // The figures of a record do not depend on the date that selected it.
     std::vector<const HistorieRec*> valued;
     for (std::size_t k = 0; k < Peildata.size(); ++k) {
+        if (!found[k]) continue;
         HistorieRec& r = results[k];
-        try {
-            fillFromHistory(r, history, Peildata[k]);
-        } catch (const RuntimeError&) {
-            failed(r);
-            continue;
-        }
         const auto same = std::find_if(valued.begin(), valued.end(),
                                        [&](const HistorieRec* v) { return v->RecNo == r.RecNo; });
         if (same != valued.end()) {

@@ -68,11 +68,7 @@ public:
     // Loaded once per run: four characters per kind, the code right-aligned in three and "|".
     std::string WaarderingenLijst;
 
-    struct ObjectHistory;
-
 private:
-    ObjectHistory readHistory(int DbNr, int RsHistorie, const std::string& og, const std::string& ic,
-                              std::int32_t vlg) const;
     void readValuations(HistorieRec& result, int DbNr, int RsHiWaardering, const std::string& og,
                         const std::string& ic, std::int32_t vlg) const;
     Dbase& dbase_;
