@@ -1,5 +1,5 @@
 // Times the database layer of the exports on a large demo database: each
-// export's query stepped with every field read, the COUNT(*) that gives the
+// export's query stepped with every field read, the count that gives the
 // progress its total, and the movable export's history lookups (three dates
 // per asset), with the peak memory after each part.
 //   database_bench [ASSETS [HISTORY_DEPTH [DATABASE]]]   (default 100000, 5.5)
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
             t = Clock::now();
             auto counted = db->OpenRecordset(sql, dbOpenDynaset);
             const long count = counted->RecordCount();
-            std::printf("%-9s query: %ld rows, every field read: %.2f s; COUNT(*) %ld: %.2f s; peak %.1f MB\n", name,
+            std::printf("%-9s query: %ld rows, every field read: %.2f s; counted %ld: %.2f s; peak %.1f MB\n", name,
                         n, stepped, count, since(t), peakMb());
         }
     }

@@ -266,7 +266,7 @@ std::unique_ptr<Recordset> Database::dynaset(const std::string& sql) {
     auto st = sqlite::prepare(db_.get(), sql, &tail);
     if (!trim(std::string(tail)).empty() || !sqlite3_stmt_readonly(st.get()) || sqlite3_column_count(st.get()) == 0)
         throw jet::invalidOperation(jet::kSourceDatabase);
-    return std::make_unique<DynasetRecordset>(db_.get(), alive_, sql, std::move(st));
+    return std::make_unique<DynasetRecordset>(db_.get(), alive_, std::move(st));
 }
 
 std::unique_ptr<Recordset> Database::table(const std::string& schema, const std::string& name) {

@@ -4,9 +4,8 @@
 
 namespace zelk {
 
-DynasetRecordset::DynasetRecordset(sqlite3* db, std::weak_ptr<const void> alive, std::string sql,
-                                   sqlite::Statement stmt)
-    : db_(db), alive_(std::move(alive)), sql_(std::move(sql)), stmt_(std::move(stmt)),
+DynasetRecordset::DynasetRecordset(sqlite3* db, std::weak_ptr<const void> alive, sqlite::Statement stmt)
+    : db_(db), alive_(std::move(alive)), stmt_(std::move(stmt)),
       columns_(resultColumns(stmt_.get())), naming_(columns_) {
     // The first record is read now, as opening a recordset reads it: an
     // error of the select shows at the open.
@@ -78,12 +77,20 @@ void DynasetRecordset::MovePrevious() {
 
 long DynasetRecordset::RecordCount() const {
     requireOpen();
-    if (count_ < 0) count_ = jet::onRecordset([&] {
-        // On a line of its own: the select may end in a comment.
-        auto st = sqlite::prepare(db_, "SELECT COUNT(*) FROM (" + sql_ + "\n)");
-        sqlite::step(db_, st.get());
-        return static_cast<long>(sqlite3_column_int64(st.get(), 0));
-    });
+    if (count_ < 0) {
+        // Counted by running the select on to its end: the same plan as the
+        // rows themselves, where a COUNT(*) around it may be planned worse.
+        // The next record asked for runs it again from the start.
+        while (!done_) {
+            if (!jet::onRecordset([&] { return sqlite::step(db_, stmt_.get()); })) {
+                done_ = true;
+                count_ = at_ + 1;
+                sqlite3_reset(stmt_.get());
+            } else {
+                ++at_;
+            }
+        }
+    }
     return count_;
 }
 

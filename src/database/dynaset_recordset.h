@@ -1,7 +1,7 @@
 #pragma once
 // A dynaset that steps through its statement instead of holding its rows:
 // the current record is the statement's row. Moving back re-runs the
-// statement up to the record; the count is a COUNT(*) of the same select.
+// statement up to the record; counting runs it to its end.
 
 #include <sqlite3.h>
 
@@ -18,8 +18,8 @@ namespace zelk {
 
 class DynasetRecordset : public Recordset {
 public:
-    // `stmt` is the prepared select of `sql`. Throws sqlite::Failure.
-    DynasetRecordset(sqlite3* db, std::weak_ptr<const void> alive, std::string sql, sqlite::Statement stmt);
+    // `stmt` is a prepared select. Throws sqlite::Failure.
+    DynasetRecordset(sqlite3* db, std::weak_ptr<const void> alive, sqlite::Statement stmt);
 
     bool Eof() const override;
     bool Bof() const override;
@@ -44,7 +44,6 @@ private:
 
     sqlite3* db_;
     std::weak_ptr<const void> alive_;
-    std::string sql_;
     sqlite::Statement stmt_;
     std::vector<ResultColumn> columns_;
     FieldNaming naming_;
