@@ -60,30 +60,15 @@ RowStore RowStore::read(sqlite3* db, sqlite3_stmt* stmt) {
     const int n = static_cast<int>(store.columns_.size());
     while (sqlite::step(db, stmt)) {
         for (int c = 0; c < n; ++c) {
+            const StoredValue v = storedAt(stmt, c);
             Cell cell;
-            const int type = sqlite3_column_type(stmt, c);
-            switch (type) {
-            case SQLITE_INTEGER:
-                cell.cls = StoredValue::Integer;
-                cell.i = sqlite3_column_int64(stmt, c);
-                break;
-            case SQLITE_FLOAT:
-                cell.cls = StoredValue::Real;
-                cell.r = sqlite3_column_double(stmt, c);
-                break;
-            case SQLITE_TEXT:
-            case SQLITE_BLOB: {
-                const bool text = type == SQLITE_TEXT;
-                const void* p = text ? static_cast<const void*>(sqlite3_column_text(stmt, c))
-                                     : sqlite3_column_blob(stmt, c);
-                const int len = sqlite3_column_bytes(stmt, c);
-                cell.cls = text ? StoredValue::Text : StoredValue::Blob;
+            cell.cls = v.cls;
+            if (v.cls == StoredValue::Integer) cell.i = v.i;
+            else if (v.cls == StoredValue::Real) cell.r = v.r;
+            else if (v.cls == StoredValue::Text || v.cls == StoredValue::Blob) {
                 cell.offset = store.arena_.size();
-                cell.length = static_cast<std::uint32_t>(len);
-                if (len > 0) store.arena_.append(static_cast<const char*>(p), static_cast<size_t>(len));
-                break;
-            }
-            default: break;
+                cell.length = static_cast<std::uint32_t>(v.text.size());
+                store.arena_.append(v.text);
             }
             store.cells_.push_back(cell);
         }

@@ -151,38 +151,53 @@ SortValue sortValueOf(FieldKind kind, const StoredValue& v) {
     return s;
 }
 
-SortValue sortValueOfKey(FieldKind kind, const Variant& key, std::string& holder) {
-    SortValue s;
-    if (key.isNull()) return s;
+SeekKey seekKeyOf(FieldKind kind, const Variant& key) {
+    SeekKey k;
+    if (key.isNull()) return k;
     const auto asText = [&](std::string t) {
-        holder = std::move(t);
-        s.cls = StoredValue::Text;
-        s.text = holder.data();
-        s.length = static_cast<std::uint32_t>(holder.size());
-        return s;
+        k.cls = SeekKey::Text;
+        k.text = std::move(t);
+        return k;
     };
-    const auto asReal = [&](double d) {
-        s.cls = StoredValue::Real;
-        s.r = d;
-        return s;
+    const auto as = [&](SeekKey::Class c, double d) {
+        k.cls = c;
+        k.number = d;
+        return k;
     };
     if (kind == FieldKind::Text) return asText(key.isEmpty() ? std::string() : displayText(key));
     if (kind == FieldKind::Date) {
         try {
-            return asReal(key.isEmpty() ? 0.0 : key.toDate().serial);
+            return as(SeekKey::Date, key.isEmpty() ? 0.0 : key.toDate().serial);
         } catch (const RuntimeError&) {
             return asText(displayText(key));
         }
     }
     if (isNumericKind(kind) || !key.isString()) {
         try {
-            if (key.type() == VarType::Date) return asReal(key.date().serial);
-            return asReal(key.isEmpty() ? 0.0 : key.toDouble());
+            if (key.type() == VarType::Date) return as(SeekKey::Number, key.date().serial);
+            return as(SeekKey::Number, key.isEmpty() ? 0.0 : key.toDouble());
         } catch (const RuntimeError&) {
             return asText(displayText(key));
         }
     }
     return asText(key.str());
+}
+
+SortValue sortValueOfKey(FieldKind kind, const Variant& key, std::string& holder) {
+    SeekKey k = seekKeyOf(kind, key);
+    SortValue s;
+    if (k.cls == SeekKey::Null) return s;
+    if (k.cls == SeekKey::Text) {
+        holder = std::move(k.text);
+        s.cls = StoredValue::Text;
+        s.text = holder.data();
+        s.length = static_cast<std::uint32_t>(holder.size());
+        return s;
+    }
+    // Dates compare as their day serials, as the rows' dates do.
+    s.cls = StoredValue::Real;
+    s.r = k.number;
+    return s;
 }
 
 }  // namespace zelk

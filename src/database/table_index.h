@@ -56,6 +56,14 @@ int compareSortValues(const SortValue& a, const SortValue& b);
 // The sort value of a stored value in a column of `kind`.
 SortValue sortValueOf(FieldKind kind, const StoredValue& v);
 
+// What a seek key is compared as in a column of `kind`.
+struct SeekKey {
+    enum Class { Null, Number, Date, Text } cls = Null;
+    double number = 0;  // Number, and Date as a day serial
+    std::string text;
+};
+SeekKey seekKeyOf(FieldKind kind, const Variant& key);
+
 // The sort value of a seek key for a column of `kind`; `holder` keeps the text
 // the result points to.
 SortValue sortValueOfKey(FieldKind kind, const Variant& key, std::string& holder);

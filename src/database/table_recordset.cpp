@@ -17,11 +17,6 @@ bool comparesTextWithoutCase(const std::string& collation) { return upperCase(co
 // Columns whose values are texts must be compared as Jet compares them.
 bool holdsText(FieldKind k) { return k == FieldKind::Text || k == FieldKind::Untyped; }
 
-bool isNumericKind(FieldKind k) {
-    return k == FieldKind::Long || k == FieldKind::Integer || k == FieldKind::Single || k == FieldKind::Double ||
-           k == FieldKind::Currency || k == FieldKind::Boolean;
-}
-
 std::vector<std::string> columnNames(sqlite3* db, const std::string& schema, const std::string& table) {
     std::vector<std::string> out;
     auto st = sqlite::prepare(db, "PRAGMA " + sqlite::quoteIdentifier(schema) + ".table_info(" +
@@ -333,37 +328,25 @@ void TableRecordset::SetIndex(const std::string& indexName) {
 }
 
 TableRecordset::Bound TableRecordset::keyBound(std::size_t column, const Variant& key) const {
+    SeekKey k = seekKeyOf(columns_[column].kind, key);
     Bound b;
-    if (key.isNull()) return b;
-    const auto asText = [&](std::string t) {
-        b.cls = StoredValue::Text;
-        b.text = std::move(t);
-        return b;
-    };
-    const auto asReal = [&](double d) {
+    switch (k.cls) {
+    case SeekKey::Null: break;
+    case SeekKey::Number:
         b.cls = StoredValue::Real;
-        b.r = d;
-        return b;
-    };
-    const FieldKind kind = columns_[column].kind;
-    if (kind == FieldKind::Text) return asText(key.isEmpty() ? std::string() : displayText(key));
-    if (kind == FieldKind::Date) {
+        b.r = k.number;
+        break;
+    case SeekKey::Date:
         // Dates are stored as ISO texts, which sort as the dates do.
-        try {
-            return asText(isoDateText(key.isEmpty() ? Date{0} : key.toDate()));
-        } catch (const RuntimeError&) {
-            return asText(displayText(key));
-        }
+        b.cls = StoredValue::Text;
+        b.text = isoDateText(Date{k.number});
+        break;
+    case SeekKey::Text:
+        b.cls = StoredValue::Text;
+        b.text = std::move(k.text);
+        break;
     }
-    if (isNumericKind(kind) || !key.isString()) {
-        try {
-            if (key.type() == VarType::Date) return asReal(key.date().serial);
-            return asReal(key.isEmpty() ? 0.0 : key.toDouble());
-        } catch (const RuntimeError&) {
-            return asText(displayText(key));
-        }
-    }
-    return asText(key.str());
+    return b;
 }
 
 void TableRecordset::Seek(const std::string& comparison, const std::vector<Variant>& keys) {
