@@ -9,12 +9,13 @@
 
 #include "database/schema.h"
 #include "exports/code_texts.h"
+#include "exports/export_run.h"
 #include "exports/export_sql.h"
 #include "exports/exports.h"
 #include "exports/workbook_output.h"
 #include "platform/scripted_platform.h"
 #include "runtime/dates.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "spreadsheet/cell_address.h"
 
 using namespace zelk;
@@ -136,7 +137,7 @@ TEST(Export1a, MovableAssetsFollowTheColumnRules) {
     ExportFixture f(admin.file);
     ASSERT_GT(f.s.main.dbMain, 0);
     f.platform.inputAnswers.push_back("31-03-2026");
-    ASSERT_TRUE(Export1a(f.s));
+    ASSERT_TRUE(Export1a(f.s, {}));
     EXPECT_FALSE(f.anySlotOpen());
     EXPECT_EQ(f.sheet().Name(), "ZELK-Extract-1");
     EXPECT_EQ(f.s.exl.ExcelApp->ActiveWorkbook().Sheets().Count(), 1);
@@ -218,7 +219,7 @@ TEST(Export1b, ImmovableAssetsUseTheirLifeAndTheIfrFigures) {
     Administration admin;
     ExportFixture f(admin.file);
     f.platform.inputAnswers.push_back("2026-03-31");
-    ASSERT_TRUE(Export1b(f.s));
+    ASSERT_TRUE(Export1b(f.s, {}));
     EXPECT_EQ(f.cell("C1"), Variant("(Onroerend)"));
     EXPECT_EQ(f.cell("E1"), Variant("COM/IFR"));
     EXPECT_TRUE(f.cell("AZ4").isEmpty());
@@ -275,12 +276,39 @@ TEST(Export2, CategoryMappingRowsAndAccountBlocks) {
     EXPECT_EQ(std::get<2>(f.platform.progressCalls.back()), 5);
 }
 
+TEST(ExportRequests, TheProcessingDateComesFromTheRequestTheUserOrTheStartOfTheMonth) {
+    Administration admin;
+    {
+        ExportFixture f(admin.file);
+        f.platform.clock = makeDateTime({2026, 7, 15, 9, 30, 0});
+        ExportRun run(f.s, "Aanmaken overzicht 1a", f.s.main.dbMain);
+        // Unattended without a date: the first day of the clock's month, nothing asked.
+        EXPECT_EQ(run.processingDate(ExportRequest{std::nullopt, true}), makeDate(2026, 7, 1));
+        // A date in the request is taken as it is, asked for or not.
+        EXPECT_EQ(run.processingDate(ExportRequest{makeDate(2026, 3, 31), true}), makeDate(2026, 3, 31));
+        EXPECT_EQ(run.processingDate(ExportRequest{makeDate(2025, 2, 28), false}), makeDate(2025, 2, 28));
+        EXPECT_TRUE(f.platform.asked.empty());
+        // Otherwise the user is asked, with the first of the month offered.
+        f.platform.inputAnswers.push_back("31-12-2025");
+        EXPECT_EQ(run.processingDate(ExportRequest{}), makeDate(2025, 12, 31));
+        ASSERT_EQ(f.platform.asked.size(), 1u);
+        EXPECT_EQ(f.platform.asked[0].prompt, "Geef verwerkingsdatum");
+        EXPECT_EQ(f.platform.asked[0].preset, "1-7-2026");
+    }
+
+    // End to end: the request's date gives the figures a typed date gives.
+    ExportFixture g(admin.file);
+    ASSERT_TRUE(Export1a(g.s, ExportRequest{makeDate(2026, 3, 31), true}));
+    EXPECT_TRUE(g.platform.asked.empty());
+    EXPECT_EQ(g.cell("Y8"), money(300));  // C(31-03-2026) 500 - C(01-01-2026) 200
+}
+
 TEST(ExportFailures, TheUserIsToldAndTheSlotsAreClosed) {
     Administration admin;
     {
         // A cancelled date question: the conversion error, no "Done".
         ExportFixture f(admin.file);
-        ASSERT_FALSE(Export1a(f.s));
+        ASSERT_FALSE(Export1a(f.s, {}));
         EXPECT_EQ(f.lastBox(), "De functie 'Aanmaken overzicht 1a' niet correct beëindigd");
         EXPECT_EQ(f.platform.asked.back().title, "Type komt niet overeen (13)");
         EXPECT_EQ(f.platform.asked.back().style, vbCritical);
@@ -291,7 +319,7 @@ TEST(ExportFailures, TheUserIsToldAndTheSlotsAreClosed) {
         // Not a date.
         ExportFixture f(admin.file);
         f.platform.inputAnswers.push_back("31-02-2026");
-        ASSERT_FALSE(Export1b(f.s));
+        ASSERT_FALSE(Export1b(f.s, {}));
         EXPECT_EQ(f.lastBox(), "De functie 'Aanmaken overzicht 1b' niet correct beëindigd");
     }
 }
@@ -302,7 +330,7 @@ TEST(ExportFailures, MissingTablesAndValuationKinds) {
         Administration admin("DROP TABLE HI_Waardering;");
         ExportFixture f(admin.file);
         f.platform.inputAnswers.push_back("31-03-2026");
-        ASSERT_FALSE(Export1a(f.s));
+        ASSERT_FALSE(Export1a(f.s, {}));
         EXPECT_EQ(f.platform.asked.back().title, "Foutje");
         EXPECT_FALSE(f.anySlotOpen());
     }
@@ -311,7 +339,7 @@ TEST(ExportFailures, MissingTablesAndValuationKinds) {
         Administration admin("DELETE FROM Waardering WHERE WD_Waardering = 'COM';");
         ExportFixture f(admin.file);
         f.platform.inputAnswers.push_back("31-03-2026");
-        ASSERT_FALSE(Export1a(f.s));
+        ASSERT_FALSE(Export1a(f.s, {}));
         EXPECT_NE(f.platform.asked.back().title.find("(9)"), std::string::npos);
         EXPECT_FALSE(f.anySlotOpen());
     }
@@ -329,7 +357,7 @@ TEST(ExportOutput, SavedWorkbookIsShownAndReleased) {
     Administration admin;
     ExportFixture f(admin.file);
     f.platform.store.set(kAppTitle, "Excel", "ExportDir", (admin.dir / "uit").string());
-    ASSERT_TRUE(RunExport(f.s, ExportKind::Mapping));
+    ASSERT_TRUE(RunExport(f.s, ExportKind::Mapping, {}));
     ASSERT_EQ(f.s.excelInstances.count(), 1u);
     ASSERT_TRUE(SaveAndShowActiveWorkbook(f.s, ExportKind::Mapping, true));
     ASSERT_EQ(f.platform.openedDocuments.size(), 1u);
@@ -341,7 +369,7 @@ TEST(ExportOutput, SavedWorkbookIsShownAndReleased) {
     EXPECT_EQ(f.s.excelInstances.count(), 0u);  // the saved workbook no longer held
 
     // A second run never overwrites the first file.
-    ASSERT_TRUE(RunExport(f.s, ExportKind::Mapping));
+    ASSERT_TRUE(RunExport(f.s, ExportKind::Mapping, {}));
     ASSERT_TRUE(SaveAndShowActiveWorkbook(f.s, ExportKind::Mapping, false));
     EXPECT_EQ(f.platform.openedDocuments.size(), 1u);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(admin.dir / "uit"), {}), 2);

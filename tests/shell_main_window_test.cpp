@@ -9,7 +9,7 @@
 #include "shell/command_line.h"
 #include "shell/export_jobs_session.h"
 #include "shell/mdi_zelk_extract2.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "shell/window_placement.h"
 #include "support/test_files.h"
 
@@ -75,9 +75,10 @@ protected:
     // Fake jobs that count and write a line as an export does.
     ExportJobs countingJobs() {
         ExportJobs j;
-        j.run = [this](ExportKind k) {
+        j.run = [this](ExportKind k, const ExportRequest& request) {
             runs.push_back(k);
-            unattendedSeen.push_back(session->unattended);
+            EXPECT_FALSE(request.processingDate.has_value());
+            unattendedSeen.push_back(request.unattended);
             session->alg.AddMelding("export " + std::to_string(static_cast<int>(k)));
             return true;
         };
@@ -217,7 +218,6 @@ TEST_F(ShellProgram, AutorunExportsFiveSecondsAfterStartAndEndsThreeSecondsAfter
     EXPECT_EQ(lines[ended + 1].ticks - lines[ended].ticks, 3000u);
     EXPECT_EQ(runs, (std::vector<ExportKind>{ExportKind::Roerend, ExportKind::Onroerend, ExportKind::Mapping}));
     EXPECT_EQ(unattendedSeen, (std::vector<bool>{true, true, true}));
-    EXPECT_FALSE(session->unattended);
     for (const auto& [kind, open] : kept) EXPECT_FALSE(open);
     EXPECT_EQ(kept.size(), 3u);
     EXPECT_FALSE(window.timerOn);
@@ -250,10 +250,12 @@ TEST_F(ShellProgram, AutorunWaitsWhileTheParametersDialogIsOpenAndForASwitchThat
     // Switched off in the dialog: the ticks go on and do nothing.
     f.chkAutoRun = 0;
     logic->parameters().Form_Unload(f);
+    EXPECT_TRUE(platform.replyTimeout().has_value());
     const std::size_t before = lines.size();
     advance(15000);
     EXPECT_EQ(lines.size(), before);
     EXPECT_TRUE(runs.empty());
+    EXPECT_FALSE(platform.replyTimeout().has_value());  // questions wait for the user again
 
     // A stored text that is no number counts as off, and says so.
     platform.store.set(kAppTitle, "Database", "Autorun", "ja");
@@ -308,8 +310,7 @@ TEST_F(ShellProgram, CommandsDuringAnExportWaitForItOrAreRefused) {
     ASSERT_GE(pending, 0);
     EXPECT_EQ(indexOf("export 0"), pending - 1);
     EXPECT_EQ(lines[pending + 1].text, std::string(80, '-') + "\r\n");
-    EXPECT_FALSE(session->unattended);  // a menu export asks its questions
-    EXPECT_EQ(unattendedSeen, std::vector<bool>{false});
+    EXPECT_EQ(unattendedSeen, std::vector<bool>{false});  // a menu export asks its questions
 }
 
 TEST_F(ShellProgram, OpenAndereDatabaseClosesTheOldOneFirst) {
@@ -395,4 +396,70 @@ TEST_F(ShellProgram, AnotherPasswordIsAskedMaskedAndGoesNowhere) {
     const std::string log = logText();
     EXPECT_EQ(log.find("password"), std::string::npos);
     EXPECT_EQ(log.find("vastactiva"), std::string::npos);
+}
+
+TEST_F(ShellProgram, UnderAutorunUnansweredQuestionsTakeTheirSafeAnswerAfterAMinute) {
+    // Nobody there, the stored database gone and the log file's place taken
+    // by a directory: every question times out and the run still ends.
+    fs::create_directory(dir / (std::string(kAppTitle) + ".Log"));
+    platform.store.set(kAppTitle, "Database", "Database", (dir / "weg.sqlite").string());
+    platform.store.set(kAppTitle, "Database", "Autorun", "1");
+    platform.userAway = true;
+    const std::uint32_t begin = platform.ticks;
+    start(countingJobs());
+    EXPECT_EQ(session->main.dbMain, -1);
+    ASSERT_GE(platform.asked.size(), 3u);
+    EXPECT_EQ(platform.ticks - begin, 60000u * platform.asked.size());
+
+    std::vector<std::string> timedOut;
+    for (const auto& l : lines)
+        if (l.text.rfind("Geen antwoord binnen 60 seconden op '", 0) == 0) timedOut.push_back(l.text);
+    ASSERT_EQ(timedOut.size(), platform.asked.size());
+    EXPECT_NE(timedOut[0].find("niet vinden, geef de bestandsnaam', beantwoord met 'Annuleren'"), std::string::npos)
+        << timedOut[0];
+    EXPECT_EQ(std::count(timedOut.begin(), timedOut.end(),
+                         "Geen antwoord binnen 60 seconden op 'Geef de naam van de ZelkExtract-2 (Naar Excel) "
+                         "database', beantwoord met 'Annuleren'\r\n"),
+              1);
+    EXPECT_EQ(timedOut.back(), "Geen antwoord binnen 60 seconden op 'Open database '" + (dir / "weg.sqlite").string() +
+                                   "' is afgebroken', beantwoord met 'OK'\r\n");
+    EXPECT_THROW(advance(5000), ProgramEnded);
+    EXPECT_TRUE(runs.empty());
+}
+
+TEST_F(ShellProgram, UnderAutorunAFailedExportsBoxIsAnsweredAndLogged) {
+    platform.store.set(kAppTitle, "Database", "Database", demoDatabase());
+    platform.store.set(kAppTitle, "Database", "Autorun", "1");
+    ExportJobs failing;
+    failing.run = [this](ExportKind k, const ExportRequest&) {
+        runs.push_back(k);
+        session->alg.AddMsgBoxMelding(Variant("De functie 'Aanmaken overzicht 1a' niet correct beëindigd"),
+                                      Variant("Foutje"), vbCritical, false, kBlack, true);
+        return false;
+    };
+    start(failing);
+    ASSERT_GT(session->main.dbMain, 0);
+    platform.userAway = true;
+    const std::uint32_t begin = platform.ticks;
+    EXPECT_THROW(advance(5000), ProgramEnded);
+    EXPECT_EQ(runs.size(), 3u);
+    EXPECT_EQ(platform.ticks - begin, 5000u + 3 * 60000u + 3000u);
+    const std::string line = "Geen antwoord binnen 60 seconden op 'Foutje: De functie 'Aanmaken overzicht 1a' niet "
+                             "correct beëindigd', beantwoord met 'OK'";
+    EXPECT_GE(indexOf(line), 0);
+    // The log keeps its own code page; the line is there once per export.
+    const std::string log = logText();
+    std::size_t inLog = 0;
+    for (std::size_t at = 0; (at = log.find("Geen antwoord binnen 60 seconden op 'Foutje: De functie", at)) !=
+                             std::string::npos;
+         ++at)
+        ++inLog;
+    EXPECT_EQ(inLog, 3u);
+}
+
+TEST_F(ShellProgram, WithoutAutorunQuestionsWaitForTheUser) {
+    platform.store.set(kAppTitle, "Database", "Database", (dir / "weg.sqlite").string());
+    platform.userAway = true;
+    EXPECT_THROW(start(countingJobs()), WaitedForever);
+    EXPECT_FALSE(platform.replyTimeout().has_value());
 }

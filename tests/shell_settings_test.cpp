@@ -4,7 +4,7 @@
 
 #include "messages/alg.h"
 #include "platform/settings_store.h"
-#include "shell/main_values.h"
+#include "session/main_values.h"
 #include "shell/opties_form.h"
 #include "shell/parameters_form.h"
 #include "shell/setting_numbers.h"

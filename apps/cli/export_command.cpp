@@ -12,7 +12,7 @@
 #include "platform/batch_platform.h"
 #include "qt_settings_store.h"
 #include "runtime/dates.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace zelk {
 namespace {
@@ -48,12 +48,12 @@ std::optional<Date> parseNow(const std::string& text) {
 struct ExportSpec {
     const char* word;
     const char* file;
-    bool (*run)(Session&);
+    ExportKind kind;
 };
 const ExportSpec kExports[] = {
-    {"roerend", "roerend.xlsx", Export1a},
-    {"onroerend", "onroerend.xlsx", Export1b},
-    {"mapping", "mapping.xlsx", Export2},
+    {"roerend", "roerend.xlsx", ExportKind::Roerend},
+    {"onroerend", "onroerend.xlsx", ExportKind::Onroerend},
+    {"mapping", "mapping.xlsx", ExportKind::Mapping},
 };
 
 }  // namespace
@@ -104,8 +104,9 @@ int runExportCommand(int argc, char** argv) {
         if ((fase & kFaseNoLineBreak) == 0) std::fputc('\n', stdout);
         std::fflush(stdout);
     });
-    if (o.date) platform.answerInput("Geef verwerkingsdatum", *o.date);
-    else s.unattended = true;
+    ExportRequest request;
+    request.unattended = true;
+    if (o.date) request.processingDate = parseDate(*o.date);
 
     std::string name = o.database.value_or(settings.value(kAppTitle, "Database", "Database", ""));
     if (name.empty()) {
@@ -122,7 +123,7 @@ int runExportCommand(int argc, char** argv) {
     for (const std::string& word : o.exports) {
         for (const auto& e : kExports) {
             if (word != e.word) continue;
-            if (!e.run(s)) {
+            if (!RunExport(s, e.kind, request)) {
                 status = 1;
                 continue;
             }

@@ -10,7 +10,7 @@
 #include "shell/command_line.h"
 #include "shell/export_jobs_session.h"
 #include "shell/mdi_zelk_extract2.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 using namespace zelk;
 

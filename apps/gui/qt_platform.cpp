@@ -49,6 +49,27 @@ QMessageBox::Icon iconFor(int style) {
     }
 }
 
+// Closes a dialog with its safe answer once the platform's reply timeout has
+// passed; without a timeout it does nothing. A reply that came first wins.
+class ReplyDeadline {
+public:
+    ReplyDeadline(const std::optional<ReplyTimeout>& timeout, QDialog& dialog, std::function<void()> giveSafeAnswer) {
+        if (!timeout) return;
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, [this, &dialog, give = std::move(giveSafeAnswer)] {
+            if (!dialog.isVisible()) return;
+            expired_ = true;
+            give();
+        });
+        timer_.start(static_cast<int>(std::min<long long>(timeout->limit.count(), INT_MAX)));
+    }
+    bool expired() const { return expired_; }
+
+private:
+    QTimer timer_;
+    bool expired_ = false;
+};
+
 }  // namespace
 
 int VbAnswerFor(int standardButton) {
@@ -84,9 +105,18 @@ int QtPlatform::msgBox(const std::string& prompt, int style, const std::string& 
             box.setEscapeButton(b);
             break;
         }
+    const int safe = safeAnswer(style);
+    ReplyDeadline deadline(replyTimeout(), box, [&box, &buttons, safe] {
+        for (const auto& s : buttons)
+            if (VbAnswerFor(s.button) == safe) box.button(s.button)->click();
+    });
     box.exec();
+    if (deadline.expired()) {
+        reportUnanswered({titleOr(title).toStdString(), prompt, answerText(safe)});
+        return safe;
+    }
     const int answer = VbAnswerFor(box.standardButton(box.clickedButton()));
-    return answer ? answer : safeAnswer(style);
+    return answer ? answer : safe;
 }
 
 std::optional<std::string> QtPlatform::inputBox(const std::string& prompt, const std::string& title,
@@ -99,7 +129,13 @@ std::optional<std::string> QtPlatform::inputBox(const std::string& prompt, const
     dialog.setTextValue(QString::fromStdString(preset));
     dialog.setOkButtonText(QStringLiteral("OK"));
     dialog.setCancelButtonText(QStringLiteral("Annuleren"));
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    ReplyDeadline deadline(replyTimeout(), dialog, [&dialog] { dialog.reject(); });
+    const int result = dialog.exec();
+    if (deadline.expired()) {
+        reportUnanswered({titleOr(title).toStdString(), prompt, answerText(vbCancel)});
+        return std::nullopt;
+    }
+    if (result != QDialog::Accepted) return std::nullopt;
     return dialog.textValue().toStdString();
 }
 
@@ -117,7 +153,15 @@ std::optional<std::string> QtPlatform::fileDialog(const FileDialogRequest& reque
         dir = preset.absolutePath();
     if (!dir.isEmpty()) dialog.setDirectory(dir);
     if (!request.fileName.empty()) dialog.selectFile(preset.fileName());
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    // A native dialog belongs to another process, which a timer here might not close.
+    if (replyTimeout()) dialog.setOption(QFileDialog::DontUseNativeDialog);
+    ReplyDeadline deadline(replyTimeout(), dialog, [&dialog] { dialog.reject(); });
+    const int result = dialog.exec();
+    if (deadline.expired()) {
+        reportUnanswered({titleOr(request.title).toStdString(), "", answerText(vbCancel)});
+        return std::nullopt;
+    }
+    if (result != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty()) return std::nullopt;
     return QDir::toNativeSeparators(files.front()).toStdString();

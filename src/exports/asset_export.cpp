@@ -14,8 +14,9 @@
 #include "messages/alg_func.h"
 #include "messages/datum_routines.h"
 #include "runtime/dates.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "spreadsheet/variant_array.h"
+#include "valuation/waardering.h"
 
 namespace zelk {
 namespace {
@@ -217,7 +218,7 @@ void formatAssetSheet(ExportSheet& sheet) {
     sheet.select("A1");
 }
 
-bool runAssetExport(Session& s, const AssetKind& kind) {
+bool runAssetExport(Session& s, const AssetKind& kind, const ExportRequest& request) {
     const int db = s.main.dbMain;
     s.alg.AddMelding(kind.startLine);
     s.alg.AddMelding("Database wordt geopend");
@@ -227,7 +228,7 @@ bool runAssetExport(Session& s, const AssetKind& kind) {
         if (s.main.Debugmode) s.dbase.Create_Query(db, kind.queryName, sql, false, false);
 
         HistoryDates d;
-        d.P = run.askProcessingDate();
+        d.P = run.processingDate(request);
         d.J = FirstOfYear(d.P);
         d.M = addMonths(d.P, -1);
 
@@ -256,7 +257,9 @@ bool runAssetExport(Session& s, const AssetKind& kind) {
 
 }  // namespace
 
-bool Export1a(Session& session) { return runAssetExport(session, kMovable); }
-bool Export1b(Session& session) { return runAssetExport(session, kImmovable); }
+bool Export1a(Session& session, const ExportRequest& request) { return runAssetExport(session, kMovable, request); }
+bool Export1b(Session& session, const ExportRequest& request) {
+    return runAssetExport(session, kImmovable, request);
+}
 
 }  // namespace zelk

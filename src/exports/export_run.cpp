@@ -3,9 +3,10 @@
 #include <cmath>
 
 #include "database/dbase.h"
+#include "exports/exports.h"
 #include "messages/datum_routines.h"
 #include "runtime/dates.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "spreadsheet/variant_array.h"
 
 namespace zelk {
@@ -55,9 +56,10 @@ void ExportRun::failurePath(const std::string& errorText) {
     passOver([&] { closeTables(); });
 }
 
-Date ExportRun::askProcessingDate() {
+Date ExportRun::processingDate(const ExportRequest& request) {
+    if (request.processingDate) return *request.processingDate;
     const Date today{std::trunc(s_.platform.now().serial)};
-    if (s_.unattended) return FirstOfMonth(today);
+    if (request.unattended) return FirstOfMonth(today);
     const std::string preset = shortDateText(FirstOfMonth(today));
     // A cancelled question gives the empty answer, which is not a date.
     const auto answer = s_.platform.inputBox("Geef verwerkingsdatum", "Toets in ..", preset, false);

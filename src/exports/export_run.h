@@ -13,6 +13,7 @@ namespace zelk {
 struct Session;
 class VariantArray;
 class Recordset;
+struct ExportRequest;
 
 // The sheet of an export's workbook, worked through the spreadsheet
 // application as the exports have always done: select a range, then set a
@@ -43,7 +44,9 @@ public:
     // path. True when the steps ran to their end.
     bool execute(const std::function<void()>& steps);
 
-    Date askProcessingDate();
+    // The request's date; else, unattended, the first of the current month;
+    // else the user's answer to the date question.
+    Date processingDate(const ExportRequest& request);
     // Opens a recordset; a negative slot ends the run. The main query's slot
     // is the one closed first on the failure path.
     int openRecordset(const std::string& source, int type, bool isQuery = false);

@@ -1,14 +1,32 @@
 #pragma once
-// The three exports of the menu "Opdrachten". Each runs to its end, reports
-// its progress on the message screen and leaves its workbook as the active
-// workbook of the spreadsheet application. True when the run reached "Done".
+// The three exports of the menu "Opdrachten" and RunExport, which runs any of
+// them. Each runs to its end, reports its progress on the message screen and
+// leaves its workbook as the active workbook of the spreadsheet application.
+// True when the run reached "Done".
+
+#include <optional>
+
+#include "runtime/variant.h"
 
 namespace zelk {
 
 struct Session;
 
-bool Export1a(Session& session);  // movable assets, 'COM' history figures
-bool Export1b(Session& session);  // immovable assets, 'IFR' history figures
-bool Export2(Session& session);   // category mapping
+// What the caller asks of one export run.
+struct ExportRequest {
+    // The date the asset figures are taken at. Without one the user is asked,
+    // or, unattended, the first day of the current month is taken.
+    std::optional<Date> processingDate;
+    bool unattended = false;  // nobody to ask
+};
+
+bool Export1a(Session& session, const ExportRequest& request);  // movable assets, 'COM' history figures
+bool Export1b(Session& session, const ExportRequest& request);  // immovable assets, 'IFR' history figures
+bool Export2(Session& session);                                  // category mapping
+
+enum class ExportKind { Roerend, Onroerend, Mapping };
+
+// Runs one export; true when it reached "Done".
+bool RunExport(Session& s, ExportKind kind, const ExportRequest& request);
 
 }  // namespace zelk

@@ -12,7 +12,7 @@
 #include "messages/alg_func.h"
 #include "messages/datum_routines.h"
 #include "runtime/dates.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "spreadsheet/variant_array.h"
 
 namespace zelk {

@@ -1,20 +1,10 @@
 #include "exports/workbook_output.h"
 
-#include "exports/exports.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "spreadsheet/export_folder.h"
 #include "spreadsheet/xlsx_writer.h"
 
 namespace zelk {
-
-bool RunExport(Session& s, ExportKind kind) {
-    switch (kind) {
-    case ExportKind::Roerend: return Export1a(s);
-    case ExportKind::Onroerend: return Export1b(s);
-    case ExportKind::Mapping: return Export2(s);
-    }
-    return false;
-}
 
 std::string workbookBaseName(ExportKind kind) {
     switch (kind) {

@@ -5,14 +5,12 @@
 
 #include <string>
 
+#include "exports/exports.h"
+
 namespace zelk {
 
 struct Session;
 
-enum class ExportKind { Roerend, Onroerend, Mapping };
-
-// Runs one export; true when it reached "Done".
-bool RunExport(Session& s, ExportKind kind);
 // The name a saved workbook starts with ("ZELK-Extract-1 Roerend", ...).
 std::string workbookBaseName(ExportKind kind);
 

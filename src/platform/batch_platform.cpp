@@ -36,11 +36,9 @@ int BatchPlatform::msgBox(const std::string& prompt, int style, const std::strin
     return safeAnswer(style);
 }
 
-std::optional<std::string> BatchPlatform::inputBox(const std::string& prompt, const std::string&,
-                                                   const std::string&, bool) {
-    auto it = inputAnswers_.find(prompt);
-    if (it == inputAnswers_.end()) return std::nullopt;
-    return it->second;
+std::optional<std::string> BatchPlatform::inputBox(const std::string&, const std::string&, const std::string&,
+                                                   bool) {
+    return std::nullopt;
 }
 
 std::optional<std::string> BatchPlatform::fileDialog(const FileDialogRequest&) { return std::nullopt; }

@@ -1,11 +1,10 @@
 #pragma once
 // The platform of unattended runs: no one to ask, so every question gets the
-// answer that changes nothing (No, Cancel), except the questions the caller
-// answered in advance. Message boxes go to stderr as "TITLE: TEXT".
+// answer that changes nothing (No, Cancel). Message boxes go to stderr as
+// "TITLE: TEXT".
 
 #include <chrono>
 #include <cstdio>
-#include <map>
 #include <optional>
 #include <string>
 
@@ -18,8 +17,6 @@ public:
     // `settings` must outlive the platform; `fixedNow` stops the clock.
     BatchPlatform(SettingsStore& settings, std::optional<Date> fixedNow, std::FILE* err = stderr);
 
-    // The answer to an input box with this prompt; others are cancelled.
-    void answerInput(const std::string& prompt, const std::string& answer) { inputAnswers_[prompt] = answer; }
     // Show a progress line on stderr (only sensible on a terminal).
     void setShowProgress(bool show) { showProgress_ = show; }
 
@@ -40,7 +37,6 @@ private:
     SettingsStore& settings_;
     std::optional<Date> fixedNow_;
     std::FILE* err_;
-    std::map<std::string, std::string> inputAnswers_;
     bool showProgress_ = false;
     bool progressShown_ = false;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/reply_timeout.h"
 #include "platform/settings_store.h"
 #include "runtime/variant.h"
 
@@ -30,6 +31,8 @@ enum MsgBoxAnswer : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIg
 
 // The answer an unattended run gives: the one that changes nothing.
 int safeAnswer(int style);
+// A message-box answer as its button reads ("OK", "Annuleren", ...).
+std::string answerText(int answer);
 
 struct FileDialogRequest {
     std::string title;
@@ -66,6 +69,21 @@ public:
     virtual void progress(const std::string& label, long done, long total) = 0;
     // The program ends at once, without clean-up of its own. Never returns.
     [[noreturn]] virtual void endProgram(int exitCode) = 0;
+
+    // With a timeout, every question from now on that gets no reply within
+    // its limit takes its safe answer (as safeAnswer; Cancel for input and
+    // file dialogs) and is reported; without one, questions wait for the user.
+    void setReplyTimeout(std::optional<ReplyTimeout> timeout) { replyTimeout_ = std::move(timeout); }
+    const std::optional<ReplyTimeout>& replyTimeout() const { return replyTimeout_; }
+
+protected:
+    // Implementations call this once the unanswered dialog is gone.
+    void reportUnanswered(const UnansweredQuestion& question) const {
+        if (replyTimeout_ && replyTimeout_->onUnanswered) replyTimeout_->onUnanswered(question);
+    }
+
+private:
+    std::optional<ReplyTimeout> replyTimeout_;
 };
 
 }  // namespace zelk

@@ -17,6 +17,12 @@ struct ProgramEnded {
     int exitCode;
 };
 
+// Thrown when a question finds nobody at the screen and no reply timeout is
+// set: the real program would wait there for ever.
+struct WaitedForever {
+    std::string question;
+};
+
 class ScriptedPlatform : public Platform {
 public:
     struct Question {
@@ -33,6 +39,9 @@ public:
     std::deque<std::optional<std::string>> inputAnswers;
     std::deque<std::optional<std::string>> fileAnswers;
     std::vector<Question> asked;
+    // Nobody at the screen: queued answers are not used, every question waits
+    // for its reply timeout (the ticks move on by it) or for ever.
+    bool userAway = false;
 
     std::vector<std::string> openedDocuments;
     std::vector<std::tuple<std::string, long, long>> progressCalls;
@@ -61,6 +70,10 @@ public:
 
     // The prompts of all message boxes asked so far, in order.
     std::vector<std::string> msgBoxPrompts() const;
+
+private:
+    // True when the question timed out (and was reported) for an absent user.
+    bool noReply(const std::string& title, const std::string& prompt, const std::string& answer);
 };
 
 }  // namespace zelk

@@ -5,13 +5,13 @@
 
 #include <functional>
 
-#include "exports/workbook_output.h"
+#include "exports/exports.h"
 
 namespace zelk {
 
 struct ExportJobs {
     // Runs one export; true when it reached "Done".
-    std::function<bool(ExportKind)> run;
+    std::function<bool(ExportKind, const ExportRequest&)> run;
     // Saves the finished workbook of that export in the export folder and
     // names it on the message screen; `open` also opens it in the desktop's
     // spreadsheet program.

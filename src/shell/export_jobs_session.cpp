@@ -1,12 +1,15 @@
 #include "shell/export_jobs_session.h"
 
-#include "shell/session.h"
+#include "exports/workbook_output.h"
+#include "session/session.h"
 
 namespace zelk {
 
 ExportJobs SessionExportJobs(Session& session) {
     ExportJobs jobs;
-    jobs.run = [&session](ExportKind kind) { return RunExport(session, kind); };
+    jobs.run = [&session](ExportKind kind, const ExportRequest& request) {
+        return RunExport(session, kind, request);
+    };
     jobs.keep = [&session](ExportKind kind, bool open) { SaveAndShowActiveWorkbook(session, kind, open); };
     return jobs;
 }

@@ -1,15 +1,39 @@
 #include "shell/mdi_zelk_extract2.h"
 
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 
 #include "runtime/dates.h"
 #include "shell/msg_wait.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "shell/setting_numbers.h"
 #include "shell/window_placement.h"
 
 namespace zelk {
+namespace {
+
+std::string oneLine(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            out += ' ';
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string unansweredLine(const UnansweredQuestion& q, std::chrono::milliseconds limit) {
+    const std::string prompt = oneLine(q.prompt);
+    const std::string question = q.title.empty() ? prompt : prompt.empty() ? q.title : q.title + ": " + prompt;
+    return "Geen antwoord binnen " + std::to_string(limit.count() / 1000) + " seconden op '" + question +
+           "', beantwoord met '" + q.answer + "'";
+}
+
+}  // namespace
 
 // Marks the time in which commands must not start work of their own. An
 // export also switches the window's export commands off.
@@ -45,6 +69,8 @@ MdiZelkExtract2::MdiZelkExtract2(Session& session, MainWindowPort& window, Expor
       parameters_(session.platform.settings(), session.main),
       opties_(session.platform.settings(), session.main) {}
 
+MdiZelkExtract2::~MdiZelkExtract2() { FollowAutorun(false); }
+
 void MdiZelkExtract2::Form_Load() {
     {
         BusyScope busy(*this, false);
@@ -60,6 +86,9 @@ void MdiZelkExtract2::Form_Load() {
         window_.SetCaption(caption);
         window_.SetPlacement(StoredPlacement(settings, kAppTitle, window_.ScreenWidth(), window_.ScreenHeight()));
         m.Logbestand = settings.value(kAppTitle, "Logbestand", "Filename", "0");
+        // Before the first question (the log file's): an autorun may start
+        // with nobody there. An invalid value is reported once the screen is up.
+        FollowAutorun(RealNumberSetting(settings.value(kAppTitle, "Database", "Autorun", "0")).value_or(0) > 0);
         s_.platform.doEvents();
 
         window_.ShowMessageScreen();
@@ -104,9 +133,9 @@ void MdiZelkExtract2::Command(MenuCommand command) {
     case MenuCommand::OpenDatabase: mnuOpenDatabase_Click(); break;
     case MenuCommand::Exporteer: Export(); break;
     case MenuCommand::Einde: RequestClose(); break;
-    case MenuCommand::Sheet1: RunExport(ExportKind::Roerend); break;
-    case MenuCommand::Sheet1b: RunExport(ExportKind::Onroerend); break;
-    case MenuCommand::Sheet2: RunExport(ExportKind::Mapping); break;
+    case MenuCommand::Sheet1: RunMenuExport(ExportKind::Roerend); break;
+    case MenuCommand::Sheet1b: RunMenuExport(ExportKind::Onroerend); break;
+    case MenuCommand::Sheet2: RunMenuExport(ExportKind::Mapping); break;
     default: break;  // the dialogs are the window's own business
     }
 }
@@ -129,11 +158,11 @@ void MdiZelkExtract2::mnuOpenDatabase_Click() {
     AfterBusy();
 }
 
-void MdiZelkExtract2::RunExport(ExportKind kind) {
+void MdiZelkExtract2::RunMenuExport(ExportKind kind) {
     if (Busy()) return;
     {
         BusyScope busy(*this, true);
-        if (jobs_.run(kind) && jobs_.keep) jobs_.keep(kind, true);
+        if (jobs_.run(kind, ExportRequest{}) && jobs_.keep) jobs_.keep(kind, true);
     }
     AfterBusy();
 }
@@ -148,17 +177,12 @@ void MdiZelkExtract2::Export() {
 }
 
 void MdiZelkExtract2::ExportAll() {
-    // Nobody need be there: the processing date takes its default answer and
-    // the workbooks are only saved.
-    const bool wasUnattended = s_.unattended;
-    s_.unattended = true;
-    struct Restore {
-        Session& s;
-        bool v;
-        ~Restore() { s.unattended = v; }
-    } restore{s_, wasUnattended};
+    // Nobody need be there: the processing date takes its default and the
+    // workbooks are only saved.
+    ExportRequest request;
+    request.unattended = true;
     for (ExportKind kind : {ExportKind::Roerend, ExportKind::Onroerend, ExportKind::Mapping})
-        if (jobs_.run(kind) && jobs_.keep) jobs_.keep(kind, false);
+        if (jobs_.run(kind, request) && jobs_.keep) jobs_.keep(kind, false);
 }
 
 void MdiZelkExtract2::Timer1_Timer() {
@@ -174,7 +198,9 @@ void MdiZelkExtract2::Timer1_Timer() {
         Form_Unload();
         return;
     }
-    if (!(AutorunSetting() > 0)) return;
+    const bool autorun = AutorunSetting() > 0;
+    FollowAutorun(autorun);
+    if (!autorun) return;
     {
         BusyScope busy(*this, false);
         s_.alg.AddMelding(Now() + " Autorun gestart", 0, false, kBlack);
@@ -209,7 +235,9 @@ int MdiZelkExtract2::OpenMainDatabase(bool NameKnown, int /*unused*/, const std:
         settings.set(kAppTitle, "Database", "Database", opened);
         s_.alg.AddMelding(std::string(kAppTitle) + ": Database '" + opened + "' is geopend.", 0, false, kBlack);
     }
-    if (AutorunSetting() > 0) {
+    const bool autorun = AutorunSetting() > 0;
+    FollowAutorun(autorun);
+    if (autorun) {
         s_.alg.AddMelding("Wacht tot Autorun start", 0, false, kBlack);
         window_.ArmTimer(kAutorunIntervalMs);
     }
@@ -221,6 +249,19 @@ double MdiZelkExtract2::AutorunSetting() {
     if (const auto v = RealNumberSetting(text)) return *v;
     s_.alg.AddMelding("Ongeldige waarde voor Autorun: '" + text + "'", 0, false, kBlack);
     return 0;
+}
+
+void MdiZelkExtract2::FollowAutorun(bool on) {
+    if (!on) {
+        s_.platform.setReplyTimeout(std::nullopt);
+        return;
+    }
+    if (s_.platform.replyTimeout()) return;
+    ReplyTimeout timeout;
+    timeout.onUnanswered = [this, limit = timeout.limit](const UnansweredQuestion& q) {
+        s_.alg.AddMelding(unansweredLine(q, limit), 0, false, kBlack);
+    };
+    s_.platform.setReplyTimeout(std::move(timeout));
 }
 
 std::string MdiZelkExtract2::Now() const {

@@ -31,6 +31,10 @@ inline constexpr int kAutorunIntervalMs = 5000;
 class MdiZelkExtract2 {
 public:
     MdiZelkExtract2(Session& session, MainWindowPort& window, ExportJobs jobs, std::string commandLine);
+    // The platform's reply timeout reports to this window: it goes with it.
+    ~MdiZelkExtract2();
+    MdiZelkExtract2(const MdiZelkExtract2&) = delete;
+    MdiZelkExtract2& operator=(const MdiZelkExtract2&) = delete;
 
     // Loading the window starts the whole program.
     void Form_Load();
@@ -45,7 +49,7 @@ public:
     void Command(MenuCommand command);
     void mnuOpenDatabase_Click();
     // One export from the menu; its finished workbook is saved and opened.
-    void RunExport(ExportKind kind);
+    void RunMenuExport(ExportKind kind);
     // The three exports in a row, unattended; workbooks saved, not opened.
     void Export();
     void Timer1_Timer();
@@ -61,6 +65,9 @@ private:
     class BusyScope;
     // "Autorun" as a number; a text that is none counts as 0 and says so.
     double AutorunSetting();
+    // Under Autorun nobody need be there: questions take their safe answer
+    // when no reply comes in time, and say so on the message screen.
+    void FollowAutorun(bool on);
     std::string Now() const;
     void ExportAll();
     void AfterBusy();

@@ -2,7 +2,7 @@
 // The options dialog "Opties": the log-file option. Every click stores it.
 
 #include "platform/settings_store.h"
-#include "shell/main_values.h"
+#include "session/main_values.h"
 #include "shell/window_placement.h"
 
 namespace zelk {

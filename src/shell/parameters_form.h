@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/settings_store.h"
-#include "shell/main_values.h"
+#include "session/main_values.h"
 #include "shell/window_placement.h"
 
 namespace zelk {

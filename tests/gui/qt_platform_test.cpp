@@ -204,3 +204,47 @@ TEST(GuiDialogs, ParametersAndOptiesFollowTheirRules) {
     o->findChild<QPushButton*>("cmdClose")->click();
     QCoreApplication::processEvents();
 }
+
+TEST(GuiQtPlatform, UnansweredDialogsCloseWithTheirSafeAnswerWhenTheReplyTimeoutPasses) {
+    guiApp();
+    QtPlatform p(kTitle);
+    std::vector<UnansweredQuestion> reported;
+    p.setReplyTimeout(ReplyTimeout{std::chrono::milliseconds(50), [&](const UnansweredQuestion& q) {
+                                       EXPECT_EQ(QApplication::activeModalWidget(), nullptr);  // gone first
+                                       reported.push_back(q);
+                                   }});
+    EXPECT_EQ(p.msgBox("Doorgaan?", vbQuestion | vbYesNo, "Vraag"), vbNo);
+    EXPECT_EQ(p.msgBox("Bestand is bezet", vbAbortRetryIgnore | 256, ""), vbAbort);
+    EXPECT_EQ(p.msgBox("Opslaan mislukt", vbCritical, "Opslaan werkmap"), vbOK);
+    EXPECT_EQ(p.inputBox("Geef het juiste wachtwoord", "Wachtwoord", "", true), std::nullopt);
+    FileDialogRequest r;
+    r.title = "Geef de naam van de database";
+    EXPECT_EQ(p.fileDialog(r), std::nullopt);
+    ASSERT_EQ(reported.size(), 5u);
+    EXPECT_EQ(reported[0].title + "|" + reported[0].prompt + "|" + reported[0].answer, "Vraag|Doorgaan?|Nee");
+    EXPECT_EQ(reported[1].title + "|" + reported[1].answer, std::string(kTitle) + "|Afbreken");
+    EXPECT_EQ(reported[2].answer, "OK");
+    EXPECT_EQ(reported[3].title + "|" + reported[3].answer, "Wachtwoord|Annuleren");
+    EXPECT_EQ(reported[4].title + "|" + reported[4].prompt + "|" + reported[4].answer,
+              "Geef de naam van de database||Annuleren");
+
+    // A reply in time is the user's, and nothing is reported.
+    p.setReplyTimeout(ReplyTimeout{std::chrono::milliseconds(5000), [&](const UnansweredQuestion& q) {
+                                       reported.push_back(q);
+                                   }});
+    whenModal<QMessageBox>([](QMessageBox* box) { clickButton(box, "Ja"); });
+    EXPECT_EQ(p.msgBox("Doorgaan?", vbQuestion | vbYesNo, "Vraag"), vbYes);
+    whenModal<QInputDialog>([](QInputDialog* d) {
+        d->setTextValue("geheim");
+        d->accept();
+    });
+    EXPECT_EQ(p.inputBox("Geef het juiste wachtwoord", "Wachtwoord", "", true), "geheim");
+
+    // Without a timeout a box waits for its reply, however long that takes.
+    p.setReplyTimeout(std::nullopt);
+    QTimer::singleShot(300, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) clickButton(box, "Ja");
+    });
+    EXPECT_EQ(p.msgBox("Doorgaan?", vbQuestion | vbYesNo, "Vraag"), vbYes);
+    EXPECT_EQ(reported.size(), 5u);
+}

@@ -5,7 +5,7 @@
 #include "database/dbase.h"
 #include "messages/alg.h"
 #include "platform/platform.h"
-#include "shell/main_values.h"
+#include "session/main_values.h"
 #include "spreadsheet/exl.h"
 #include "valuation/waardering.h"
 
@@ -23,9 +23,6 @@ struct Session {
     ExcelInstances excelInstances;
     Exl exl;
     MainValues main;
-    // An unattended run (autorun, command line) asks no questions: the
-    // processing date takes its default answer unless one was given.
-    bool unattended = false;
 };
 
 }  // namespace zelk
