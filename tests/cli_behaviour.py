@@ -64,5 +64,32 @@ with tempfile.TemporaryDirectory() as d:
           "De functie 'Aanmaken overzicht 1a' niet correct beëindigd" in bad.stderr, bad.stderr)
     check("the other export still runs", "Export2 wordt opgestart" in bad.stdout and "Done" in bad.stdout)
 
+    # A row that cannot be written: the workbook is saved, the run is not clean.
+    long_name = os.path.join(d, "lang.db")
+    con = sqlite3.connect(db)
+    con.execute("VACUUM INTO ?", (long_name,))
+    con.close()
+    con = sqlite3.connect(long_name)
+    con.execute("UPDATE OG SET OG_Naam = ? WHERE rowid = (SELECT min(rowid) FROM OG)", ("x" * 40000,))
+    con.commit()
+    con.close()
+    out = os.path.join(d, "lang")
+    os.mkdir(out)
+    lost = run("export", "--database", long_name, "--output", out, "mapping")
+    check("lost rows exit 1", lost.returncode == 1, lost.stdout)
+    check("lost rows counted", " rijen niet weggeschreven\nDone\n" in lost.stdout, lost.stdout)
+    check("workbook with lost rows saved", os.path.exists(os.path.join(out, "mapping.xlsx")))
+
+    # The same --now gives the same bytes.
+    same = []
+    for name in ("een", "twee"):
+        folder = os.path.join(d, name)
+        os.mkdir(folder)
+        run("export", "--database", db, "--output", folder, "--now", "2026-12-06T10:15:03", "--date", "31-03-2026",
+            "roerend")
+        with open(os.path.join(folder, "roerend.xlsx"), "rb") as f:
+            same.append(f.read())
+    check("same --now, same bytes", same[0] == same[1])
+
 print(f"{checks - len(failures)} passed, {len(failures)} failed")
 sys.exit(1 if failures else 0)

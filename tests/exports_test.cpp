@@ -374,3 +374,31 @@ TEST(ExportOutput, SavedWorkbookIsShownAndReleased) {
     EXPECT_EQ(f.platform.openedDocuments.size(), 1u);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(admin.dir / "uit"), {}), 2);
 }
+
+TEST(ExportOutput, RowsThatCannotBeWrittenAreCountedAndTextsCarriedWhole) {
+    // One asset's name is longer than a cell holds; an account number holds a NUL.
+    Administration admin(
+        "UPDATE OB SET NAAM = replace(hex(zeroblob(20000)), '0', 'x') WHERE OGCODE = 'G1' AND ICCODE = 'I1' "
+        "AND VLGNUM = 1;"
+        "UPDATE Categori SET CT_REKNUM = '47' || char(0) || '11' WHERE CT_CODE = 'C1';");
+    ExportFixture f(admin.file);
+    f.platform.inputAnswers.push_back("31-03-2026");
+    ASSERT_TRUE(Export1a(f.s, {}));
+    const std::string screen = f.s.alg.screen().text();
+    EXPECT_NE(screen.find("1004 - Tekst te lang voor een cel\r\n"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("1 rijen niet weggeschreven\r\nDone\r\n"), std::string::npos) << screen;
+    EXPECT_TRUE(f.cell("AO8").isEmpty());  // the row stays empty, the next asset follows
+    EXPECT_EQ(f.cell("AO9"), Variant("G1 - I1 - 2"));
+    EXPECT_EQ(f.s.exl.rowsNotWritten(), 1);
+
+    // A clean run says nothing of lost rows; the count only grows.
+    ASSERT_TRUE(Export2(f.s));
+    EXPECT_EQ(f.s.alg.screen().text().find("rijen niet weggeschreven", screen.size()), std::string::npos);
+    EXPECT_EQ(f.cell("AK8"), Variant(std::string("047\0" "11", 6)));
+    const std::string file = (admin.dir / "mapping.xlsx").string();
+    ASSERT_TRUE(saveActiveWorkbook(f.s, file));
+    auto app = f.s.excelInstances.start(f.platform);
+    const Worksheet& back = *app->Workbooks().Open(file).sheets()[0];
+    EXPECT_EQ(back.value(8, 37), Variant(std::string("047\0" "11", 6)));
+    EXPECT_EQ(f.s.exl.rowsNotWritten(), 1);
+}

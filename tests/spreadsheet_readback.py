@@ -8,6 +8,7 @@ Runs the test XlsxFixture.ReadbackSample of the binary to write the workbook.
 """
 import datetime
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -24,6 +25,11 @@ def main():
                        stdout=subprocess.DEVNULL)
         wb = openpyxl.load_workbook(path)
         failures = check(wb)
+        edges = os.path.join(tmp, "edges.xlsx")
+        env = dict(os.environ, ZELK_READBACK_EDGES_XLSX=edges)
+        subprocess.run([binary, "--gtest_filter=EdgesFixture.ReadbackEdges"], check=True, env=env,
+                       stdout=subprocess.DEVNULL)
+        failures += check_edges(openpyxl.load_workbook(edges))
     for f in failures:
         print("FOUT:", f)
     print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
@@ -100,6 +106,64 @@ def check(wb):
     two = wb["Tweede"]
     expect("Tweede!B3", two["B3"].value, "op blad twee")
     expect("Tweede afmeting", two.dimensions, "B3:B3")
+    return failures
+
+
+def unescape(text):
+    """The file format's character escape _xHHHH_, which openpyxl leaves in
+    inline texts (a surrogate pair of escapes is one character)."""
+    def one(m):
+        return chr(int(m.group(1), 16))
+    out = re.sub(r"_x([0-9A-Fa-f]{4})_", one, text)
+    return out.encode("utf-16", "surrogatepass").decode("utf-16")
+
+
+def check_edges(wb):
+    failures = []
+
+    def expect(what, got, want):
+        if got != want:
+            failures.append(f"{what}: {got!r:.80}, verwacht {want!r:.80}")
+
+    ws = wb.active
+    cp1252 = bytes(0x20 + i % 224 for i in range(320)).decode("cp1252", errors="replace")
+    # The five bytes the code page leaves undefined map to the controls of the same number.
+    cp1252 = "".join(chr(0x20 + i % 224) if c == "\ufffd" else c for i, c in enumerate(cp1252))
+    texts = [
+        "lit_x0041_eral",
+        "_x005f_ en _x005F_",
+        "_xZZZZ_",
+        "a\x01b\x1fc\td\ne\rf\x7f",
+        "A\0Bouwgrond",
+        "A\ufffdB\ufffd",
+        "A\uffff\ufffe",
+        "é" * 20000,
+        cp1252,
+        "\U0001F600_x0000_",
+    ]
+    for row, want in enumerate(texts, start=1):
+        c = ws.cell(row, 1)
+        expect(f"A{row} soort", c.data_type, "s")
+        expect(f"A{row} tekst", unescape(c.value or ""), want)
+    # A date before the sheet's first day is the text of the date in its column's form.
+    dates = [
+        ("1-1-100", "1-jan-100"),
+        ("1-6-1850", "1-jun-1850"),
+        ("31-12-1899", "31-dec-1899"),
+        (datetime.datetime(1900, 1, 1),) * 2,
+        (datetime.datetime(1900, 2, 28),) * 2,
+        (datetime.datetime(1900, 3, 1),) * 2,
+        (datetime.datetime(9999, 12, 31),) * 2,
+    ]
+    for row, (plain, monthly) in enumerate(dates, start=1):
+        expect(f"B{row}", ws.cell(row, 2).value, plain)
+        expect(f"C{row}", ws.cell(row, 3).value, monthly)
+        if isinstance(plain, datetime.datetime):
+            expect(f"C{row} opmaak", ws.cell(row, 3).number_format, "D-MMM-YYYY")
+    expect("D1", ws["D1"].value, datetime.time(6, 30))
+    expect("E1", ws["E1"].value, 0)
+    expect("E2", ws["E2"].value, 0)
+    expect("E3", ws["E3"].value, 2.5e-308)
     return failures
 
 

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <csignal>
@@ -15,9 +17,10 @@
 #include "runtime/runtime_error.h"
 #include "spreadsheet/excel_application.h"
 #include "spreadsheet/export_folder.h"
+#include "spreadsheet/temp_workbook_file.h"
 #include "spreadsheet/variant_array.h"
 #include "spreadsheet/xlsx_writer.h"
-#include "spreadsheet/zip_reader.h"
+#include "spreadsheet/zip_package.h"
 #include "support/checks.h"
 #include "support/test_files.h"
 
@@ -240,7 +243,7 @@ TEST_F(XlsxFixture, BrokenFilesDoNotOpen) {
     EXPECT_EQ(openError(write("kapot.xlsx", flipped)), 1004);
     EXPECT_EQ(openError(dir / "bestaat-niet.xlsx"), 1004);
     EXPECT_EQ(app->Workbooks().Count(), 1);
-    EXPECT_THROW(ZipReader(dir / "kort.xlsx"), ZipError);
+    EXPECT_THROW(ZipPackage(dir / "kort.xlsx"), ZipError);
 }
 
 TEST_F(XlsxFixture, SaveAndShowUsesTheExportFolderAndFreeNames) {
@@ -297,7 +300,7 @@ TEST_F(XlsxFixture, ReadbackSample) {
     Workbook& book = buildSample(*app);
     const SaveResult r = saveAs(book, file);
     ASSERT_TRUE(r) << r.error;
-    ZipReader zip(file.string());
+    ZipPackage zip(file.string());
     EXPECT_TRUE(zip.contains("xl/worksheets/sheet2.xml"));
 }
 
@@ -352,4 +355,98 @@ TEST_F(XlsxFixture, OpensWorkbooksWithSharedTexts) {
     EXPECT_EQ(&again, &book);
     EXPECT_EQ(&app->ActiveWorkbook(), &book);
     EXPECT_EQ(app->Workbooks().Count(), 2);
+}
+
+TEST_F(XlsxFixture, ANameThatCannotBeChosenEndsTheSaveAsFailed) {
+    Alg alg(platform);
+    buildSample(*app);
+    platform.store.set(kSettingsApp, "Excel", "ExportDir", dir.str());
+    // Too long for the file system: the name cannot be tested, so no name is free.
+    const std::string longName(300, 'x');
+    EXPECT_THROW(freeWorkbookPath(dir.path(), longName, platform.clock), fs::filesystem_error);
+    EXPECT_FALSE(SaveAndShow(alg, app->ActiveWorkbook(), longName, true));
+    ASSERT_EQ(platform.asked.size(), 1u);
+    EXPECT_EQ(platform.asked[0].style, vbCritical);
+    EXPECT_EQ(alg.screen().text().find("Werkmap opgeslagen"), std::string::npos);
+    EXPECT_TRUE(platform.openedDocuments.empty());
+    EXPECT_TRUE(filesIn(dir.path()).empty());
+
+    // Every name taken: the counter ends.
+    const std::string stem = "Vol " + formatDate(platform.clock, "yyyy-mm-dd hhnnss");
+    std::ofstream(dir.path() / (stem + ".xlsx")) << "x";
+    for (int n = 2; n <= kMaxWorkbookNameTries; ++n)
+        std::ofstream(dir.path() / (stem + " (" + std::to_string(n) + ").xlsx")) << "x";
+    EXPECT_THROW(freeWorkbookPath(dir.path(), "Vol", platform.clock), std::runtime_error);
+    EXPECT_FALSE(SaveAndShow(alg, app->ActiveWorkbook(), "Vol", false));
+    EXPECT_EQ(platform.asked.size(), 2u);
+}
+
+TEST_F(XlsxFixture, TheSameClockGivesTheSameBytes) {
+    platform.clock = makeDateTime({2001, 2, 3, 4, 5, 6});
+    Workbook& book = buildSample(*app);
+    ASSERT_TRUE(saveAs(book, dir.path() / "een.xlsx"));
+    ASSERT_TRUE(saveAs(book, dir.path() / "twee.xlsx"));
+    EXPECT_EQ(readBytes(dir.path() / "een.xlsx"), readBytes(dir.path() / "twee.xlsx"));
+    // The properties carry the run's clock, not the system's.
+    const std::string core = ZipPackage((dir.path() / "een.xlsx").string()).read("docProps/core.xml");
+    EXPECT_NE(core.find("<dcterms:created xsi:type=\"dcterms:W3CDTF\">2001-02-03T"), std::string::npos) << core;
+    EXPECT_NE(core.find("<dcterms:modified xsi:type=\"dcterms:W3CDTF\">2001-02-03T"), std::string::npos) << core;
+    platform.clock = makeDateTime({2001, 2, 3, 4, 5, 7});
+    ASSERT_TRUE(saveAs(book, dir.path() / "drie.xlsx"));
+    EXPECT_NE(readBytes(dir.path() / "een.xlsx"), readBytes(dir.path() / "drie.xlsx"));
+}
+
+TEST_F(XlsxFixture, InterruptedSavesLeaveNoTemporaryFiles) {
+    // Leftovers of a run that is gone are removed by the next save; those of
+    // a run still going are not.
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string stale = ".roerend.xlsx." + std::to_string(gone) + ".a1B2c3";
+    const std::string live = ".roerend.xlsx." + std::to_string(::getpid()) + ".a1B2c3";
+    std::ofstream(dir.path() / stale) << "x";
+    std::ofstream(dir.path() / live) << "x";
+    // Earlier versions' names carry no pid: removed once they are old.
+    std::ofstream(dir.path() / ".roerend.xlsx.Q8xY2z") << "x";
+    std::ofstream(dir.path() / ".mapping.xlsx.Q8xY2z") << "x";
+    std::ofstream(dir.path() / ".a.Q8xY2z") << "x";  // not ours
+    fs::last_write_time(dir.path() / ".roerend.xlsx.Q8xY2z", fs::file_time_type::clock::now() - std::chrono::hours(2));
+    Workbook& book = buildSample(*app);
+    ASSERT_TRUE(saveAs(book, dir.path() / "roerend.xlsx"));
+    EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{".a.Q8xY2z", ".mapping.xlsx.Q8xY2z", live, "roerend.xlsx"}));
+    fs::remove(dir.path() / live);
+    fs::remove(dir.path() / ".mapping.xlsx.Q8xY2z");
+    fs::remove(dir.path() / ".a.Q8xY2z");
+
+    // A run killed while it saves leaves the earlier workbook and nothing
+    // else: with unnamed files, and with hidden named ones (those are removed
+    // on the termination signals; after SIGKILL by the next save).
+    VariantArray row(1, 50);
+    for (long r = 1; r <= 3000; ++r) {
+        for (long c = 1; c <= 50; ++c) row(c) = Variant("tekst " + std::to_string(r * c));
+        app->Range(app->Cells(r, 1), app->Cells(r, 50)).Value(row);
+    }
+    auto killedWhileSaving = [&](int sig, bool unnamed) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            useUnnamedTempWorkbooks(unnamed);
+            for (;;) (void)saveAs(book, dir.path() / "roerend.xlsx");
+        }
+        ::usleep(300 * 1000);
+        ::kill(child, sig);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return WIFSIGNALED(status) && WTERMSIG(status) == sig;
+    };
+    for (bool unnamed : {true, false}) {
+        for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGKILL}) {
+            EXPECT_TRUE(killedWhileSaving(sig, unnamed)) << sig;
+            if (sig == SIGKILL && !unnamed) {
+                EXPECT_LE(filesIn(dir.path()).size(), 2u);  // the workbook and the killed run's file
+                ASSERT_TRUE(saveAs(book, dir.path() / "ander.xlsx"));
+                fs::remove(dir.path() / "ander.xlsx");
+            }
+            EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"roerend.xlsx"}) << sig << " " << unnamed;
+        }
+    }
 }

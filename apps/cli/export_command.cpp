@@ -132,6 +132,8 @@ int runExportCommand(int argc, char** argv) {
         }
     }
     s.dbase.CloseDatabase(s.main.dbMain);
+    // The workbooks are saved, but they lack rows: not a clean run.
+    if (s.exl.rowsNotWritten() > 0) status = 1;
     return status;
 }
 

@@ -251,7 +251,7 @@ bool runAssetExport(Session& s, const AssetKind& kind, const ExportRequest& requ
         sheet.restoreApplication();
         formatAssetSheet(sheet);
         run.closeTables();
-        s.alg.AddMelding("Done");
+        run.done();
     });
 }
 

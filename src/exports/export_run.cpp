@@ -32,6 +32,15 @@ ExcelApplication& excelApp(Session& s) {
 
 }  // namespace
 
+ExportRun::ExportRun(Session& s, std::string functionName, int db)
+    : s_(s), functionName_(std::move(functionName)), db_(db), rowsNotWrittenBefore_(s.exl.rowsNotWritten()) {}
+
+void ExportRun::done() {
+    const long lost = s_.exl.rowsNotWritten() - rowsNotWrittenBefore_;
+    if (lost > 0) s_.alg.AddMelding(std::to_string(lost) + " rijen niet weggeschreven");
+    s_.alg.AddMelding("Done");
+}
+
 Date timeOfDay(Date d) { return Date{std::fabs(d.serial - std::trunc(d.serial))}; }
 
 bool ExportRun::execute(const std::function<void()>& steps) {

@@ -37,7 +37,7 @@ private:
 
 class ExportRun {
 public:
-    ExportRun(Session& s, std::string functionName, int db) : s_(s), functionName_(std::move(functionName)), db_(db) {}
+    ExportRun(Session& s, std::string functionName, int db);
 
     // Runs the export's steps. A runtime error, a recordset that does not
     // open or a spreadsheet that does not start ends the run in the failure
@@ -55,6 +55,9 @@ public:
     void forEachRecord(Recordset& rs, const std::function<void(const Recordset&)>& body);
     void closeQuery();
     void closeTables();
+    // The last lines of a run that reached its end: how many rows could not
+    // be written (when any), then "Done".
+    void done();
 
 private:
     void progress(long done, long total);
@@ -67,6 +70,7 @@ private:
     int rsTables_[2] = {0, 0};
     int tablesOpened_ = 0;
     long lastReported_ = -1;
+    long rowsNotWrittenBefore_ = 0;
 };
 
 // Time of day of a date, as a time value.

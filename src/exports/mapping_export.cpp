@@ -159,7 +159,7 @@ bool Export2(Session& s) {
         sheet.numberFormat("L2", "h:mm:ss");
         sheet.autoFit("A:AX");
         sheet.select("A1");
-        s.alg.AddMelding("Done");
+        run.done();
     });
 }
 

@@ -190,10 +190,8 @@ std::string cellDisplayText(const Cell& c, const std::string& code, const String
     case CellKind::Date: {
         const double v = c.number();
         const std::string& f = code.empty() && c.kind() == CellKind::Date ? defaultDateFormatFor(v) : code;
-        if (isDateFormat(f)) {
-            if (v < 0) return "########";  // no date before the sheet's first day
-            return formatDate(Date{v}, f);
-        }
+        // Before the sheet's first day this is also the text the file keeps.
+        if (isDateFormat(f)) return formatDate(Date{v}, f);
         return formatCellNumber(v, f);
     }
     }

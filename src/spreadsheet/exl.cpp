@@ -162,6 +162,7 @@ bool Exl::WriteArrayRows(const Variant& Row, const VariantArray& Values, const s
         return true;
     } catch (...) {
         const RuntimeError e = pendingError(std::current_exception());
+        ++rowsNotWritten_;
         alg_.AddMelding(std::to_string(e.number()) + " - " + e.description(), 0, false, 0);
         return false;
     }

@@ -46,9 +46,13 @@ public:
                         const std::optional<Variant>& Workbook = std::nullopt,
                         const Variant& ColumnOffset = Variant(std::int32_t{0}));
 
+    // Rows WriteArrayRows could not write since the program started.
+    long rowsNotWritten() const { return rowsNotWritten_; }
+
 private:
     Alg& alg_;
     ExcelInstances& instances_;
+    long rowsNotWritten_ = 0;
 };
 
 }  // namespace zelk

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <stdexcept>
 
 #include "messages/alg.h"
 #include "platform/platform.h"
@@ -55,11 +56,16 @@ fs::path exportDirectory(Platform& platform) {
 
 fs::path freeWorkbookPath(const fs::path& dir, const std::string& baseName, Date now) {
     const std::string stem = baseName + " " + formatDate(now, "yyyy-mm-dd hhnnss");
-    for (int n = 1;; ++n) {
+    for (int n = 1; n <= kMaxWorkbookNameTries; ++n) {
         const fs::path p = dir / (stem + (n > 1 ? " (" + std::to_string(n) + ")" : "") + ".xlsx");
         std::error_code ec;
-        if (!fs::exists(p, ec) && !ec) return p;
+        const bool taken = fs::exists(p, ec);
+        // A name that cannot be tested (no access, too long) will not become
+        // testable by counting on.
+        if (ec) throw fs::filesystem_error("de bestandsnaam kan niet worden gekozen", p, ec);
+        if (!taken) return p;
     }
+    throw std::runtime_error("geen vrije bestandsnaam gevonden");
 }
 
 std::optional<fs::path> SaveAndShow(Alg& alg, Workbook& book, const std::string& baseName, bool open) {
@@ -78,7 +84,12 @@ std::optional<fs::path> SaveAndShow(Alg& alg, Workbook& book, const std::string&
     // Another program may take the chosen name between the choice and the
     // save; then the next free name is taken.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const fs::path path = freeWorkbookPath(dir, baseName, now);
+        fs::path path;
+        try {
+            path = freeWorkbookPath(dir, baseName, now);
+        } catch (const std::exception& e) {
+            return fail(e.what());
+        }
         const SaveResult r = saveAsNew(book, path);
         if (r.alreadyExists) continue;
         if (!r) return fail(r.error);

@@ -24,7 +24,10 @@ std::filesystem::path documentsDirectory();
 // The export folder as set, or <documents>/ZelkExtract. Not created here.
 std::filesystem::path exportDirectory(Platform& platform);
 // "<dir>/<baseName> YYYY-MM-DD HHMMSS.xlsx", or with " (2)", " (3)" ...
-// before the extension when that name is taken.
+// before the extension when that name is taken. Throws
+// std::filesystem::filesystem_error when a name cannot be tested and
+// std::runtime_error when the first kMaxWorkbookNameTries are all taken.
+constexpr int kMaxWorkbookNameTries = 1000;
 std::filesystem::path freeWorkbookPath(const std::filesystem::path& dir, const std::string& baseName, Date now);
 
 // Saves the workbook in the export folder (creating the folder) under a

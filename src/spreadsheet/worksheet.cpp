@@ -3,9 +3,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 #include "runtime/runtime_error.h"
 #include "spreadsheet/cell_format.h"
+#include "spreadsheet/cell_text.h"
 #include "spreadsheet/variant_array.h"
 #include "spreadsheet/workbook.h"
 
@@ -14,9 +16,22 @@ namespace {
 
 RuntimeError objectError(const std::string& what) { return RuntimeError(1004, "Werkmap", what); }
 
-// The exports' texts are at most a few hundred characters; the file format
-// allows 32767 per cell.
+// The file format allows 32767 UTF-16 code units per cell, and the writer
+// refuses a stored (escaped) text of more characters than that.
 constexpr std::size_t kMaxCellText = 32767;
+
+// The sheet holds no number closer to zero than the smallest normal double;
+// such a number is stored as 0, as the spreadsheet programs do.
+double sheetNumber(double d) { return std::fabs(d) < std::numeric_limits<double>::min() ? 0.0 : d; }
+
+// Characters of the text as the file stores it; an escape takes 7 for 1, so
+// only long texts can pass the limit that way.
+std::size_t storedLength(std::string_view text) {
+    if (text.size() <= kMaxCellText / 7) return text.size();
+    std::size_t n = 0;
+    for (unsigned char c : escapeCellText(text)) n += (c & 0xC0) != 0x80;
+    return n;
+}
 
 }  // namespace
 
@@ -95,7 +110,7 @@ Cell Worksheet::makeCell(const Variant& v, std::uint16_t style) {
     case VarType::Double: {
         const double d = v.toDouble();
         if (!std::isfinite(d)) throw objectError("Ongeldig getal voor een cel");
-        c.setNumber(d);
+        c.setNumber(sheetNumber(d));
         break;
     }
     case VarType::Single: {
@@ -105,7 +120,7 @@ Cell Worksheet::makeCell(const Variant& v, std::uint16_t style) {
         std::snprintf(buf, sizeof buf, "%.7g", static_cast<double>(v.toSingle()));
         const double d = std::strtod(buf, nullptr);
         if (!std::isfinite(d)) throw objectError("Ongeldig getal voor een cel");
-        c.setNumber(d);
+        c.setNumber(sheetNumber(d));
         break;
     }
     case VarType::Currency:
@@ -124,9 +139,14 @@ Cell Worksheet::makeCell(const Variant& v, std::uint16_t style) {
         std::string_view s = v.str();
         // A leading apostrophe only says "this is text"; it is not part of the value.
         if (!s.empty() && s.front() == '\'') s.remove_prefix(1);
-        if (s.size() > kMaxCellText) throw objectError("Tekst te lang voor een cel");
         // An empty text leaves the cell empty, as assigning "" does in the application.
-        if (!s.empty()) c.setString(book_->strings().intern(s));
+        if (s.empty()) break;
+        // A database may hand over any bytes; the cell holds characters.
+        std::string repaired;
+        if (!isValidUtf8(s)) s = repaired = repairUtf8(s);
+        if (utf16Length(s) > kMaxCellText || storedLength(s) > kMaxCellText)
+            throw objectError("Tekst te lang voor een cel");
+        c.setString(book_->strings().intern(s));
         break;
     }
     }

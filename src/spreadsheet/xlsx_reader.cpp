@@ -3,20 +3,23 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <stdexcept>
+#include <tuple>
+#include <vector>
 
 #include "runtime/dates.h"
 #include "runtime/runtime_error.h"
 #include "spreadsheet/excel_application.h"
 #include "spreadsheet/cell_format.h"
-#include "spreadsheet/xml_reader.h"
-#include "spreadsheet/zip_reader.h"
+#include "spreadsheet/cell_text.h"
+#include "spreadsheet/xml_parser.h"
+#include "spreadsheet/zip_package.h"
 
 namespace zelk {
 namespace {
 
-using Token = XmlReader::Token;
-
-struct ReadFailure {
+struct ReadFailure : std::runtime_error {
+    explicit ReadFailure(const std::string& m) : std::runtime_error(m), message(m) {}
     std::string message;
 };
 
@@ -68,64 +71,84 @@ struct Styles {
     std::vector<bool> xfIsDate;
 };
 
-Styles readStyles(const std::string& xml, StyleTable& table) {
-    std::map<long, std::string> custom;
-    std::vector<bool> fontBold;
-    Styles out;
-    XmlReader x(xml);
-    std::string section;
-    bool inFont = false;
-    for (Token t; (t = x.next()) != Token::Eof;) {
-        if (t == Token::End) {
-            if (x.name() == "font") inFont = false;
-            if (x.name() == "cellXfs" || x.name() == "fonts" || x.name() == "numFmts") section.clear();
-            continue;
-        }
-        if (t != Token::Start) continue;
-        const std::string& n = x.name();
-        if (n == "numFmts" || n == "fonts" || n == "cellXfs" || n == "cellStyleXfs") section = n;
-        else if (n == "numFmt") custom[number(x.attr("numFmtId"))] = x.attr("formatCode").value_or("");
-        else if (n == "font" && section == "fonts") {
-            fontBold.push_back(false);
-            inFont = true;
-        } else if (n == "b" && inFont && !fontBold.empty()) {
-            const auto v = x.attr("val");
-            fontBold.back() = !v || (*v != "0" && *v != "false");
-        } else if (n == "xf" && section == "cellXfs") {
-            const long fmtId = number(x.attr("numFmtId"));
-            const long fontId = number(x.attr("fontId"));
-            std::string code = custom.count(fmtId) ? custom[fmtId] : builtinFormat(fmtId);
-            CellStyle s;
-            s.bold = fontId >= 0 && static_cast<std::size_t>(fontId) < fontBold.size() && fontBold[fontId];
-            s.numberFormat = table.formatId(code);
-            out.xfStyle.push_back(table.intern(s));
-            out.xfIsDate.push_back(isDateFormat(code));
-        }
-    }
-    return out;
+// Parses one member of the package as it is unpacked.
+void parsePart(const ZipPackage& zip, const std::string& part, XmlHandler& handler) {
+    XmlParser parser(handler);
+    zip.scan(part, [&](std::string_view piece) { parser.feed(piece); });
+    parser.finish();
 }
 
-std::vector<std::string> readSharedStrings(const std::string& xml) {
-    std::vector<std::string> out;
-    XmlReader x(xml);
-    int depthInSi = 0;
-    bool phonetic = false;
-    for (Token t; (t = x.next()) != Token::Eof;) {
-        if (t == Token::Start) {
-            if (x.name() == "si") {
-                out.emplace_back();
-                depthInSi = 1;
-            } else if (depthInSi) {
-                if (x.name() == "rPh") phonetic = true;
-                else if (x.name() == "t" && !phonetic) out.back() += x.elementText();
-            }
-        } else if (t == Token::End) {
-            if (x.name() == "si") depthInSi = 0;
-            if (x.name() == "rPh") phonetic = false;
+class StylesHandler : public XmlHandler {
+public:
+    explicit StylesHandler(StyleTable& table) : table_(table) {}
+    Styles styles;
+
+    void start(std::string_view n, const XmlAttributes& a) override {
+        if (n == "numFmts" || n == "fonts" || n == "cellXfs" || n == "cellStyleXfs") section_ = n;
+        else if (n == "numFmt") custom_[number(a.get("numFmtId"))] = a.get("formatCode").value_or("");
+        else if (n == "font" && section_ == "fonts") {
+            fontBold_.push_back(false);
+            inFont_ = true;
+        } else if (n == "b" && inFont_ && !fontBold_.empty()) {
+            const auto v = a.get("val");
+            fontBold_.back() = !v || (*v != "0" && *v != "false");
+        } else if (n == "xf" && section_ == "cellXfs") {
+            const long fmtId = number(a.get("numFmtId"));
+            const long fontId = number(a.get("fontId"));
+            const std::string code = custom_.count(fmtId) ? custom_[fmtId] : builtinFormat(fmtId);
+            CellStyle s;
+            s.bold = fontId >= 0 && static_cast<std::size_t>(fontId) < fontBold_.size() &&
+                     fontBold_[static_cast<std::size_t>(fontId)];
+            s.numberFormat = table_.formatId(code);
+            styles.xfStyle.push_back(table_.intern(s));
+            styles.xfIsDate.push_back(isDateFormat(code));
         }
     }
-    return out;
-}
+    void end(std::string_view n) override {
+        if (n == "font") inFont_ = false;
+        if (n == "cellXfs" || n == "fonts" || n == "numFmts" || n == "cellStyleXfs") section_.clear();
+    }
+
+private:
+    StyleTable& table_;
+    std::map<long, std::string> custom_;
+    std::vector<bool> fontBold_;
+    std::string section_;
+    bool inFont_ = false;
+};
+
+// The texts of <si> items; phonetic runs (<rPh>) are not part of a text.
+class SharedStringsHandler : public XmlHandler {
+public:
+    std::vector<std::string> strings;
+
+    void start(std::string_view n, const XmlAttributes&) override {
+        if (n == "si") {
+            strings.emplace_back();
+            inSi_ = true;
+        } else if (n == "rPh") {
+            phonetic_ = true;
+        } else if (n == "t" && inSi_ && !phonetic_) {
+            inText_ = true;
+        }
+    }
+    void end(std::string_view n) override {
+        if (n == "si") {
+            strings.back() = unescapeCellText(strings.back());
+            inSi_ = false;
+        } else if (n == "rPh") {
+            phonetic_ = false;
+        } else if (n == "t") {
+            inText_ = false;
+        }
+    }
+    void text(std::string_view s) override {
+        if (inText_) strings.back() += s;
+    }
+
+private:
+    bool inSi_ = false, phonetic_ = false, inText_ = false;
+};
 
 // "CN5" -> (5, 92).
 std::pair<long, long> cellRef(const std::string& r) {
@@ -134,127 +157,160 @@ std::pair<long, long> cellRef(const std::string& r) {
     return {a->row1, a->col1};
 }
 
-void readSheet(const std::string& xml, Worksheet& ws, const Styles& styles, const std::vector<std::string>& shared,
-               Workbook& book) {
-    XmlReader x(xml);
-    long row = 0, col = 0;
-    for (Token t; (t = x.next()) != Token::Eof;) {
-        if (t != Token::Start) continue;
-        const std::string& n = x.name();
+class SheetHandler : public XmlHandler {
+public:
+    SheetHandler(Worksheet& ws, const Styles& styles, const std::vector<std::string>& shared, Workbook& book)
+        : ws_(ws), styles_(styles), shared_(shared), book_(book) {}
+
+    void start(std::string_view n, const XmlAttributes& a) override {
+        if (inCell_) {
+            // The value: <v> or, for inline text, <t> inside <is> (and its runs).
+            if (n == "rPh") phonetic_ = true;
+            else if ((n == "v" || n == "t") && !phonetic_) {
+                inValue_ = true;
+                hasValue_ = true;
+            }
+            return;
+        }
         if (n == "col") {
-            const long min = number(x.attr("min")), max = number(x.attr("max"));
+            const long min = number(a.get("min")), max = number(a.get("max"));
             if (min < 1 || max < min || max > kMaxColumns) throw ReadFailure{"ongeldige kolom"};
-            const auto hidden = x.attr("hidden");
-            if (hidden && (*hidden == "1" || *hidden == "true")) ws.setColumnWidth(min, max, 0);
-            else if (const auto w = x.attr("width")) ws.setColumnWidth(min, max, characters(std::atof(w->c_str())));
+            const auto hidden = a.get("hidden");
+            if (hidden && (*hidden == "1" || *hidden == "true")) ws_.setColumnWidth(min, max, 0);
+            else if (const auto w = a.get("width")) ws_.setColumnWidth(min, max, characters(std::atof(w->c_str())));
         } else if (n == "row") {
-            row = number(x.attr("r"), row + 1);
-            col = 0;
+            row_ = number(a.get("r"), row_ + 1);
+            col_ = 0;
         } else if (n == "c") {
-            if (const auto r = x.attr("r")) std::tie(row, col) = cellRef(*r);
-            else ++col;
-            if (row < 1 || row > kMaxRows || col < 1 || col > kMaxColumns) throw ReadFailure{"cel buiten het blad"};
-            const std::string type = x.attr("t").value_or("n");
-            const long xf = number(x.attr("s"));
-            if (xf < 0 || (xf > 0 && static_cast<std::size_t>(xf) >= styles.xfStyle.size()))
+            if (const auto r = a.get("r")) std::tie(row_, col_) = cellRef(*r);
+            else ++col_;
+            if (row_ < 1 || row_ > kMaxRows || col_ < 1 || col_ > kMaxColumns) throw ReadFailure{"cel buiten het blad"};
+            type_ = a.get("t").value_or("n");
+            xf_ = number(a.get("s"));
+            if (xf_ < 0 || (xf_ > 0 && static_cast<std::size_t>(xf_) >= styles_.xfStyle.size()))
                 throw ReadFailure{"onbekende celopmaak"};
-            const std::uint16_t style = styles.xfStyle.empty() ? 0 : styles.xfStyle[static_cast<std::size_t>(xf)];
-            const bool isDate = !styles.xfIsDate.empty() && styles.xfIsDate[static_cast<std::size_t>(xf)];
-            // The value: <v> or, for inline text, <is><t>.
-            std::string v;
-            bool hasValue = false;
-            for (int depth = 1; depth > 0;) {
-                const Token u = x.next();
-                if (u == Token::Eof) throw ReadFailure{"onverwacht einde van een blad"};
-                if (u == Token::End) {
-                    --depth;
-                } else if (u == Token::Start) {
-                    if (x.name() == "v" || x.name() == "t") {
-                        v += x.elementText();
-                        hasValue = true;
-                    } else if (x.name() != "is" && x.name() != "r") {
-                        x.elementText();  // formulas and the like
-                    } else {
-                        ++depth;
-                    }
-                }
-            }
-            Cell& cell = ws.cell(row, col);
-            cell.setStyle(style);
-            if (!hasValue) continue;
-            if (type == "s") {
-                const long i = number(v, -1);
-                if (i < 0 || static_cast<std::size_t>(i) >= shared.size()) throw ReadFailure{"onbekende gedeelde tekst"};
-                if (!shared[static_cast<std::size_t>(i)].empty())
-                    cell.setString(book.strings().intern(shared[static_cast<std::size_t>(i)]));
-            } else if (type == "str" || type == "inlineStr" || type == "e") {
-                if (!v.empty()) cell.setString(book.strings().intern(v));
-            } else if (type == "b") {
-                cell.setBoolean(v == "1" || v == "true");
-            } else if (type == "d") {
-                const auto d = parseDate(v.substr(0, 10));
-                if (!d) throw ReadFailure{"ongeldige datum '" + v + "'"};
-                cell.setNumber(d->serial, CellKind::Date);
-            } else {
-                char* end = nullptr;
-                const double d = std::strtod(v.c_str(), &end);
-                if (*end || !std::isfinite(d)) throw ReadFailure{"ongeldig getal '" + v + "'"};
-                if (isDate) cell.setNumber(runtimeSerial(d), CellKind::Date);
-                else cell.setNumber(d);
-            }
+            inCell_ = true;
+            hasValue_ = false;
+            value_.clear();
         }
     }
-}
+    void end(std::string_view n) override {
+        if (!inCell_) return;
+        if (n == "v" || n == "t") inValue_ = false;
+        else if (n == "rPh") phonetic_ = false;
+        else if (n == "c") {
+            inCell_ = false;
+            storeCell();
+        }
+    }
+    void text(std::string_view s) override {
+        if (inValue_) value_ += s;
+    }
+
+private:
+    void storeCell() {
+        const auto xf = static_cast<std::size_t>(xf_);
+        const std::uint16_t style = styles_.xfStyle.empty() ? 0 : styles_.xfStyle[xf];
+        const bool isDate = !styles_.xfIsDate.empty() && styles_.xfIsDate[xf];
+        Cell& cell = ws_.cell(row_, col_);
+        cell.setStyle(style);
+        if (!hasValue_) return;
+        const std::string& v = value_;
+        if (type_ == "s") {
+            const long i = number(v, -1);
+            if (i < 0 || static_cast<std::size_t>(i) >= shared_.size()) throw ReadFailure{"onbekende gedeelde tekst"};
+            if (!shared_[static_cast<std::size_t>(i)].empty())
+                cell.setString(book_.strings().intern(shared_[static_cast<std::size_t>(i)]));
+        } else if (type_ == "str" || type_ == "inlineStr" || type_ == "e") {
+            if (!v.empty()) cell.setString(book_.strings().intern(unescapeCellText(v)));
+        } else if (type_ == "b") {
+            cell.setBoolean(v == "1" || v == "true");
+        } else if (type_ == "d") {
+            const auto d = parseDate(v.substr(0, 10));
+            if (!d) throw ReadFailure{"ongeldige datum '" + v + "'"};
+            cell.setNumber(d->serial, CellKind::Date);
+        } else {
+            char* end = nullptr;
+            const double d = std::strtod(v.c_str(), &end);
+            if (*end || !std::isfinite(d)) throw ReadFailure{"ongeldig getal '" + v + "'"};
+            if (isDate) cell.setNumber(runtimeSerial(d), CellKind::Date);
+            else cell.setNumber(d);
+        }
+    }
+
+    Worksheet& ws_;
+    const Styles& styles_;
+    const std::vector<std::string>& shared_;
+    Workbook& book_;
+    long row_ = 0, col_ = 0, xf_ = 0;
+    std::string type_, value_;
+    bool inCell_ = false, inValue_ = false, hasValue_ = false, phonetic_ = false;
+};
+
+class RelationsHandler : public XmlHandler {
+public:
+    std::map<std::string, std::string> targets;
+    void start(std::string_view n, const XmlAttributes& a) override {
+        if (n == "Relationship") targets[a.get("Id").value_or("")] = a.get("Target").value_or("");
+    }
+    void end(std::string_view) override {}
+};
+
+class WorkbookHandler : public XmlHandler {
+public:
+    explicit WorkbookHandler(const std::map<std::string, std::string>& rels) : rels_(rels) {}
+    long activeTab = 0;
+    std::vector<std::pair<std::string, std::string>> sheets;  // name, part
+
+    void start(std::string_view n, const XmlAttributes& a) override {
+        if (n == "workbookView") activeTab = number(a.get("activeTab"));
+        if (n == "sheet") {
+            const auto it = rels_.find(a.get("id").value_or(""));
+            if (it == rels_.end()) throw ReadFailure{"blad zonder onderdeel"};
+            sheets.emplace_back(a.get("name").value_or(""), partName(it->second));
+        }
+    }
+    void end(std::string_view) override {}
+
+private:
+    const std::map<std::string, std::string>& rels_;
+};
 
 }  // namespace
 
 std::shared_ptr<Workbook> readXlsx(ExcelApplication& app, const std::string& path, const std::string& bookName) {
+    const auto failed = [&](const std::string& why) {
+        return RuntimeError(1004, "Werkmap", "'" + path + "' kan niet worden gelezen: " + why);
+    };
     try {
-        const ZipReader zip(path);
+        const ZipPackage zip(path);
         auto book = std::make_shared<Workbook>(app, bookName);
 
-        std::map<std::string, std::string> rels;
-        {
-            const std::string xml = zip.read("xl/_rels/workbook.xml.rels");  // the reader only views it
-            XmlReader x(xml);
-            for (Token t; (t = x.next()) != Token::Eof;)
-                if (t == Token::Start && x.name() == "Relationship")
-                    rels[x.attr("Id").value_or("")] = x.attr("Target").value_or("");
-        }
-        std::vector<std::string> shared;
-        if (zip.contains("xl/sharedStrings.xml")) shared = readSharedStrings(zip.read("xl/sharedStrings.xml"));
-        Styles styles;
-        if (zip.contains("xl/styles.xml")) styles = readStyles(zip.read("xl/styles.xml"), book->styles());
+        RelationsHandler rels;
+        parsePart(zip, "xl/_rels/workbook.xml.rels", rels);
+        SharedStringsHandler shared;
+        if (zip.contains("xl/sharedStrings.xml")) parsePart(zip, "xl/sharedStrings.xml", shared);
+        StylesHandler styles(book->styles());
+        if (zip.contains("xl/styles.xml")) parsePart(zip, "xl/styles.xml", styles);
+        WorkbookHandler workbook(rels.targets);
+        parsePart(zip, "xl/workbook.xml", workbook);
 
-        long activeTab = 0;
-        std::vector<std::pair<std::string, std::string>> sheets;  // name, part
-        {
-            const std::string xml = zip.read("xl/workbook.xml");
-            XmlReader x(xml);
-            for (Token t; (t = x.next()) != Token::Eof;) {
-                if (t != Token::Start) continue;
-                if (x.name() == "workbookView") activeTab = number(x.attr("activeTab"));
-                if (x.name() == "sheet") {
-                    const auto it = rels.find(x.attr("id").value_or(""));
-                    if (it == rels.end()) throw ReadFailure{"blad zonder onderdeel"};
-                    sheets.emplace_back(x.attr("name").value_or(""), partName(it->second));
-                }
-            }
-        }
-        if (sheets.empty()) throw ReadFailure{"de werkmap heeft geen bladen"};
-        for (const auto& [name, part] : sheets) {
+        if (workbook.sheets.empty()) throw ReadFailure{"de werkmap heeft geen bladen"};
+        for (const auto& [name, part] : workbook.sheets) {
             Worksheet& ws = book->addSheet(name);
-            readSheet(zip.read(part), ws, styles, shared, *book);
+            SheetHandler sheet(ws, styles.styles, shared.strings, *book);
+            parsePart(zip, part, sheet);
         }
+        const long activeTab = workbook.activeTab;
         if (activeTab > 0 && static_cast<std::size_t>(activeTab) < book->sheets().size())
             book->selectOnly(*book->sheets()[static_cast<std::size_t>(activeTab)]);
         return book;
     } catch (const ReadFailure& f) {
-        throw RuntimeError(1004, "Werkmap", "'" + path + "' kan niet worden gelezen: " + f.message);
+        throw failed(f.message);
     } catch (const ZipError& e) {
-        throw RuntimeError(1004, "Werkmap", "'" + path + "' kan niet worden gelezen: " + e.what());
+        throw failed(e.what());
     } catch (const XmlError& e) {
-        throw RuntimeError(1004, "Werkmap", "'" + path + "' kan niet worden gelezen: " + e.what());
+        throw failed(e.what());
     }
 }
 

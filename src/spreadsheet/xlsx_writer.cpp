@@ -1,70 +1,36 @@
 #include "spreadsheet/xlsx_writer.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <optional>
+#include <system_error>
 #include <vector>
 
+#include "platform/platform.h"
 #include "runtime/dates.h"
 #include "spreadsheet/cell_format.h"
+#include "spreadsheet/cell_text.h"
+#include "spreadsheet/excel_application.h"
+#include "spreadsheet/temp_workbook_file.h"
 #include "spreadsheet/workbook.h"
-#include "spreadsheet/zip_reader.h"
+#include "spreadsheet/xml_parser.h"
+#include "spreadsheet/zip_package.h"
 
 namespace zelk {
-namespace {
 
 namespace fs = std::filesystem;
 
-struct WriteFailure {
-    std::string message;
-    bool alreadyExists = false;
-};
+WriteFailure::WriteFailure(std::string m, bool exists)
+    : std::runtime_error(m), message(std::move(m)), alreadyExists(exists) {}
 
-std::string systemError(int err) { return std::strerror(err); }
-
-// The temporary file next to the target; removed unless committed.
-class TempFile {
-public:
-    explicit TempFile(const fs::path& target) {
-        std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back('\0');
-        const int fd = ::mkstemp(buf.data());
-        if (fd < 0) throw WriteFailure{"kan geen tijdelijk bestand maken in '" + target.parent_path().string() +
-                                       "': " + systemError(errno)};
-        // mkstemp makes the file private; the workbook gets the rights of the
-        // file it replaces, or those a new file gets.
-        struct stat old {};
-        mode_t mode;
-        if (::stat(target.c_str(), &old) == 0) {
-            mode = old.st_mode & 07777;
-        } else {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            mode = 0666 & ~mask;
-        }
-        (void)::fchmod(fd, mode);
-        ::close(fd);
-        path_ = buf.data();
-    }
-    ~TempFile() {
-        if (!path_.empty()) ::unlink(path_.c_str());
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    const std::string& path() const { return path_; }
-    void release() { path_.clear(); }
-
-private:
-    std::string path_;
-};
+namespace {
 
 struct WorkbookFree {
     void operator()(lxw_workbook* wb) const { lxw_workbook_free(wb); }
@@ -83,6 +49,22 @@ std::optional<double> fileSerial(double serial) {
     return std::nullopt;
 }
 
+// A local date and time of the runtime as seconds since 1970 (UTC).
+std::time_t unixTime(Date local) {
+    const DateParts p = splitDate(local);
+    std::tm tm{};
+    tm.tm_year = p.year - 1900;
+    tm.tm_mon = p.month - 1;
+    tm.tm_mday = p.day;
+    tm.tm_hour = p.hour;
+    tm.tm_min = p.minute;
+    tm.tm_sec = p.second;
+    tm.tm_isdst = -1;
+    const std::time_t t = std::mktime(&tm);
+    // 0 would make the writer take the system's clock.
+    return t > 0 ? t : 1;
+}
+
 class XlsxWriter {
 public:
     XlsxWriter(const Workbook& book, const std::string& file, const std::string& tmpdir) : book_(book) {
@@ -93,6 +75,11 @@ public:
         options.tmpdir = tmpdir_.data();
         wb_.reset(workbook_new_opt(file.c_str(), &options));
         if (!wb_) throw WriteFailure{"libxlsxwriter kan de werkmap niet aanmaken"};
+        // Created and modified come from the run's clock, so a run with a
+        // fixed clock gives the same bytes again.
+        lxw_doc_properties properties{};
+        properties.created = unixTime(book.Application().platform().now());
+        check(workbook_set_properties(wb_.get(), &properties), "documenteigenschappen");
         formats_.assign(book.styles().size(), nullptr);
         dateFormats_.assign(book.styles().size(), nullptr);
     }
@@ -151,11 +138,14 @@ private:
                 case CellKind::Empty:
                     if (cell.style() != 0) err = worksheet_write_blank(sheet, rr, cc, format(cell.style()));
                     break;
-                case CellKind::String:
+                case CellKind::String: {
                     // Always a string cell: a text that starts with "=" stays text.
-                    err = worksheet_write_string(sheet, rr, cc, book_.strings().at(cell.stringId()).c_str(),
+                    const std::string& text = book_.strings().at(cell.stringId());
+                    err = worksheet_write_string(sheet, rr, cc,
+                                                 needsCellEscape(text) ? escapeCellText(text).c_str() : text.c_str(),
                                                  format(cell.style()));
                     break;
+                }
                 case CellKind::Number:
                 case CellKind::Currency:
                     err = worksheet_write_number(sheet, rr, cc, cell.number(), format(cell.style()));
@@ -169,7 +159,8 @@ private:
                         err = worksheet_write_number(sheet, rr, cc, *s, dateFormat(cell.style(), serial));
                     } else {
                         // Before the file's first day: keep what the user would see, as text.
-                        err = worksheet_write_string(sheet, rr, cc, ws.displayText(cell).c_str(), format(cell.style()));
+                        err = worksheet_write_string(sheet, rr, cc, escapeCellText(ws.displayText(cell)).c_str(),
+                                                     format(cell.style()));
                     }
                     break;
                 }
@@ -215,53 +206,51 @@ private:
 };
 
 // libxlsxwriter does not notice every failed write of its own temporary
-// files (a full disk gives a package whose sheets are cut short), so the
-// package is read back: every member must unpack with the right checksum,
-// and each sheet must be whole and hold every cell that was written.
+// files (a full disk gives a package whose sheets are cut short), and a part
+// it wrote may not parse; so the package is read back before it counts as
+// saved. Counts the cells of a sheet part while checking that it parses.
+class PartCheck : public XmlHandler {
+public:
+    std::uint64_t cells = 0;
+    void start(std::string_view name, const XmlAttributes&) override {
+        if (name == "c") ++cells;
+    }
+    void end(std::string_view) override {}
+    bool wantsText() const override { return false; }
+};
+
+}  // namespace
+
 void verifyPackage(const std::string& file, const std::vector<std::uint64_t>& cellCounts) {
     try {
-        const ZipReader zip(file);
+        const ZipPackage zip(file);
         if (!zip.contains("[Content_Types].xml") || !zip.contains("xl/workbook.xml"))
             throw WriteFailure{"het geschreven bestand is onvolledig"};
         for (const std::string& name : zip.names()) {
-            if (name.rfind("xl/worksheets/sheet", 0) == 0) continue;
-            zip.scan(name, [](std::string_view) {});
+            const bool xml = name.ends_with(".xml") || name.ends_with(".rels");
+            if (!xml) {
+                zip.scan(name, [](std::string_view) {});  // the CRC only
+                continue;
+            }
+            PartCheck check;
+            XmlParser parser(check);
+            zip.scan(name, [&](std::string_view piece) { parser.feed(piece); });
+            parser.finish();
+            for (std::size_t i = 0; i < cellCounts.size(); ++i)
+                if (name == "xl/worksheets/sheet" + std::to_string(i + 1) + ".xml" && check.cells != cellCounts[i])
+                    throw WriteFailure{"blad " + std::to_string(i + 1) + " is onvolledig weggeschreven"};
         }
-        for (std::size_t i = 0; i < cellCounts.size(); ++i) {
-            const std::string part = "xl/worksheets/sheet" + std::to_string(i + 1) + ".xml";
-            std::uint64_t cells = 0;
-            std::string tail;  // the stream's last bytes: matches across pieces, and the end tag
-            zip.scan(part, [&](std::string_view piece) {
-                const std::string edge = tail.substr(tail.size() > 2 ? tail.size() - 2 : 0);
-                const std::string across = edge + std::string(piece.substr(0, 2));
-                for (std::size_t k = 0; k < edge.size() && k + 3 <= across.size(); ++k)
-                    if (across.compare(k, 3, "<c ") == 0) ++cells;
-                for (std::size_t k = piece.find("<c "); k != std::string_view::npos; k = piece.find("<c ", k + 1))
-                    ++cells;
-                if (piece.size() >= 16) {
-                    tail.assign(piece.substr(piece.size() - 16));
-                } else {
-                    tail.append(piece);
-                    if (tail.size() > 16) tail.erase(0, tail.size() - 16);
-                }
-            });
-            while (!tail.empty() && (tail.back() == '\n' || tail.back() == '\r')) tail.pop_back();
-            if (!tail.ends_with("</worksheet>") || cells != cellCounts[i])
-                throw WriteFailure{"blad " + std::to_string(i + 1) + " is onvolledig weggeschreven"};
-        }
+        for (std::size_t i = 0; i < cellCounts.size(); ++i)
+            if (!zip.contains("xl/worksheets/sheet" + std::to_string(i + 1) + ".xml"))
+                throw WriteFailure{"blad " + std::to_string(i + 1) + " ontbreekt"};
     } catch (const ZipError& e) {
         throw WriteFailure{std::string("het geschreven bestand is onvolledig: ") + e.what()};
+    } catch (const XmlError& e) {
+        throw WriteFailure{std::string("het geschreven bestand is onleesbaar: ") + e.what()};
     }
 }
 
-void syncFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0) throw WriteFailure{"kan '" + path + "' niet openen: " + systemError(errno)};
-    const int rc = ::fsync(fd);
-    const int err = errno;
-    ::close(fd);
-    if (rc != 0) throw WriteFailure{"wegschrijven naar schijf mislukt: " + systemError(err)};
-}
+namespace {
 
 void syncDirectory(const fs::path& dir) {
     // Best effort: makes the new name durable; not every file system allows it.
@@ -282,31 +271,20 @@ SaveResult save(Workbook& book, const fs::path& target, bool replace) {
         if (fs::is_directory(full, ec)) throw WriteFailure{"'" + full.string() + "' is een map"};
         if (!replace && fs::exists(full, ec)) throw WriteFailure{"'" + full.string() + "' bestaat al", true};
 
-        TempFile temp(full);
+        removeStaleTempWorkbooks(dir);
+        TempWorkbookFile temp(full);
         XlsxWriter writer(book, temp.path(), dir.string());
         writer.write();
         verifyPackage(temp.path(), writer.cellCounts());
-        syncFile(temp.path());
-
-        if (replace) {
-            if (::rename(temp.path().c_str(), full.c_str()) != 0)
-                throw WriteFailure{"kan '" + full.string() + "' niet vervangen: " + systemError(errno)};
-        } else {
-            // link() refuses an existing name, so a file made meanwhile is never overwritten.
-            if (::link(temp.path().c_str(), full.c_str()) != 0) {
-                const int err = errno;
-                throw WriteFailure{"kan '" + full.string() + "' niet aanmaken: " + systemError(err), err == EEXIST};
-            }
-            ::unlink(temp.path().c_str());
-        }
-        temp.release();
+        temp.sync();
+        temp.commit(full, replace);
         syncDirectory(dir);
         book.setSaved(full.string(), full.filename().string());
         return {};
     } catch (const WriteFailure& f) {
         return {f.message, f.alreadyExists};
-    } catch (const fs::filesystem_error& e) {
-        return {e.what()};
+    } catch (const std::system_error& e) {
+        return {e.what(), e.code() == std::errc::file_exists};
     } catch (const std::bad_alloc&) {
         return {"onvoldoende geheugen"};
     }

@@ -9,8 +9,11 @@
 // A failure (folder missing, disk full, no permission) leaves no half file
 // and does not touch a file that was there.
 
+#include <cstdint>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace zelk {
 
@@ -26,6 +29,17 @@ struct SaveResult {
 // Saves `book` as `path`, replacing an existing file in one step. On success
 // the workbook takes the file's name (Workbook.Name, FullName).
 SaveResult saveAs(Workbook& book, const std::filesystem::path& path);
+
+// A save that cannot go on.
+struct WriteFailure : std::runtime_error {
+    WriteFailure(std::string m, bool exists = false);
+    std::string message;
+    bool alreadyExists = false;
+};
+
+// Checks a written package: the zip directory, every member's CRC, every XML
+// part parses, and sheet i+1 holds cellCounts[i] cells. WriteFailure when not.
+void verifyPackage(const std::string& file, const std::vector<std::uint64_t>& cellCounts);
 
 // Saves `book` as `path` only when no file of that name exists (then the
 // error says so). For names chosen not to overwrite anything.

@@ -1,0 +1,163 @@
+#include "spreadsheet/cell_text.h"
+
+#include "runtime/text.h"
+
+namespace zelk {
+namespace {
+
+bool isHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return c - 'A' + 10;
+}
+
+// "_xHHHH_" at `i`.
+bool escapeAt(std::string_view s, std::size_t i) {
+    return i + 7 <= s.size() && s[i] == '_' && s[i + 1] == 'x' && isHex(s[i + 2]) && isHex(s[i + 3]) &&
+           isHex(s[i + 4]) && isHex(s[i + 5]) && s[i + 6] == '_';
+}
+
+void appendEscape(std::string& out, unsigned v) {
+    static const char digits[] = "0123456789ABCDEF";
+    out += "_x";
+    for (int shift = 12; shift >= 0; shift -= 4) out.push_back(digits[(v >> shift) & 0xF]);
+    out.push_back('_');
+}
+
+// Length of the valid UTF-8 sequence at `i`, or 0.
+std::size_t validSequence(std::string_view s, std::size_t i) {
+    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
+    const unsigned char c = b(0);
+    if (c < 0x80) return 1;
+    const std::size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return 0;
+    for (std::size_t k = 1; k < n; ++k)
+        if ((b(k) & 0xC0) != 0x80) return 0;
+    // Overlong forms, surrogates and values past U+10FFFF.
+    if (c == 0xE0 && b(1) < 0xA0) return 0;
+    if (c == 0xED && b(1) >= 0xA0) return 0;
+    if (c == 0xF0 && b(1) < 0x90) return 0;
+    if (c == 0xF4 && b(1) >= 0x90) return 0;
+    return n;
+}
+
+char32_t decodeAt(std::string_view s, std::size_t i, std::size_t n) {
+    const auto b = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(s[i + k])); };
+    switch (n) {
+    case 1: return b(0);
+    case 2: return ((b(0) & 0x1F) << 6) | (b(1) & 0x3F);
+    case 3: return ((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F);
+    default: return ((b(0) & 0x07) << 18) | ((b(1) & 0x3F) << 12) | ((b(2) & 0x3F) << 6) | (b(3) & 0x3F);
+    }
+}
+
+bool xmlCarries(char32_t c) {
+    // Carriage return is a character of XML, but a reader turns it into a line feed.
+    if (c < 0x20) return c == '\t' || c == '\n';
+    return c != 0xFFFE && c != 0xFFFF;
+}
+
+// Bytes from the start that form valid UTF-8.
+std::size_t validPrefix(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        if (static_cast<unsigned char>(s[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t n = validSequence(s, i);
+        if (n == 0) break;
+        i += n;
+    }
+    return i;
+}
+
+}  // namespace
+
+bool isValidUtf8(std::string_view s) { return validPrefix(s) == s.size(); }
+
+std::string repairUtf8(std::string_view s) {
+    std::size_t i = validPrefix(s);
+    if (i == s.size()) return std::string(s);
+    std::string out(s.substr(0, i));
+    out.reserve(s.size() + 8);
+    while (i < s.size()) {
+        const std::size_t n = validSequence(s, i);
+        if (n == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            out.append(s.substr(i, n));
+            i += n;
+        }
+    }
+    return out;
+}
+
+std::size_t utf16Length(std::string_view s) {
+    std::size_t units = 0;
+    for (unsigned char c : s) {
+        if ((c & 0xC0) != 0x80) ++units;  // a lead byte or ASCII
+        if (c >= 0xF0) ++units;           // four bytes: a surrogate pair
+    }
+    return units;
+}
+
+bool needsCellEscape(std::string_view s) {
+    // Most texts need nothing: no underscore, no control byte, no EF BF BE/BF.
+    for (unsigned char c : s)
+        if (c < 0x20 || c == '_' || c == 0xEF) return true;
+    return false;
+}
+
+std::string escapeCellText(std::string_view s) {
+    if (!needsCellEscape(s)) return std::string(s);
+    std::string out;
+    out.reserve(s.size() + 16);
+    for (std::size_t i = 0; i < s.size();) {
+        if (escapeAt(s, i)) {
+            out += "_x005F_";
+            ++i;
+            continue;
+        }
+        std::size_t n = validSequence(s, i);
+        if (n == 0) n = 1;  // callers pass repaired text; be safe anyway
+        const char32_t c = decodeAt(s, i, n);
+        if (xmlCarries(c)) out.append(s.substr(i, n));
+        else appendEscape(out, static_cast<unsigned>(c));
+        i += n;
+    }
+    return out;
+}
+
+std::string unescapeCellText(std::string_view s) {
+    if (s.find("_x") == std::string_view::npos) return std::string(s);
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();) {
+        if (!escapeAt(s, i)) {
+            out.push_back(s[i++]);
+            continue;
+        }
+        const auto unit = [&](std::size_t at) {
+            return static_cast<char32_t>((hexValue(s[at + 2]) << 12) | (hexValue(s[at + 3]) << 8) |
+                                         (hexValue(s[at + 4]) << 4) | hexValue(s[at + 5]));
+        };
+        char32_t c = unit(i);
+        i += 7;
+        if (c >= 0xD800 && c <= 0xDBFF && escapeAt(s, i)) {
+            const char32_t low = unit(i);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                i += 7;
+            }
+        }
+        if (c == 0) out.push_back('\0');
+        else appendUtf8(out, c);  // a lone surrogate becomes U+FFFD
+    }
+    return out;
+}
+
+}  // namespace zelk
