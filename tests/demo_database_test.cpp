@@ -156,3 +156,36 @@ TEST(DemoDatabase, CommandLine) {
     EXPECT_EQ(runCli("demo-database '" + dir.file("x.db") + "' --onbekend 3"), 2);
     EXPECT_FALSE(std::filesystem::exists(dir.file("x.db")));
 }
+
+TEST(DemoDatabase, HistoryDepthGivesTheShapeOfALongRunningAdministration) {
+    ScratchDir dir;
+    DemoOptions deep;
+    deep.assets = 2000;
+    deep.historyDepth = 5.5;
+    const std::string file = dir.file("diep.db");
+    const DemoSummary s = createDemoDatabase(file, deep);
+    const double perAsset = static_cast<double>(s.history) / static_cast<double>(s.assets);
+    const double perRecord = static_cast<double>(s.historyValuations) / static_cast<double>(s.history);
+    EXPECT_GT(perAsset, 5.0);  // a few assets have none, recent ones fewer
+    EXPECT_LT(perAsset, 6.0);
+    EXPECT_GT(perRecord, 1.9);
+    EXPECT_LT(perRecord, 2.3);
+    // The odd records the exports react to are still there.
+    EXPECT_GT(count(file, "Historie WHERE DatBoe IS NULL"), 0);
+    EXPECT_EQ(count(file, "Historie WHERE DatBoe > '2026-06-30'"), 2);  // only the last asset's
+
+    // The standard mix is what no depth gives.
+    DemoOptions standard;
+    standard.assets = 300;
+    DemoOptions explicitZero = standard;
+    explicitZero.historyDepth = 0;
+    createDemoDatabase(dir.file("a.db"), standard);
+    createDemoDatabase(dir.file("b.db"), explicitZero);
+    EXPECT_EQ(readBytes(dir.file("a.db")), readBytes(dir.file("b.db")));
+    EXPECT_LT(count(dir.file("a.db"), "Historie") * 10, static_cast<long>(300 * 45));
+
+    EXPECT_EQ(runCli("demo-database '" + dir.file("c.db") + "' --assets 20 --history-depth 3.5"), 0);
+    EXPECT_EQ(runCli("demo-database '" + dir.file("d.db") + "' --history-depth veel"), 2);
+    EXPECT_EQ(runCli("demo-database '" + dir.file("d.db") + "' --history-depth 0"), 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("d.db")));
+}

@@ -147,3 +147,39 @@ TEST_F(History, CodesInLowerCaseHaveNoHistory) {
     const HistorieRec h = w.LeesHistorie(db, rs, rsHW, Variant("a1"), Variant("x"), 1, makeDate(2025, 1, 1), false);
     EXPECT_EQ(h.Melding, "Van dit object is geen historie aanwezig");
 }
+
+TEST_F(History, SeveralDatesAtOnceAnswerAsEachDateAlone) {
+    // A record of B1 in lower case ends its run; an amount that is no number
+    // makes the lookups that use its record fail, not the others.
+    execute("INSERT INTO Historie (OGCODE,ICCODE,VLGNUM,RECNO,DatBoe) VALUES ('b1','X',1,9,'2000-01-01');"
+            "INSERT INTO Historie (OGCODE,ICCODE,VLGNUM,RECNO,DatBoe,BedNogAct) VALUES ('D1','X',1,4,'2022-01-01',4),"
+            " ('D1','X',1,6,'2010-01-01','veel');");
+    rsH = dbase.OpenRecordset(db, "Historie", dbOpenTable);
+    const std::vector<Date> dates{makeDate(2019, 1, 1), makeDate(2021, 12, 31), makeDate(2021, 7, 1),
+                                  makeDate(2026, 1, 1), makeDate(2023, 1, 1), makeDate(2021, 12, 31)};
+    int failures = 0;
+    for (const char* og : {"A1", "B1", "C9", "D1", "Q1"}) {
+        const std::vector<HistorieRec> all = w.LeesHistorie(db, rsH, rsHW, Variant(og), Variant("x"), 1, dates);
+        ASSERT_EQ(all.size(), dates.size());
+        for (std::size_t k = 0; k < dates.size(); ++k) {
+            SCOPED_TRACE(std::string(og) + " date " + std::to_string(k));
+            const HistorieRec one = at(og, dates[k]);
+            EXPECT_EQ(all[k].HistorieOK, one.HistorieOK);
+            EXPECT_EQ(all[k].Melding, one.Melding);
+            EXPECT_EQ(all[k].RecNo, one.RecNo);
+            EXPECT_EQ(all[k].DatBoe.serial, one.DatBoe.serial);
+            EXPECT_EQ(all[k].Codmut, one.Codmut);
+            EXPECT_EQ(all[k].BedNogAct.scaled, one.BedNogAct.scaled);
+            ASSERT_EQ(all[k].Waarderingen.size(), one.Waarderingen.size());
+            for (std::size_t v = 0; v < one.Waarderingen.size(); ++v) {
+                EXPECT_EQ(all[k].Waarderingen[v].Code, one.Waarderingen[v].Code);
+                EXPECT_EQ(all[k].Waarderingen[v].CumAfschr.scaled, one.Waarderingen[v].CumAfschr.scaled);
+            }
+            if (one.Melding == "Database is niet benaderbaar") ++failures;
+        }
+    }
+    // D1 before 2022 uses the record with the bad amount; from 2022 on the other.
+    EXPECT_EQ(at("D1", makeDate(2023, 1, 1)).RecNo, 4);
+    EXPECT_EQ(failures, 4);
+    EXPECT_EQ(at("B1", makeDate(2019, 1, 1)).RecNo, 2);  // b1's record ends B1's records
+}

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 #include "database/demo_database.h"
@@ -18,7 +19,9 @@ std::optional<T> number(const std::string& s) {
 }
 
 int usage(const std::string& why) {
-    std::fprintf(stderr, "%s\nGebruik: zelkextract2-cli demo-database FILE [--assets N] [--seed N]\n", why.c_str());
+    std::fprintf(stderr, "%s\nGebruik: zelkextract2-cli demo-database FILE [--assets N] [--seed N]\n"
+                 "       [--history-depth N]\n",
+                 why.c_str());
     return 2;
 }
 
@@ -29,13 +32,20 @@ int runDemoDatabase(const std::vector<std::string>& args) {
     DemoOptions options;
     for (size_t k = 0; k < args.size(); ++k) {
         const std::string& a = args[k];
-        if (a == "--assets" || a == "--seed") {
+        if (a == "--assets" || a == "--seed" || a == "--history-depth") {
             if (k + 1 >= args.size()) return usage("Waarde ontbreekt na " + a + ".");
             const std::string& v = args[++k];
             if (a == "--assets") {
                 const auto n = number<long>(v);
                 if (!n || *n < 1) return usage("Ongeldig aantal objecten: '" + v + "'.");
                 options.assets = *n;
+            } else if (a == "--history-depth") {
+                // Average records per asset; decimals with a point ("5.5").
+                char* end = nullptr;
+                const double d = std::strtod(v.c_str(), &end);
+                if (v.empty() || end != v.c_str() + v.size() || !(d >= 1 && d <= 100))
+                    return usage("Ongeldige historiediepte: '" + v + "'.");
+                options.historyDepth = d;
             } else {
                 const auto n = number<std::uint64_t>(v);
                 if (!n) return usage("Ongeldige seed: '" + v + "'.");

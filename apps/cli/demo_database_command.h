@@ -1,5 +1,5 @@
 #pragma once
-// zelkextract2-cli demo-database FILE [--assets N] [--seed N]
+// zelkextract2-cli demo-database FILE [--assets N] [--seed N] [--history-depth N]
 
 #include <string>
 #include <vector>

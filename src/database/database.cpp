@@ -15,9 +15,11 @@
 #include "database/access/scratch_folder.h"
 #include "database/jet_errors.h"
 #include "database/jet_functions.h"
+#include "database/dynaset_recordset.h"
 #include "database/materialized_recordset.h"
 #include "database/row_store.h"
 #include "database/table_index.h"
+#include "database/table_recordset.h"
 
 namespace zelk {
 namespace {
@@ -264,16 +266,21 @@ std::optional<Database::Found> Database::find(const std::string& name, bool anyK
     return std::nullopt;
 }
 
-std::unique_ptr<Recordset> Database::materialize(const std::string& sql, const std::string* table,
-                                                 const std::string& schema) {
+std::unique_ptr<Recordset> Database::dynaset(const std::string& sql) {
     std::string_view tail;
     auto st = sqlite::prepare(db_.get(), sql, &tail);
     if (!trim(std::string(tail)).empty() || !sqlite3_stmt_readonly(st.get()) || sqlite3_column_count(st.get()) == 0)
         throw jet::invalidOperation(jet::kSourceDatabase);
+    return std::make_unique<DynasetRecordset>(db_.get(), alive_, std::move(st));
+}
+
+std::unique_ptr<Recordset> Database::table(const std::string& schema, const std::string& name) {
+    if (auto rs = TableRecordset::open(db_.get(), alive_, schema, name)) return rs;
+    auto st = sqlite::prepare(db_.get(),
+                              "SELECT * FROM " + sqlite::quoteIdentifier(schema) + "." + sqlite::quoteIdentifier(name));
     RowStore rows = RowStore::read(db_.get(), st.get());
     st.reset();
-    if (!table) return std::make_unique<MaterializedRecordset>(std::move(rows));
-    auto indexes = readIndexes(db_.get(), schema, *table, rows.columns());
+    auto indexes = readIndexes(db_.get(), schema, name, rows.columns());
     return std::make_unique<MaterializedRecordset>(std::move(rows), std::move(indexes));
 }
 
@@ -288,11 +295,11 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const std::string& source, in
             const auto found = find(name);
             if (!found) throw jet::objectNotFound(name);
             if (type == dbOpenTable && found->type != "table") throw jet::invalidOperation(jet::kSourceDatabase);
-            const std::string from =
-                sqlite::quoteIdentifier(found->schema) + "." + sqlite::quoteIdentifier(found->name);
-            return materialize("SELECT * FROM " + from, type == dbOpenTable ? &found->name : nullptr, found->schema);
+            if (type == dbOpenTable) return table(found->schema, found->name);
+            return dynaset("SELECT * FROM " + sqlite::quoteIdentifier(found->schema) + "." +
+                           sqlite::quoteIdentifier(found->name));
         }
-        return materialize(withoutTerminator(text), nullptr, "main");
+        return dynaset(withoutTerminator(text));
     } catch (const sqlite::Failure& f) {
         throw jet::fromSqlite(f, ctx);
     }
@@ -361,6 +368,7 @@ void Database::ensureStatistics() {
 
 void Database::Close() {
     requireOpen();
+    alive_.reset();
     db_.reset();
 }
 

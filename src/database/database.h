@@ -96,9 +96,11 @@ private:
     // Stored queries of the session only, as temporary views.
     bool sessionViews() const { return storage_ != Storage::File; }
     const char* viewSchema() const { return sessionViews() ? "temp" : "main"; }
-    // The rows of a select; with `table`, a table recordset with its indexes.
-    std::unique_ptr<Recordset> materialize(const std::string& sql, const std::string* table,
-                                           const std::string& schema);
+    // A dynaset over a select, stepped as it is read.
+    std::unique_ptr<Recordset> dynaset(const std::string& sql);
+    // A table recordset: served by statements over the table's indexes, or,
+    // where those do not order text as Jet does, read whole.
+    std::unique_ptr<Recordset> table(const std::string& schema, const std::string& name);
     // Gives a writable file the statistics it lacks; its file is being
     // written by the caller anyway.
     void ensureStatistics();
@@ -110,6 +112,9 @@ private:
     // Stored queries of a read-only file that the session deleted; the
     // temporary view of the same name stands in for them.
     std::set<std::string> hidden_;
+    // Recordsets hold statements of the connection: they check this before
+    // every use, so none outlives the database unnoticed.
+    std::shared_ptr<const int> alive_ = std::make_shared<const int>(0);
 };
 
 }  // namespace zelk

@@ -219,7 +219,8 @@ private:
 
 class Generator {
 public:
-    Generator(sqlite3* db, const DemoOptions& o) : db_(db), rng_(o.seed), assets_(o.assets) {
+    Generator(sqlite3* db, const DemoOptions& o)
+        : db_(db), rng_(o.seed), assets_(o.assets), historyDepth_(o.historyDepth) {
         buildings_ = std::max(1L, (assets_ + 3) / 4);
     }
 
@@ -426,6 +427,31 @@ private:
         s.historyValuations = hw.count();
     }
 
+    void yearlyBookings(Date bought, long count, std::vector<std::optional<Date>>& bookings) {
+        bookings.push_back(bought);
+        const DateParts p = splitDate(bought);
+        for (long k = 1; k < count; ++k) {
+            const Date d = makeDate(p.year + static_cast<int>(k), 12, 31);
+            if (d.serial > lastBookingDay().serial) break;
+            bookings.push_back(d);
+        }
+    }
+
+    // About historyDepth_ bookings, a month apart from the purchase on.
+    void monthlyBookings(Date bought, std::vector<std::optional<Date>>& bookings) {
+        const long whole = static_cast<long>(historyDepth_);
+        const long fraction = std::lround((historyDepth_ - static_cast<double>(whole)) * 100);
+        const long count = std::max(1L, whole + (rng_.below(100) < fraction ? 1 : 0));
+        bookings.push_back(bought);
+        const DateParts p = splitDate(bought);
+        for (long k = 1; k < count; ++k) {
+            const long month = p.month - 1 + k;
+            const Date d = makeDate(p.year + static_cast<int>(month / 12), static_cast<int>(month % 12) + 1, 28);
+            if (d.serial > lastBookingDay().serial) break;
+            bookings.push_back(d);
+        }
+    }
+
     void history(long a, const std::string& og, const InvestmentCategory& ic, long vlgnum, Date bought, double cost,
                  double comPct, double ifrPct, const std::optional<double>& life, Inserter& hi, Inserter& hw,
                  long& recno) {
@@ -437,13 +463,9 @@ private:
             // processing date the exports ask for.
             bookings = {makeDate(2027, 1, 15), makeDate(2027, 6, 30)};
         } else {
-            bookings.push_back(bought);
-            const DateParts p = splitDate(bought);
-            for (long k = 1; k < count; ++k) {
-                const Date d = makeDate(p.year + static_cast<int>(k), 12, 31);
-                if (d.serial > lastBookingDay().serial) break;
-                bookings.push_back(d);
-            }
+            if (historyDepth_ > 0) monthlyBookings(bought, bookings);
+            else yearlyBookings(bought, count, bookings);
+
             if (a % 37 == 8 && bookings.size() >= 2) bookings[1] = bookings[0];  // two on one day
             if (a % 31 == 6) bookings.push_back(std::nullopt);                   // a booking without a date
         }
@@ -486,6 +508,7 @@ private:
     sqlite3* db_;
     Rng rng_;
     long assets_;
+    double historyDepth_;
     long buildings_ = 1;
 };
 

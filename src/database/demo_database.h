@@ -14,6 +14,10 @@ namespace zelk {
 struct DemoOptions {
     long assets = 200;       // every table scales with it
     std::uint64_t seed = 1;  // same seed and count, same file content
+    // Average number of "Historie" records per asset, bookings a month apart
+    // (the shape of a long-running administration); 0 keeps the standard
+    // mix of yearly bookings.
+    double historyDepth = 0;
 };
 
 struct DemoSummary {

@@ -69,4 +69,15 @@ struct Context {
 // The Jet error for a failed SQLite call.
 DbError fromSqlite(const sqlite::Failure& f, const Context& ctx);
 
+// Runs `f` for a recordset that reads as it moves: a failure of SQLite on
+// the way (a lock, an I/O error) reaches the caller with its Jet number.
+template <typename F>
+auto onRecordset(F&& f) -> decltype(f()) {
+    try {
+        return f();
+    } catch (const sqlite::Failure& e) {
+        throw fromSqlite(e, {kSourceRecordset, "", ""});
+    }
+}
+
 }  // namespace zelk::jet

@@ -8,55 +8,18 @@
 #include "database/jet_errors.h"
 
 namespace zelk {
-namespace {
-
-
-// SQLite names the second of two equal column names of a view "NAME:1"; the
-// column is still NAME of its table.
-std::string baseName(const ResultColumn& c) {
-    const auto colon = c.name.rfind(':');
-    if (colon != std::string::npos && !c.originName.empty() && upperCase(c.name.substr(0, colon)) == upperCase(c.originName) &&
-        colon + 1 < c.name.size() &&
-        std::all_of(c.name.begin() + static_cast<long>(colon) + 1, c.name.end(),
-                    [](char ch) { return std::isdigit(static_cast<unsigned char>(ch)); }))
-        return c.originName;
-    return c.name;
-}
-
-}  // namespace
 
 MaterializedRecordset::MaterializedRecordset(RowStore rows) : rows_(std::move(rows)), type_(dbOpenDynaset) {
     order_.resize(rows_.rowCount());
     std::iota(order_.begin(), order_.end(), 0u);
-    nameFields();
+    naming_ = FieldNaming(rows_.columns());
 }
 
 MaterializedRecordset::MaterializedRecordset(RowStore rows, std::vector<IndexDefinition> indexes)
     : rows_(std::move(rows)), type_(dbOpenTable), indexes_(std::move(indexes)) {
     order_.resize(rows_.rowCount());
     std::iota(order_.begin(), order_.end(), 0u);
-    nameFields();
-}
-
-void MaterializedRecordset::nameFields() {
-    // Jet names a column by its own name, and a name that occurs more than
-    // once in the result by Table.Column; the bare name then names none of them.
-    const auto& cols = rows_.columns();
-    std::unordered_map<std::string, int> count;
-    for (const auto& c : cols) ++count[upperCase(baseName(c))];
-    fieldNames_.clear();
-    byName_.clear();
-    for (std::size_t k = 0; k < cols.size(); ++k) {
-        const std::string base = baseName(cols[k]);
-        const std::string column = cols[k].originName.empty() ? base : cols[k].originName;
-        const std::string qualified = cols[k].table.empty() ? std::string() : cols[k].table + "." + column;
-        const bool doubled = count[upperCase(base)] > 1;
-        const std::string name = doubled && !qualified.empty() ? qualified : base;
-        fieldNames_.push_back(name);
-        byName_.emplace(upperCase(name), k);
-        // Table.Column also answers for a column that is not doubled.
-        if (!qualified.empty()) byName_.emplace(upperCase(qualified), k);
-    }
+    naming_ = FieldNaming(rows_.columns());
 }
 
 void MaterializedRecordset::requireOpen() const {
@@ -105,17 +68,20 @@ long MaterializedRecordset::RecordCount() const {
     return static_cast<long>(size());
 }
 
-Variant MaterializedRecordset::Field(const std::string& name) const {
+std::size_t MaterializedRecordset::FieldIndex(const std::string& name) const {
     requireOpen();
-    const auto it = byName_.find(upperCase(name));
-    if (it == byName_.end()) throw jet::itemNotFound(jet::kSourceFields);
+    return naming_.indexOf(name);
+}
+
+Variant MaterializedRecordset::FieldAt(std::size_t index) const {
+    requireOpen();
     if (Eof() || Bof()) throw jet::noCurrentRecord();
-    return rows_.value(order_[static_cast<std::size_t>(pos_)], it->second);
+    return rows_.value(order_[static_cast<std::size_t>(pos_)], index);
 }
 
 std::vector<std::string> MaterializedRecordset::FieldNames() const {
     requireOpen();
-    return fieldNames_;
+    return naming_.names();
 }
 
 void MaterializedRecordset::SetIndex(const std::string& indexName) {

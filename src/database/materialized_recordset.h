@@ -1,6 +1,7 @@
 #pragma once
 // The engine's recordset: a dynaset (the rows of a select) or a table (the
-// rows of one table, with its indexes), held in memory. A table recordset
+// rows of one table, with its indexes), held in memory: the way a table is
+// read when its indexes do not order text as Jet does. A table recordset
 // runs in the order of the index set with SetIndex and seeks in it.
 
 #include <memory>
@@ -8,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "database/field_naming.h"
 #include "database/recordset.h"
 #include "database/row_store.h"
 #include "database/table_index.h"
@@ -28,7 +30,8 @@ public:
     void MoveNext() override;
     void MovePrevious() override;
     long RecordCount() const override;
-    Variant Field(const std::string& name) const override;
+    std::size_t FieldIndex(const std::string& name) const override;
+    Variant FieldAt(std::size_t index) const override;
     std::vector<std::string> FieldNames() const override;
     void SetIndex(const std::string& indexName) override;
     void Seek(const std::string& comparison, const std::vector<Variant>& keys) override;
@@ -47,7 +50,6 @@ private:
         std::vector<SortValue> values;  // one per row, dates as serials
     };
 
-    void nameFields();
     void requireOpen() const;
     void requireTable() const;
     std::size_t size() const { return order_.size(); }
@@ -58,8 +60,7 @@ private:
     RowStore rows_;
     RecordsetType type_;
     std::vector<IndexDefinition> indexes_;
-    std::vector<std::string> fieldNames_;
-    std::unordered_map<std::string, std::size_t> byName_;  // upper-cased names
+    FieldNaming naming_;
     std::vector<std::uint32_t> order_;                      // position -> row
     std::vector<SortColumn> sort_;                          // the current index's key columns
     std::string indexName_;

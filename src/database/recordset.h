@@ -4,6 +4,9 @@
 // with Seek. Errors are thrown as DbError carrying the Jet error numbers that
 // the callers branch on.
 
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,7 +27,14 @@ enum RecordsetType : int { dbOpenTable = 1, dbOpenDynaset = 2 };
 
 class Recordset {
 public:
+    Recordset() : serial_(nextSerial()) {}
     virtual ~Recordset() = default;
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    // Tells recordsets apart for as long as the program runs, also when one
+    // takes the memory of a closed one.
+    std::uint64_t serial() const { return serial_; }
 
     virtual bool Eof() const = 0;  // EOF: past the last record (or no records)
     virtual bool Bof() const = 0;  // BOF: before the first record (or no records)
@@ -37,8 +47,12 @@ public:
     // Value of a field of the current record, by name without regard to case;
     // a doubled column of a join is named Table.Column. Error 3265 when the
     // field does not exist, 3021 when there is no current record.
-    virtual Variant Field(const std::string& name) const = 0;
+    Variant Field(const std::string& name) const { return FieldAt(FieldIndex(name)); }
     virtual std::vector<std::string> FieldNames() const = 0;
+    // The position of a field, resolved once by callers that read it on
+    // every record (3265 when there is none), and its value by position.
+    virtual std::size_t FieldIndex(const std::string& name) const = 0;
+    virtual Variant FieldAt(std::size_t index) const = 0;
 
     // Table recordsets only (error 3251 otherwise).
     virtual void SetIndex(const std::string& indexName) = 0;  // 3800 when the index does not exist
@@ -47,6 +61,13 @@ public:
     virtual bool NoMatch() const = 0;
 
     virtual void Close() = 0;
+
+private:
+    static std::uint64_t nextSerial() {
+        static std::atomic<std::uint64_t> next{0};
+        return ++next;
+    }
+    std::uint64_t serial_;
 };
 
 }  // namespace zelk

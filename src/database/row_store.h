@@ -21,6 +21,13 @@ struct ResultColumn {
     FieldKind kind = FieldKind::Untyped;
 };
 
+// The columns of a prepared statement's result, with their kinds.
+std::vector<ResultColumn> resultColumns(sqlite3_stmt* stmt);
+
+// The value of a column of the row a statement stands on; texts point into
+// the statement and last until it steps again.
+StoredValue storedAt(sqlite3_stmt* stmt, int col);
+
 class RowStore {
 public:
     // Steps `stmt` to its end, keeping every row. Throws sqlite::Failure.

@@ -59,7 +59,7 @@ std::vector<IndexDefinition> readIndexes(sqlite3* db, const std::string& schema,
     const std::string qt = sqlite::quoteIdentifier(table);
 
     // The primary key: an index of its own ("pk" origin) or the rowid alias.
-    IndexDefinition pk{"PrimaryKey", {}, {}};
+    IndexDefinition pk{"PrimaryKey", {}, {}, {}};
     {
         auto st = sqlite::prepare(db, "PRAGMA " + qs + ".table_info(" + qt + ")");
         std::vector<std::pair<int, std::string>> keyCols;
@@ -68,7 +68,7 @@ std::vector<IndexDefinition> readIndexes(sqlite3* db, const std::string& schema,
                 keyCols.emplace_back(k, sqlite::columnText(st.get(), 1));
         std::sort(keyCols.begin(), keyCols.end());
         for (const auto& [k, name] : keyCols)
-            if (auto pos = positionOf(columns, name)) pk.columns.push_back({*pos, false});
+            if (auto pos = positionOf(columns, name)) pk.columns.push_back({*pos, false, "BINARY"});
         if (pk.columns.size() != keyCols.size()) pk.columns.clear();
     }
 
@@ -78,7 +78,7 @@ std::vector<IndexDefinition> readIndexes(sqlite3* db, const std::string& schema,
         while (sqlite::step(db, st.get())) names.push_back(sqlite::columnText(st.get(), 1));
     }
     for (const std::string& name : names) {
-        IndexDefinition def{name, {}, {}};
+        IndexDefinition def{name, {}, {}, name};
         if (name.size() > table.size() + 1 && name[table.size()] == '_' &&
             sqlite3_strnicmp(name.c_str(), table.c_str(), static_cast<int>(table.size())) == 0)
             def.jetName = name.substr(table.size() + 1);
@@ -95,14 +95,17 @@ std::vector<IndexDefinition> readIndexes(sqlite3* db, const std::string& schema,
                 usable = false;
                 continue;
             }
-            def.columns.push_back({*pos, sqlite3_column_int(st.get(), 3) != 0});
+            def.columns.push_back({*pos, sqlite3_column_int(st.get(), 3) != 0, sqlite::columnText(st.get(), 4)});
         }
         if (!usable || def.columns.empty()) continue;
         // SQLite's own index for a PRIMARY KEY constraint carries a generated
         // name; Jet calls it PrimaryKey.
         if (name.rfind("sqlite_autoindex_", 0) == 0 && !pk.columns.empty() &&
-            def.columns.size() == pk.columns.size())
+            def.columns.size() == pk.columns.size()) {
+            pk.sqliteName = name;
+            pk.columns = def.columns;
             continue;
+        }
         out.push_back(std::move(def));
     }
     if (!pk.columns.empty()) out.push_back(std::move(pk));
@@ -148,38 +151,53 @@ SortValue sortValueOf(FieldKind kind, const StoredValue& v) {
     return s;
 }
 
-SortValue sortValueOfKey(FieldKind kind, const Variant& key, std::string& holder) {
-    SortValue s;
-    if (key.isNull()) return s;
+SeekKey seekKeyOf(FieldKind kind, const Variant& key) {
+    SeekKey k;
+    if (key.isNull()) return k;
     const auto asText = [&](std::string t) {
-        holder = std::move(t);
-        s.cls = StoredValue::Text;
-        s.text = holder.data();
-        s.length = static_cast<std::uint32_t>(holder.size());
-        return s;
+        k.cls = SeekKey::Text;
+        k.text = std::move(t);
+        return k;
     };
-    const auto asReal = [&](double d) {
-        s.cls = StoredValue::Real;
-        s.r = d;
-        return s;
+    const auto as = [&](SeekKey::Class c, double d) {
+        k.cls = c;
+        k.number = d;
+        return k;
     };
     if (kind == FieldKind::Text) return asText(key.isEmpty() ? std::string() : displayText(key));
     if (kind == FieldKind::Date) {
         try {
-            return asReal(key.isEmpty() ? 0.0 : key.toDate().serial);
+            return as(SeekKey::Date, key.isEmpty() ? 0.0 : key.toDate().serial);
         } catch (const RuntimeError&) {
             return asText(displayText(key));
         }
     }
     if (isNumericKind(kind) || !key.isString()) {
         try {
-            if (key.type() == VarType::Date) return asReal(key.date().serial);
-            return asReal(key.isEmpty() ? 0.0 : key.toDouble());
+            if (key.type() == VarType::Date) return as(SeekKey::Number, key.date().serial);
+            return as(SeekKey::Number, key.isEmpty() ? 0.0 : key.toDouble());
         } catch (const RuntimeError&) {
             return asText(displayText(key));
         }
     }
     return asText(key.str());
+}
+
+SortValue sortValueOfKey(FieldKind kind, const Variant& key, std::string& holder) {
+    SeekKey k = seekKeyOf(kind, key);
+    SortValue s;
+    if (k.cls == SeekKey::Null) return s;
+    if (k.cls == SeekKey::Text) {
+        holder = std::move(k.text);
+        s.cls = StoredValue::Text;
+        s.text = holder.data();
+        s.length = static_cast<std::uint32_t>(holder.size());
+        return s;
+    }
+    // Dates compare as their day serials, as the rows' dates do.
+    s.cls = StoredValue::Real;
+    s.r = k.number;
+    return s;
 }
 
 }  // namespace zelk

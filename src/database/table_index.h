@@ -16,6 +16,7 @@ namespace zelk {
 struct IndexColumn {
     std::size_t column = 0;  // position in the table's rows
     bool descending = false;
+    std::string collation = "BINARY";  // the index's, for comparisons that use it
 };
 
 struct IndexDefinition {
@@ -24,6 +25,8 @@ struct IndexDefinition {
     // The name without "<table>_" in front: an index copied from an Access
     // file carries its table's name when its own was taken by another table.
     std::string jetName;
+    // SQLite's name of the index; "" when the key is the rowid itself.
+    std::string sqliteName;
 };
 
 // The indexes of `table` in `schema` ("main" or "temp") whose keys are plain
@@ -52,6 +55,14 @@ int compareSortValues(const SortValue& a, const SortValue& b);
 
 // The sort value of a stored value in a column of `kind`.
 SortValue sortValueOf(FieldKind kind, const StoredValue& v);
+
+// What a seek key is compared as in a column of `kind`.
+struct SeekKey {
+    enum Class { Null, Number, Date, Text } cls = Null;
+    double number = 0;  // Number, and Date as a day serial
+    std::string text;
+};
+SeekKey seekKeyOf(FieldKind kind, const Variant& key);
 
 // The sort value of a seek key for a column of `kind`; `holder` keeps the text
 // the result points to.

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "database/dbase.h"
+#include "database/field_cache.h"
 #include "exports/code_texts.h"
 #include "exports/export_run.h"
 #include "exports/export_sql.h"
@@ -127,71 +128,77 @@ Variant joined(std::initializer_list<Variant> parts) {
     return Variant(s);
 }
 
+// The main query's fields, resolved once per run.
+enum QueryField : std::size_t {
+    fOGCODE, fICCODE, fVLGNUM, fOB_NAAM, fCT_OMS, fOW_AanschafWaarde, fEigenaar_NAAM, fOg_Code, fOW_AanschafDatum, fPrjNr, fOG_Naam, fOW_CumAfschr, fIW_Afschr_Percentage, fOB_Levensduur, fOW_EindDatum, fOB_Restwaarde, fOG_DatLstTax, fOG_Adres, fOG_PC, fOG_Plaats, fOG_Regio, fOG_Huur, fOG_Gebruik, fOG_WVW, fEdatCoHAf, fOW_HuidigeWaarde, fQueryFieldCount
+};
+const char* const kQueryFieldNames[fQueryFieldCount] = {"OGCODE", "ICCODE", "VLGNUM", "OB.NAAM", "CT_OMS", "OW_AanschafWaarde", "Eigenaar.NAAM", "Og_Code", "OW_AanschafDatum", "PrjNr", "OG_Naam", "OW_CumAfschr", "IW_Afschr_Percentage", "OB_Levensduur", "OW_EindDatum", "OB_Restwaarde", "OG_DatLstTax", "OG_Adres", "OG_PC", "OG_Plaats", "OG_Regio", "OG_Huur", "OG_Gebruik", "OG_WVW", "EdatCoHAf", "OW_HuidigeWaarde"};
+
 struct HistoryDates {
     Date P, J, M;
 };
 
-VariantArray assetRow(Session& s, const AssetKind& kind, const Recordset& rs, const HistoryDates& d, int rsH,
-                      int rsHW) {
+VariantArray assetRow(Session& s, const AssetKind& kind, const Recordset& rs, const FieldCache& f,
+                      const HistoryDates& d, int rsH, int rsHW) {
     const int db = s.main.dbMain;
-    const Variant og = rs.Field("OGCODE");
-    const Variant ic = rs.Field("ICCODE");
-    const Variant vlg = rs.Field("VLGNUM");
+    const Variant og = f(rs, fOGCODE);
+    const Variant ic = f(rs, fICCODE);
+    const Variant vlg = f(rs, fVLGNUM);
     const std::int32_t vlgNr = vlg.toLong();
-    auto cumAfschr = [&](Date peil) {
-        const HistorieRec h = s.waardering.LeesHistorie(db, rsH, rsHW, og, ic, vlgNr, peil, false);
-        return h.Waardering(s.waardering.WaarderingNr(Variant(kind.valuationCode))).CumAfschr;
+    const std::vector<HistorieRec> h = s.waardering.LeesHistorie(db, rsH, rsHW, og, ic, vlgNr, {d.P, d.J, d.M});
+    const auto cumAfschr = [&](const HistorieRec& rec) {
+        return rec.Waardering(s.waardering.WaarderingNr(Variant(kind.valuationCode))).CumAfschr;
     };
-    const Currency cP = cumAfschr(d.P);
-    const Currency cJ = cumAfschr(d.J);
-    const Currency cM = cumAfschr(d.M);
+    const Currency cP = cumAfschr(h[0]);
+    const Currency cJ = cumAfschr(h[1]);
+    const Currency cM = cumAfschr(h[2]);
 
     VariantArray row = VariantArray(1, kColumns);
-    const Variant naam = rs.Field("OB.NAAM");
+    const Variant naam = f(rs, fOB_NAAM);
     if (naam.isString() && naam.str().find_first_not_of(' ') == std::string::npos)
         row(1) = Variant("Taxatie");
     else
         row(1) = naam;
-    row(3) = rs.Field("CT_OMS");
-    row(5) = rs.Field("OW_AanschafWaarde");
-    row(6) = OwnerPlaceCode(rs.Field("Eigenaar.NAAM"));
-    const Variant ogCode = rs.Field("Og_Code");
+    row(3) = f(rs, fCT_OMS);
+    row(5) = f(rs, fOW_AanschafWaarde);
+    row(6) = OwnerPlaceCode(f(rs, fEigenaar_NAAM));
+    const Variant ogCode = f(rs, fOg_Code);
     row(8) = joined({Variant("B"), ogCode});
     row(9) = Variant(std::int32_t{813121});
-    const Variant aanschafDatum = rs.Field("OW_AanschafDatum");
+    const Variant aanschafDatum = f(rs, fOW_AanschafDatum);
     row(15) = aanschafDatum;
-    row(16) = joined({Variant("'"), rs.Field("PrjNr")});
+    row(16) = joined({Variant("'"), f(rs, fPrjNr)});
     row(17) = Variant("");
     row(18) = joined({Variant("B"), ogCode});
     row(19) = Variant("");
-    row(20) = rs.Field("OG_Naam");
-    row(24) = kind.immovable ? Variant(cP) : rs.Field("OW_CumAfschr");
+    row(20) = f(rs, fOG_Naam);
+    row(24) = kind.immovable ? Variant(cP) : f(rs, fOW_CumAfschr);
     row(25) = Variant(cP - cJ);
 
-    Variant r = rs.Field("IW_Afschr_Percentage");
+    Variant r = f(rs, fIW_Afschr_Percentage);
     if (kind.immovable) {
-        const Variant levensduur = rs.Field("OB_Levensduur");
+        const Variant levensduur = f(rs, fOB_Levensduur);
         if (isGreaterThanZero(levensduur)) r = Variant(100.0 / levensduur.toDouble());
     }
-    const Variant e = endDate(r, aanschafDatum, rs.Field("OW_EindDatum"), d.J);
+    const Variant e = endDate(r, aanschafDatum, f(rs, fOW_EindDatum), d.J);
     row(28) = Maximum(MonthsBetween(aanschafDatum, e), Variant(0));
     const Currency limit = cP - cM;
     row(31) = Variant(limit);
     row(32) = Variant("Amount");
-    row(33) = NotNull(rs.Field("OB_Restwaarde"), Variant(0));
+    row(33) = NotNull(f(rs, fOB_Restwaarde), Variant(0));
     row(34) = Variant(limit.scaled == 0 ? "No" : "Yes");
-    row(35) = rs.Field("OG_DatLstTax");
+    row(35) = f(rs, fOG_DatLstTax);
     row(41) = joined({og, Variant(" - "), ic, Variant(" - "), vlg});
-    row(42) = rs.Field("OG_Naam");
-    row(43) = rs.Field("OG_Adres");
-    row(44) = rs.Field("OG_PC");
-    row(45) = rs.Field("OG_Plaats");
-    row(46) = rs.Field("OG_Regio");
-    row(47) = OwnershipText(rs.Field("OG_Huur"));
-    row(48) = UsageText(rs.Field("OG_Gebruik"));
-    row(49) = rs.Field("OG_WVW");
+    row(42) = f(rs, fOG_Naam);
+    row(43) = f(rs, fOG_Adres);
+    row(44) = f(rs, fOG_PC);
+    row(45) = f(rs, fOG_Plaats);
+    row(46) = f(rs, fOG_Regio);
+    row(47) = OwnershipText(f(rs, fOG_Huur));
+    row(48) = UsageText(f(rs, fOG_Gebruik));
+    row(49) = f(rs, fOG_WVW);
     if (!kind.immovable) {
-        const Variant edat = rs.Field("EdatCoHAf");
+        const Variant edat = f(rs, fEdatCoHAf);
         if (!edat.isNull() && !edat.isEmpty() && edat.toDouble() != 0) {
             row(52) = edat;
             row(53) = Maximum(Variant(0), MonthsBetween(aanschafDatum, edat));
@@ -236,10 +243,11 @@ bool runAssetExport(Session& s, const AssetKind& kind, const ExportRequest& requ
 
         // A skipped record takes no row, so the rows run from 8 without gaps.
         long row = 7;
+        const FieldCache f({std::begin(kQueryFieldNames), std::end(kQueryFieldNames)});
         run.forEachRecord(s.dbase.RsObject(db, rsQuery), [&](const Recordset& rs) {
-            if (!passesSkipTest(rs.Field("OW_AanschafWaarde"), rs.Field("OW_HuidigeWaarde"))) return;
+            if (!passesSkipTest(f(rs, fOW_AanschafWaarde), f(rs, fOW_HuidigeWaarde))) return;
             ++row;
-            sheet.writeRow(row, assetRow(s, kind, rs, d, rsH, rsHW));
+            sheet.writeRow(row, assetRow(s, kind, rs, f, d, rsH, rsHW));
         });
         run.closeQuery();
         sheet.restoreApplication();

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "database/dbase.h"
+#include "database/field_cache.h"
 #include "exports/export_run.h"
 #include "exports/export_sql.h"
 #include "exports/schema_check.h"
@@ -70,23 +71,29 @@ bool isGreaterThanZero(const Variant& v) {
     return c && *c > 0;
 }
 
-VariantArray mappingRow(const Recordset& rs) {
+// The query's fields, resolved once per run.
+enum QueryField : std::size_t {
+    fOGCODE, fOG_Naam, fOG_Plaats, fIc_Oms, fDatBoeAkt, fIW_Afschr_Percentage, fOG_WVW, fHuidigeWaarde, fOW_AanschafDatum, fOB_Restwaarde, fCT_REKNUM, fQueryFieldCount
+};
+const char* const kQueryFieldNames[fQueryFieldCount] = {"OGCODE", "OG_Naam", "OG_Plaats", "Ic_Oms", "DatBoeAkt", "IW_Afschr_Percentage", "OG_WVW", "HuidigeWaarde", "OW_AanschafDatum", "OB_Restwaarde", "CT_REKNUM"};
+
+VariantArray mappingRow(const Recordset& rs, const FieldCache& f) {
     VariantArray row = VariantArray(1, kColumns);
-    const Variant og = rs.Field("OGCODE");
+    const Variant og = f(rs, fOGCODE);
     const std::string building = "B" + displayText(og);
 
-    row(1) = Variant(displayText(rs.Field("OG_Naam")) + ", " + displayText(rs.Field("OG_Plaats")));
+    row(1) = Variant(displayText(f(rs, fOG_Naam)) + ", " + displayText(f(rs, fOG_Plaats)));
     row(2) = Variant("NO");
     row(3) = Variant("YES");
     row(4) = Variant("OWNED");
     row(5) = Variant("NON-LEASE");
     row(6) = Variant("YES");
     row(7) = og;
-    row(8) = rs.Field("Ic_Oms");
+    row(8) = f(rs, fIc_Oms);
     row(9) = Variant("YES");
     row(10) = Variant("QEV FM CORPORATE");
-    row(11) = NotNull(rs.Field("DatBoeAkt"), Variant(makeDate(1950, 1, 1)));
-    const Variant pct = rs.Field("IW_Afschr_Percentage");
+    row(11) = NotNull(f(rs, fDatBoeAkt), Variant(makeDate(1950, 1, 1)));
+    const Variant pct = f(rs, fIW_Afschr_Percentage);
     row(12) = isGreaterThanZero(pct) ? Variant(100.0 / pct.toDouble() * 12.0) : Variant(std::int32_t{0});
     row(13) = Variant("STL");
     row(14) = Variant("BEG-MONTH");
@@ -96,14 +103,14 @@ VariantArray mappingRow(const Recordset& rs) {
     row(18) = Variant("BEG-MONTH");
     row(19) = Variant("NO");
     row(20) = Variant(std::int32_t{1});
-    const Variant wvw = rs.Field("OG_WVW");
+    const Variant wvw = f(rs, fOG_WVW);
     const bool limited = isGreaterThanZero(wvw);
     row(21) = Variant(limited ? "YES" : "NO");
     row(22) = Variant("");
     if (limited) {
         // Rounded down, not to the nearest: 199 of 200 is 99 percent. The
         // buildings' sum is a Currency amount, so a sum beyond its range overflows.
-        const Variant huidig = rs.Field("HuidigeWaarde");
+        const Variant huidig = f(rs, fHuidigeWaarde);
         if (!huidig.isNull())
             row(23) = Variant(std::floor(huidig.toCurrency().toDouble() / wvw.toDouble() * 100.0));
     } else {
@@ -111,12 +118,12 @@ VariantArray mappingRow(const Recordset& rs) {
     }
     row(24) = Variant("NO");
     row(25) = Variant("NO");
-    row(26) = rs.Field("OW_AanschafDatum");
-    row(28) = rs.Field("OB_Restwaarde");
+    row(26) = f(rs, fOW_AanschafDatum);
+    row(28) = f(rs, fOB_Restwaarde);
     for (int col = 29; col <= 34; ++col) row(col) = Variant("");
 
     const std::string categoryAccount =
-        "'" + PadString(rs.Field("CT_REKNUM"), 6, "0", false, false);
+        "'" + PadString(f(rs, fCT_REKNUM), 6, "0", false, false);
     for (const AccountBlock& b : kBlocks) {
         row(b.column) = Variant("'01");
         row(b.column + 1) = Variant(building);
@@ -147,8 +154,9 @@ bool Export2(Session& s) {
         sheet.writeBlock(headerBlock(s.platform.now()));
 
         long row = 7;
+        const FieldCache f({std::begin(kQueryFieldNames), std::end(kQueryFieldNames)});
         run.forEachRecord(s.dbase.RsObject(db, rsQuery),
-                          [&](const Recordset& rs) { sheet.writeRow(++row, mappingRow(rs)); });
+                          [&](const Recordset& rs) { sheet.writeRow(++row, mappingRow(rs, f)); });
         run.closeQuery();
         sheet.restoreApplication();
         sheet.bold("A1:AX4");

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "database/field_cache.h"
 #include "runtime/variant.h"
 
 namespace zelk {
@@ -51,21 +52,28 @@ struct HistorieRec {
 
 class MdlWaardering {
 public:
-    explicit MdlWaardering(Dbase& dbase) : dbase_(dbase) {}
+    explicit MdlWaardering(Dbase& dbase);
 
     std::int16_t WaarderingNr(const Variant& ValuationCode) const;
     std::string LoadWaarderingen(int DbNr);
     HistorieRec InitWaarderingen(int DbNr);
     HistorieRec LeesHistorie(int DbNr, int RsHistorie, int RsHiWaardering, const Variant& ObjOgCode,
                              const Variant& ObjIcCode, std::int32_t ObjVlgNum, Date Peildatum, bool ZoekModus);
+    // The history of one asset as it stood on each of `Peildata`, by the same
+    // rules; the asset's records are read once for all the dates.
+    std::vector<HistorieRec> LeesHistorie(int DbNr, int RsHistorie, int RsHiWaardering, const Variant& ObjOgCode,
+                                          const Variant& ObjIcCode, std::int32_t ObjVlgNum,
+                                          const std::vector<Date>& Peildata);
 
     // Loaded once per run: four characters per kind, the code right-aligned in three and "|".
     std::string WaarderingenLijst;
 
 private:
-    bool fillFromHistorie(HistorieRec& result, int DbNr, int RsHistorie, const std::string& og,
-                          const std::string& ic, std::int32_t vlg, Date peil);
+    void readValuations(HistorieRec& result, int DbNr, int RsHiWaardering, const std::string& og,
+                        const std::string& ic, std::int32_t vlg) const;
     Dbase& dbase_;
+    FieldCache historyFields_;
+    FieldCache valuationFields_;
 };
 
 // The code of a list entry: the code trimmed, right-aligned in three characters
