@@ -98,6 +98,7 @@ with tempfile.TemporaryDirectory() as d:
     lost = run("export", "--database", long_name, "--output", out, "mapping")
     check("lost rows exit 1", lost.returncode == 1, lost.stdout)
     check("lost rows counted", " rijen niet weggeschreven\nDone\n" in lost.stdout, lost.stdout)
+    check("lost rows named on stderr", "mapping: " in lost.stderr and " rijen niet weggeschreven" in lost.stderr, lost.stderr)
     check("workbook with lost rows saved", os.path.exists(os.path.join(out, "mapping.xlsx")))
 
     # The same --now gives the same bytes.

@@ -103,7 +103,11 @@ int runExportCommand(int argc, char** argv) {
         for (const auto& e : kExports) {
             if (word != e.word) continue;
             if (Database* db = s.dbase.DbObject(s.main.dbMain)) explain(missingSchema(db->connection(), e.needs()));
-            if (!RunExport(s, e.kind, request)) {
+            const long lostBefore = s.exl.rowsNotWritten();
+            const bool done = RunExport(s, e.kind, request);
+            if (const long lost = s.exl.rowsNotWritten() - lostBefore; lost > 0)
+                explain({std::string(e.word) + ": " + std::to_string(lost) + " rijen niet weggeschreven"});
+            if (!done) {
                 status = 1;
                 continue;
             }
