@@ -25,6 +25,7 @@
 #include "database/sqlite_handle.h"
 
 using access_test::ScratchDir;
+using zelk::testing::OwnTempDir;
 using zelk::access::IsolatedRun;
 using zelk::access::runIsolated;
 using zelk::access::ScratchFolder;
@@ -32,24 +33,6 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Points the temporary directory at a folder of the test's own.
-class OwnTempDir {
-public:
-    explicit OwnTempDir(const ScratchDir& dir) {
-        if (const char* old = std::getenv("TMPDIR")) old_ = old;
-        ::setenv("TMPDIR", dir.str().c_str(), 1);
-    }
-    ~OwnTempDir() {
-        if (old_) ::setenv("TMPDIR", old_->c_str(), 1);
-        else ::unsetenv("TMPDIR");
-    }
-    OwnTempDir(const OwnTempDir&) = delete;
-    OwnTempDir& operator=(const OwnTempDir&) = delete;
-
-private:
-    std::optional<std::string> old_;
-};
 
 std::vector<std::string> entries(const ScratchDir& dir) {
     std::vector<std::string> out;

@@ -68,24 +68,6 @@ std::string tempDirEntries(const std::string& prefix) {
     return out;
 }
 
-// Points the temporary directory at a folder of the test's own.
-class OwnTempDir {
-public:
-    explicit OwnTempDir(const ScratchDir& dir) {
-        if (const char* old = std::getenv("TMPDIR")) old_ = old;
-        ::setenv("TMPDIR", dir.str().c_str(), 1);
-    }
-    ~OwnTempDir() {
-        if (old_) ::setenv("TMPDIR", old_->c_str(), 1);
-        else ::unsetenv("TMPDIR");
-    }
-    OwnTempDir(const OwnTempDir&) = delete;
-    OwnTempDir& operator=(const OwnTempDir&) = delete;
-
-private:
-    std::optional<std::string> old_;
-};
-
 struct DatabaseOpen : DemoFixture {
     ScratchDir temp;
     OwnTempDir ownTemp{temp};

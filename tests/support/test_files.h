@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -59,6 +60,24 @@ inline std::string fixturesMissingLine() {
     return "Access sample files not found: set the CMake cache variable ZELK_FIXTURES_DIR (now '" +
            std::string(ZELK_FIXTURES_DIR) + "')";
 }
+
+// Points the temporary directory at a folder of the test's own.
+class OwnTempDir {
+public:
+    explicit OwnTempDir(const ScratchDir& dir) {
+        if (const char* old = std::getenv("TMPDIR")) old_ = old;
+        ::setenv("TMPDIR", dir.str().c_str(), 1);
+    }
+    ~OwnTempDir() {
+        if (old_) ::setenv("TMPDIR", old_->c_str(), 1);
+        else ::unsetenv("TMPDIR");
+    }
+    OwnTempDir(const OwnTempDir&) = delete;
+    OwnTempDir& operator=(const OwnTempDir&) = delete;
+
+private:
+    std::optional<std::string> old_;
+};
 
 }  // namespace zelk::testing
 
