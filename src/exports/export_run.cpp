@@ -1,6 +1,7 @@
 #include "exports/export_run.h"
 
 #include <cmath>
+#include <string_view>
 
 #include "database/dbase.h"
 #include "exports/exports.h"
@@ -15,6 +16,8 @@ namespace {
 // Ends a run whose failure has no runtime error behind it (a recordset that
 // did not open, a spreadsheet that did not start): the user reads "Foutje".
 struct RunAbandoned {};
+
+constexpr std::string_view kRowsNotWritten = " rijen niet weggeschreven";
 
 template <typename F>
 void passOver(F&& f) {
@@ -37,8 +40,13 @@ ExportRun::ExportRun(Session& s, std::string functionName, int db)
 
 void ExportRun::done() {
     const long lost = s_.exl.rowsNotWritten() - rowsNotWrittenBefore_;
-    if (lost > 0) s_.alg.AddMelding(std::to_string(lost) + " rijen niet weggeschreven");
+    if (lost > 0) s_.alg.AddMelding(std::to_string(lost) + std::string(kRowsNotWritten));
     s_.alg.AddMelding("Done");
+}
+
+bool isRowsNotWrittenLine(std::string_view line) {
+    const std::size_t digits = line.find_first_not_of("0123456789");
+    return digits != 0 && digits != std::string_view::npos && line.substr(digits) == kRowsNotWritten;
 }
 
 Date timeOfDay(Date d) { return Date{std::fabs(d.serial - std::trunc(d.serial))}; }
