@@ -55,6 +55,14 @@ function(zelk_layer layer)
     list(APPEND relative "${layer}/${source}")
   endforeach()
   zelk_check_layer(${layer} "${ZELK_SOURCE_ROOT}" SOURCES ${relative} LAYERS ${arg_LAYERS})
+  # A file left out of the list would be neither built nor checked.
+  file(GLOB_RECURSE present RELATIVE ${ZELK_SOURCE_ROOT}/${layer} ${ZELK_SOURCE_ROOT}/${layer}/*.cpp
+       ${ZELK_SOURCE_ROOT}/${layer}/*.h)
+  foreach(file IN LISTS present)
+    if(NOT file IN_LIST arg_SOURCES)
+      message(FATAL_ERROR "src/${layer}/${file} is missing from the file list in src/${layer}/CMakeLists.txt")
+    endif()
+  endforeach()
 
   set(files ${arg_SOURCES} ${arg_GENERATED})
   list(FILTER files INCLUDE REGEX "\\.cpp$")
