@@ -58,6 +58,10 @@ public:
     std::uint32_t intern(std::string_view s);
     const std::string& at(std::uint32_t id) const { return strings_[id]; }
     std::size_t size() const { return strings_.size(); }
+    void clear() {
+        index_.clear();
+        strings_.clear();
+    }
 
 private:
     std::deque<std::string> strings_;  // a deque never moves its elements

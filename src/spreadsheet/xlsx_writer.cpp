@@ -15,9 +15,11 @@
 
 #include "platform/platform.h"
 #include "runtime/dates.h"
+#include "runtime/runtime_error.h"
 #include "spreadsheet/cell_format.h"
 #include "spreadsheet/cell_text.h"
 #include "spreadsheet/excel_application.h"
+#include "spreadsheet/sheet_part_scan.h"
 #include "spreadsheet/temp_workbook_file.h"
 #include "spreadsheet/workbook.h"
 #include "spreadsheet/xml_parser.h"
@@ -126,9 +128,8 @@ private:
         writeColumns(ws, sheet);
 
         std::uint64_t written = 0;
-        const auto& rows = ws.rows();
-        for (std::size_t r = 0; r < rows.size(); ++r) {
-            const auto& row = rows[r];
+        const auto writeRow = [&](long rowNumber, const std::vector<Cell>& row, const StringPool& strings) {
+            const auto r = static_cast<std::size_t>(rowNumber - 1);
             for (std::size_t c = 0; c < row.size(); ++c) {
                 const Cell& cell = row[c];
                 const auto rr = static_cast<lxw_row_t>(r);
@@ -140,7 +141,7 @@ private:
                     break;
                 case CellKind::String: {
                     // Always a string cell: a text that starts with "=" stays text.
-                    const std::string& text = book_.strings().at(cell.stringId());
+                    const std::string& text = strings.at(cell.stringId());
                     err = worksheet_write_string(sheet, rr, cc,
                                                  needsCellEscape(text) ? escapeCellText(text).c_str() : text.c_str(),
                                                  format(cell.style()));
@@ -159,7 +160,7 @@ private:
                         err = worksheet_write_number(sheet, rr, cc, *s, dateFormat(cell.style(), serial));
                     } else {
                         // Before the file's first day: keep what the user would see, as text.
-                        err = worksheet_write_string(sheet, rr, cc, escapeCellText(ws.displayText(cell)).c_str(),
+                        err = worksheet_write_string(sheet, rr, cc, escapeCellText(ws.displayText(cell, strings)).c_str(),
                                                      format(cell.style()));
                     }
                     break;
@@ -170,6 +171,12 @@ private:
                                        " van blad '" + ws.Name() + "': " + lxw_strerror(err)};
                 if (!cell.isEmpty() || cell.style() != 0) ++written;
             }
+        };
+        try {
+            ws.forEachRow(writeRow);
+        } catch (const RuntimeError& e) {
+            // The rows kept on disk could not be read back.
+            throw WriteFailure{"blad '" + ws.Name() + "': " + e.description()};
         }
         cellCounts_.push_back(written);
 
@@ -206,15 +213,12 @@ private:
 };
 
 // libxlsxwriter does not notice every failed write of its own temporary
-// files (a full disk gives a package whose sheets are cut short), and a part
-// it wrote may not parse; so the package is read back before it counts as
-// saved. Counts the cells of a sheet part while checking that it parses.
+// files (a full disk gives a package whose sheets are cut short), so the
+// package is read back before it counts as saved: every member against its
+// CRC, the small parts parsed, the sheet parts scanned (SheetPartScan).
 class PartCheck : public XmlHandler {
 public:
-    std::uint64_t cells = 0;
-    void start(std::string_view name, const XmlAttributes&) override {
-        if (name == "c") ++cells;
-    }
+    void start(std::string_view, const XmlAttributes&) override {}
     void end(std::string_view) override {}
     bool wantsText() const override { return false; }
 };
@@ -227,6 +231,18 @@ void verifyPackage(const std::string& file, const std::vector<std::uint64_t>& ce
         if (!zip.contains("[Content_Types].xml") || !zip.contains("xl/workbook.xml"))
             throw WriteFailure{"het geschreven bestand is onvolledig"};
         for (const std::string& name : zip.names()) {
+            std::size_t sheet = 0;
+            for (std::size_t i = 0; i < cellCounts.size(); ++i)
+                if (name == "xl/worksheets/sheet" + std::to_string(i + 1) + ".xml") sheet = i + 1;
+            if (sheet > 0) {
+                SheetPartScan scan;
+                zip.scan(name, [&](std::string_view piece) { scan.feed(piece); });
+                if (!scan.characters())
+                    throw WriteFailure{"het geschreven bestand is onleesbaar: blad " + std::to_string(sheet)};
+                if (!scan.complete() || scan.cells() != cellCounts[sheet - 1])
+                    throw WriteFailure{"blad " + std::to_string(sheet) + " is onvolledig weggeschreven"};
+                continue;
+            }
             const bool xml = name.ends_with(".xml") || name.ends_with(".rels");
             if (!xml) {
                 zip.scan(name, [](std::string_view) {});  // the CRC only
@@ -236,9 +252,6 @@ void verifyPackage(const std::string& file, const std::vector<std::uint64_t>& ce
             XmlParser parser(check);
             zip.scan(name, [&](std::string_view piece) { parser.feed(piece); });
             parser.finish();
-            for (std::size_t i = 0; i < cellCounts.size(); ++i)
-                if (name == "xl/worksheets/sheet" + std::to_string(i + 1) + ".xml" && check.cells != cellCounts[i])
-                    throw WriteFailure{"blad " + std::to_string(i + 1) + " is onvolledig weggeschreven"};
         }
         for (std::size_t i = 0; i < cellCounts.size(); ++i)
             if (!zip.contains("xl/worksheets/sheet" + std::to_string(i + 1) + ".xml"))
