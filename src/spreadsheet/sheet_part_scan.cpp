@@ -1,6 +1,7 @@
 #include "spreadsheet/sheet_part_scan.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace zelk {
 namespace {
@@ -48,6 +49,16 @@ void SheetPartScan::checkCharacters(std::string_view piece) {
     const std::size_t n = piece.size();
     std::size_t i = 0;
     while (i < n) {
+        // Eight plain characters (0x20..0x7F) at a time: the bulk of a sheet.
+        if (i + 8 <= n) {
+            std::uint64_t x;
+            std::memcpy(&x, piece.data() + i, sizeof x);
+            constexpr std::uint64_t kHigh = 0x8080808080808080u, kSpace = 0x2020202020202020u;
+            if (((x | ((x - kSpace) & ~x)) & kHigh) == 0) {
+                i += 8;
+                continue;
+            }
+        }
         const auto c = static_cast<unsigned char>(piece[i]);
         if (c >= 0x20 && c < 0x80) {
             ++i;

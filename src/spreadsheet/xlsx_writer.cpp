@@ -223,6 +223,20 @@ public:
     bool wantsText() const override { return false; }
 };
 
+// N of a part "xl/worksheets/sheetN.xml"; 0 for any other part.
+std::size_t sheetNumber(std::string_view name) {
+    constexpr std::string_view prefix = "xl/worksheets/sheet", suffix = ".xml";
+    if (!name.starts_with(prefix) || !name.ends_with(suffix)) return 0;
+    const std::string_view digits = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    if (digits.empty() || digits.size() > 6 || digits.front() == '0') return 0;
+    std::size_t n = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return 0;
+        n = n * 10 + static_cast<std::size_t>(c - '0');
+    }
+    return n;
+}
+
 }  // namespace
 
 void verifyPackage(const std::string& file, const std::vector<std::uint64_t>& cellCounts) {
@@ -231,15 +245,12 @@ void verifyPackage(const std::string& file, const std::vector<std::uint64_t>& ce
         if (!zip.contains("[Content_Types].xml") || !zip.contains("xl/workbook.xml"))
             throw WriteFailure{"het geschreven bestand is onvolledig"};
         for (const std::string& name : zip.names()) {
-            std::size_t sheet = 0;
-            for (std::size_t i = 0; i < cellCounts.size(); ++i)
-                if (name == "xl/worksheets/sheet" + std::to_string(i + 1) + ".xml") sheet = i + 1;
-            if (sheet > 0) {
+            if (const std::size_t sheet = sheetNumber(name)) {
                 SheetPartScan scan;
                 zip.scan(name, [&](std::string_view piece) { scan.feed(piece); });
                 if (!scan.characters())
                     throw WriteFailure{"het geschreven bestand is onleesbaar: blad " + std::to_string(sheet)};
-                if (!scan.complete() || scan.cells() != cellCounts[sheet - 1])
+                if (!scan.complete() || (sheet <= cellCounts.size() && scan.cells() != cellCounts[sheet - 1]))
                     throw WriteFailure{"blad " + std::to_string(sheet) + " is onvolledig weggeschreven"};
                 continue;
             }
