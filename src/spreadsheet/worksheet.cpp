@@ -97,10 +97,10 @@ void Worksheet::forEachRow(const RowVisitor& visit) const {
     if (!spooling()) return;
     std::vector<Cell> cells;
     spool_->forEach([&](std::size_t index, const SpooledRow& r) {
+        if (pending_.empty()) return visit(r.row, r.cells, r.strings);
         cells = r.cells;
-        if (!pending_.empty())
-            for (std::size_t c = 0; c < cells.size(); ++c)
-                cells[c].setStyle(spooledStyle(index, static_cast<long>(c + 1), cells[c].style()));
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            cells[c].setStyle(spooledStyle(index, static_cast<long>(c + 1), cells[c].style()));
         visit(r.row, cells, r.strings);
     });
 }
