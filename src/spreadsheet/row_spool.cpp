@@ -189,7 +189,7 @@ void RowSpool::forEach(const std::function<void(std::size_t, const SpooledRow&)>
             case CellKind::String:
                 text.resize(static_cast<std::size_t>(in.varint()));
                 in.bytes(text.data(), text.size());
-                c.setString(r.strings.intern(text));
+                c.setString(r.strings.append(text));
                 break;
             default: throw spoolError("tijdelijk bestand met rijen is beschadigd");
             }

@@ -54,6 +54,8 @@ std::size_t Worksheet::spoolAfterRows() { return gSpoolAfterRows; }
 bool Worksheet::spooling() const { return spool_ && !spool_->empty(); }
 
 bool Worksheet::appendsToSpool(const Area& area) const {
+    // One row at a time, so that a failed write refuses a whole assignment.
+    if (area.row1 != area.row2) return false;
     if (spooling()) return area.row1 > spool_->lastRow();
     return rows_.size() >= gSpoolAfterRows && static_cast<std::size_t>(area.row1) > rows_.size();
 }
@@ -245,7 +247,7 @@ void Worksheet::assign(const Area& area, const VariantArray& values) {
             ++k;
         }
     if (toSpool) {
-        spoolRows(area, converted, texts);
+        spoolRow(area, converted, texts);
         return;
     }
     StringPool& strings = book_->strings();
@@ -264,24 +266,19 @@ void Worksheet::assign(const Area& area, const VariantArray& values) {
     }
 }
 
-void Worksheet::spoolRows(const Area& area, const std::vector<Cell>& converted, const std::vector<std::string>& texts) {
+void Worksheet::spoolRow(const Area& area, const std::vector<Cell>& converted, const std::vector<std::string>& texts) {
     if (!spool_) spool_ = std::make_unique<RowSpool>();
     // A new row holds its columns from the first; those left of the area are
     // empty with their column's format, as in memory.
     std::vector<Cell> cells(static_cast<std::size_t>(area.col2));
     std::vector<std::string> rowTexts(cells.size());
+    for (long c = 1; c < area.col1; ++c) cells[static_cast<std::size_t>(c - 1)].setStyle(columnStyle(c));
     std::size_t k = 0;
-    for (long r = area.row1; r <= area.row2; ++r) {
-        for (long c = 1; c < area.col1; ++c) {
-            cells[static_cast<std::size_t>(c - 1)] = Cell{};
-            cells[static_cast<std::size_t>(c - 1)].setStyle(columnStyle(c));
-        }
-        for (long c = area.col1; c <= area.col2; ++c, ++k) {
-            cells[static_cast<std::size_t>(c - 1)] = converted[k];
-            rowTexts[static_cast<std::size_t>(c - 1)] = texts[k];
-        }
-        spool_->append(r, cells, rowTexts);
+    for (long c = area.col1; c <= area.col2; ++c, ++k) {
+        cells[static_cast<std::size_t>(c - 1)] = converted[k];
+        rowTexts[static_cast<std::size_t>(c - 1)] = texts[k];
     }
+    spool_->append(area.row1, cells, rowTexts);
 }
 
 void Worksheet::fill(const Area& area, const Variant& value) {
