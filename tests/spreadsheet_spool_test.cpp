@@ -197,3 +197,49 @@ TEST(SpreadsheetSpool, SheetScanGivesTheSameAnswerWhereverThePiecesBreak) {
     EXPECT_FALSE(scanned("<worksheet>\xe2\x82").characters());                   // cut inside a character
     EXPECT_TRUE(scanned("<worksheet>\t\r\n\xf0\x9f\x98\x80</worksheet>").characters());
 }
+
+TEST(SpreadsheetSpool, ARowTheDiskRefusesIsAnErrorAndTheSheetKeepsTheRest) {
+    ScratchDir dir;
+    OwnTempDir tmp(dir);
+    SpoolAfter soon(2);
+    ScriptedPlatform platform;
+    ExcelInstances instances;
+    auto app = instances.start(platform);
+    Workbook& book = app->Workbooks().Add();
+    VariantArray row(1, 40);
+    const auto write = [&](int r) {
+        for (int c = 1; c <= 40; ++c) row(c) = Variant("rij " + std::to_string(r) + " kolom " + std::to_string(c));
+        app->Range(app->Cells(r, 1), app->Cells(r, 40)).Value(row);
+    };
+    int r = 1;
+    for (; r <= 200; ++r) write(r);
+
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    int refused = 0;
+    for (; r <= 20000 && refused == 0; ++r) {
+        try {
+            write(r);
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), 1004);
+            refused = r;
+        }
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    ASSERT_GT(refused, 0);
+    for (int more = 0; more < 5; ++more, ++r) write(r);
+
+    ASSERT_TRUE(saveAs(book, dir.path() / "vol.xlsx"));
+    Workbook& back = instances.start(platform)->Workbooks().Open(dir / "vol.xlsx");
+    const Worksheet& ws = *back.sheets()[0];
+    for (int k = 1; k < r; ++k) {
+        const Variant expected = k == refused ? Variant() : Variant("rij " + std::to_string(k) + " kolom 40");
+        ASSERT_EQ(ws.value(k, 40), expected) << k;
+    }
+    EXPECT_EQ(ws.value(r, 1), Variant());
+}
