@@ -355,6 +355,18 @@ double Worksheet::columnWidth(long col) const {
     return w < 0 ? kStandardColumnWidth : w;
 }
 
+double Worksheet::fittedWidth(const Cell& cell, const StringPool& strings) const {
+    if (cell.isEmpty()) return 0;
+    const bool bold = book_->styles().at(cell.style()).bold;
+    // A text shows as it is: measured where it lies.
+    if (cell.kind() == CellKind::String) {
+        const std::string& text = strings.at(cell.stringId());
+        return text.empty() ? 0 : fittedColumnWidth(text, bold);
+    }
+    const std::string text = displayText(cell, strings);
+    return text.empty() ? 0 : fittedColumnWidth(text, bold);
+}
+
 void Worksheet::autoFit(const Area& area) {
     if (deleted_) throw objectError("Het blad bestaat niet meer");
     std::vector<double> widest(static_cast<std::size_t>(area.columns()), 0.0);
@@ -363,12 +375,8 @@ void Worksheet::autoFit(const Area& area) {
         const auto& row = rows_[static_cast<std::size_t>(r - 1)];
         const long lastCol = std::min<long>(area.col2, static_cast<long>(row.size()));
         for (long c = area.col1; c <= lastCol; ++c) {
-            const Cell& cell = row[static_cast<std::size_t>(c - 1)];
-            if (cell.isEmpty()) continue;
-            const std::string text = displayText(cell);
-            if (text.empty()) continue;
             double& w = widest[static_cast<std::size_t>(c - area.col1)];
-            w = std::max(w, fittedColumnWidth(text, book_->styles().at(cell.style()).bold));
+            w = std::max(w, fittedWidth(row[static_cast<std::size_t>(c - 1)], book_->strings()));
         }
     }
     if (spooling() && area.row2 > static_cast<long>(rows_.size()))
@@ -377,12 +385,9 @@ void Worksheet::autoFit(const Area& area) {
             const long lastCol = std::min<long>(area.col2, static_cast<long>(r.cells.size()));
             for (long c = area.col1; c <= lastCol; ++c) {
                 Cell cell = r.cells[static_cast<std::size_t>(c - 1)];
-                if (cell.isEmpty()) continue;
                 cell.setStyle(spooledStyle(index, c, cell.style()));
-                const std::string text = displayText(cell, r.strings);
-                if (text.empty()) continue;
                 double& w = widest[static_cast<std::size_t>(c - area.col1)];
-                w = std::max(w, fittedColumnWidth(text, book_->styles().at(cell.style()).bold));
+                w = std::max(w, fittedWidth(cell, r.strings));
             }
         });
     for (long c = area.col1; c <= area.col2; ++c) {

@@ -115,6 +115,8 @@ private:
     // Spooled rows back in memory, when any row from `row` on is spooled.
     void bringBack(long fromRow = 1) const;
     std::uint16_t spooledStyle(std::size_t index, long col, std::uint16_t style) const;
+    // The width a cell's text needs; 0 when it shows nothing.
+    double fittedWidth(const Cell& cell, const StringPool& strings) const;
 
     Workbook* book_;
     std::string name_;
