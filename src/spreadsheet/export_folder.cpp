@@ -7,6 +7,7 @@
 #include "messages/alg.h"
 #include "platform/platform.h"
 #include "runtime/dates.h"
+#include "runtime/product.h"
 #include "spreadsheet/xlsx_writer.h"
 
 namespace zelk {
@@ -49,7 +50,7 @@ fs::path documentsDirectory() {
 }
 
 fs::path exportDirectory(Platform& platform) {
-    const std::string set = platform.settings().value(kSettingsApp, "Excel", "ExportDir", "");
+    const std::string set = platform.settings().value(kAppTitle, "Excel", "ExportDir", "");
     if (set.find_first_not_of(' ') != std::string::npos) return fs::path(set);
     return documentsDirectory() / "ZelkExtract";
 }

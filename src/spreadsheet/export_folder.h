@@ -16,8 +16,6 @@ class Alg;
 class Platform;
 class Workbook;
 
-constexpr const char* kSettingsApp = "ZelkExtract-2 (Naar Excel)";
-
 // The user's documents folder: XDG_DOCUMENTS_DIR (environment or
 // user-dirs.dirs), otherwise ~/Documents.
 std::filesystem::path documentsDirectory();
