@@ -114,7 +114,7 @@ double runModel(long rows, const std::filesystem::path& file) {
     const double total = seconds(start);
     std::printf("model: %ld rijen: vullen %.2f s, opmaak %.2f s, opslaan %.2f s, totaal %.2f s (%.0f rijen/s)\n", rows,
                 written, formatted, saved, total, static_cast<double>(rows) / total);
-    // The check every save makes of its package (CRCs, every XML part parsed), on its own.
+    // The check every save makes of its package (CRCs, small parts parsed, sheets scanned), on its own.
     const auto check = Clock::now();
     verifyPackage(file.string(), {});
     std::printf("model: controle van het pakket %.2f s (%.0f%% van opslaan)\n", seconds(check),

@@ -1,6 +1,7 @@
 #include "spreadsheet/cell_format.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -32,7 +33,9 @@ std::string generalNumber(double v) {
     if (v == 0) return "0";
     char buf[64];
     if (std::fabs(v) < 1e11 && v == std::floor(v)) {
-        std::snprintf(buf, sizeof buf, "%.0f", v);
+        // A whole number below 1e11 is exact as an integer; no need for printf.
+        const auto end = std::to_chars(buf, buf + sizeof buf - 1, static_cast<long long>(v)).ptr;
+        *end = '\0';
     } else {
         // General shows at most about eleven characters.
         std::string best;

@@ -58,6 +58,16 @@ public:
     std::uint32_t intern(std::string_view s);
     const std::string& at(std::uint32_t id) const { return strings_[id]; }
     std::size_t size() const { return strings_.size(); }
+    // A text under a new number even when it is there already: for a pool
+    // that lives for one row, where looking up costs more than it saves.
+    std::uint32_t append(std::string_view s) {
+        strings_.emplace_back(s);
+        return static_cast<std::uint32_t>(strings_.size() - 1);
+    }
+    void clear() {
+        index_.clear();
+        strings_.clear();
+    }
 
 private:
     std::deque<std::string> strings_;  // a deque never moves its elements

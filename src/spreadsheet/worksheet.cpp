@@ -8,6 +8,7 @@
 #include "runtime/runtime_error.h"
 #include "spreadsheet/cell_format.h"
 #include "spreadsheet/cell_text.h"
+#include "spreadsheet/row_spool.h"
 #include "spreadsheet/variant_array.h"
 #include "spreadsheet/workbook.h"
 
@@ -33,9 +34,78 @@ std::size_t storedLength(std::string_view text) {
     return n;
 }
 
+// A few thousand cells in memory at most; the rest of a long export waits on disk.
+std::size_t gSpoolAfterRows = 64;
+
 }  // namespace
 
+std::uint16_t StyleChange::apply(StyleTable& styles, std::uint16_t style) const {
+    return isBold ? styles.withBold(style, bold) : styles.withFormat(style, format);
+}
+
 Worksheet::Worksheet(Workbook& book, std::string name) : book_(&book), name_(std::move(name)) {}
+
+Worksheet::~Worksheet() = default;
+
+void Worksheet::setSpoolAfterRows(std::size_t rows) { gSpoolAfterRows = rows; }
+
+std::size_t Worksheet::spoolAfterRows() { return gSpoolAfterRows; }
+
+bool Worksheet::spooling() const { return spool_ && !spool_->empty(); }
+
+bool Worksheet::appendsToSpool(const Area& area) const {
+    // One row at a time, so that a failed write refuses a whole assignment.
+    if (area.row1 != area.row2) return false;
+    if (spooling()) return area.row1 > spool_->lastRow();
+    return rows_.size() >= gSpoolAfterRows && static_cast<std::size_t>(area.row1) > rows_.size();
+}
+
+void Worksheet::bringBack(long fromRow) const {
+    if (!spooling() || fromRow > spool_->lastRow()) return;
+    // Read completely before anything changes: a failed read leaves the
+    // sheet as it was.
+    std::vector<std::pair<long, std::vector<Cell>>> back;
+    back.reserve(spool_->size());
+    StringPool& strings = book_->strings();
+    spool_->forEach([&](std::size_t index, const SpooledRow& r) {
+        std::vector<Cell> row = r.cells;
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            Cell& cell = row[c];
+            cell.setStyle(spooledStyle(index, static_cast<long>(c + 1), cell.style()));
+            if (cell.kind() == CellKind::String) cell.setString(strings.intern(r.strings.at(cell.stringId())));
+        }
+        back.emplace_back(r.row, std::move(row));
+    });
+    rows_.resize(static_cast<std::size_t>(spool_->lastRow()));
+    for (auto& [row, cells] : back) rows_[static_cast<std::size_t>(row - 1)] = std::move(cells);
+    spool_.reset();
+    pending_.clear();
+}
+
+std::uint16_t Worksheet::spooledStyle(std::size_t index, long col, std::uint16_t style) const {
+    for (const PendingChange& p : pending_)
+        if (index < p.rows && col >= p.col1 && col <= p.col2) style = p.change.apply(book_->styles(), style);
+    return style;
+}
+
+const std::vector<std::vector<Cell>>& Worksheet::rows() const {
+    bringBack();
+    return rows_;
+}
+
+void Worksheet::forEachRow(const RowVisitor& visit) const {
+    const StringPool& strings = book_->strings();
+    for (std::size_t r = 0; r < rows_.size(); ++r) visit(static_cast<long>(r + 1), rows_[r], strings);
+    if (!spooling()) return;
+    std::vector<Cell> cells;
+    spool_->forEach([&](std::size_t index, const SpooledRow& r) {
+        if (pending_.empty()) return visit(r.row, r.cells, r.strings);
+        cells = r.cells;
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            cells[c].setStyle(spooledStyle(index, static_cast<long>(c + 1), cells[c].style()));
+        visit(r.row, cells, r.strings);
+    });
+}
 
 void Worksheet::Name(const std::string& newName) {
     if (deleted_) throw objectError("Het blad bestaat niet meer");
@@ -54,6 +124,7 @@ void Worksheet::Activate() {
 }
 
 const Cell* Worksheet::find(long row, long col) const {
+    if (row >= 1 && static_cast<std::size_t>(row) > rows_.size()) bringBack(row);
     if (row < 1 || col < 1 || static_cast<std::size_t>(row) > rows_.size()) return nullptr;
     const auto& r = rows_[static_cast<std::size_t>(row - 1)];
     if (static_cast<std::size_t>(col) > r.size()) return nullptr;
@@ -72,6 +143,7 @@ ColumnInfo& Worksheet::columnInfo(long col) {
 
 Cell& Worksheet::cell(long row, long col) {
     if (row < 1 || row > kMaxRows || col < 1 || col > kMaxColumns) throw objectError("Cel buiten het blad");
+    if (static_cast<std::size_t>(row) > rows_.size()) bringBack();
     if (static_cast<std::size_t>(row) > rows_.size()) rows_.resize(static_cast<std::size_t>(row));
     auto& r = rows_[static_cast<std::size_t>(row - 1)];
     if (static_cast<std::size_t>(col) > r.size()) {
@@ -97,7 +169,7 @@ Variant Worksheet::value(long row, long col) const {
     return Variant();
 }
 
-Cell Worksheet::makeCell(const Variant& v, std::uint16_t style) {
+Cell Worksheet::makeCell(const Variant& v, std::uint16_t style, std::string& text) {
     Cell c;
     c.setStyle(style);
     StyleTable& styles = book_->styles();
@@ -146,7 +218,8 @@ Cell Worksheet::makeCell(const Variant& v, std::uint16_t style) {
         if (!isValidUtf8(s)) s = repaired = repairUtf8(s);
         if (utf16Length(s) > kMaxCellText || storedLength(s) > kMaxCellText)
             throw objectError("Tekst te lang voor een cel");
-        c.setString(book_->strings().intern(s));
+        text.assign(s);
+        c.setString(0);
         break;
     }
     }
@@ -159,16 +232,27 @@ void Worksheet::assign(const Area& area, const VariantArray& values) {
     const long cols = values.dimensions() == 1 ? values.extent(1) : values.extent(2);
     if (rows != area.rows() || cols != area.columns())
         throw objectError("De matrix heeft niet de vorm van het bereik " + areaAddress(area));
+    const bool toSpool = appendsToSpool(area);
+    if (!toSpool && static_cast<std::size_t>(area.row2) > rows_.size()) bringBack();
     // Convert everything first, so a bad value changes nothing.
     std::vector<Cell> converted;
+    std::vector<std::string> texts(values.elements().size());
     converted.reserve(values.elements().size());
     std::size_t k = 0;
     for (long r = area.row1; r <= area.row2; ++r)
         for (long c = area.col1; c <= area.col2; ++c) {
-            const Cell* old = find(r, c);
+            const Cell* old = toSpool ? nullptr : find(r, c);
             const std::uint16_t style = old ? old->style() : columnStyle(c);
-            converted.push_back(makeCell(values.elements()[k++], style));
+            converted.push_back(makeCell(values.elements()[k], style, texts[k]));
+            ++k;
         }
+    if (toSpool) {
+        spoolRow(area, converted, texts);
+        return;
+    }
+    StringPool& strings = book_->strings();
+    for (std::size_t i = 0; i < converted.size(); ++i)
+        if (converted[i].kind() == CellKind::String) converted[i].setString(strings.intern(texts[i]));
     if (static_cast<std::size_t>(area.row2) > rows_.size()) rows_.resize(static_cast<std::size_t>(area.row2));
     k = 0;
     for (long r = area.row1; r <= area.row2; ++r) {
@@ -182,6 +266,21 @@ void Worksheet::assign(const Area& area, const VariantArray& values) {
     }
 }
 
+void Worksheet::spoolRow(const Area& area, const std::vector<Cell>& converted, const std::vector<std::string>& texts) {
+    if (!spool_) spool_ = std::make_unique<RowSpool>();
+    // A new row holds its columns from the first; those left of the area are
+    // empty with their column's format, as in memory.
+    std::vector<Cell> cells(static_cast<std::size_t>(area.col2));
+    std::vector<std::string> rowTexts(cells.size());
+    for (long c = 1; c < area.col1; ++c) cells[static_cast<std::size_t>(c - 1)].setStyle(columnStyle(c));
+    std::size_t k = 0;
+    for (long c = area.col1; c <= area.col2; ++c, ++k) {
+        cells[static_cast<std::size_t>(c - 1)] = converted[k];
+        rowTexts[static_cast<std::size_t>(c - 1)] = texts[k];
+    }
+    spool_->append(area.row1, cells, rowTexts);
+}
+
 void Worksheet::fill(const Area& area, const Variant& value) {
     if (area.wholeColumns() || area.wholeRows()) throw objectError("Een heel bereik van kolommen of rijen vullen kan niet");
     VariantArray values(1, area.rows(), 1, area.columns());
@@ -190,13 +289,16 @@ void Worksheet::fill(const Area& area, const Variant& value) {
     assign(area, values);
 }
 
-std::string Worksheet::displayText(const Cell& c) const {
-    return cellDisplayText(c, book_->styles().format(book_->styles().at(c.style()).numberFormat), book_->strings());
+std::string Worksheet::displayText(const Cell& c) const { return displayText(c, book_->strings()); }
+
+std::string Worksheet::displayText(const Cell& c, const StringPool& strings) const {
+    return cellDisplayText(c, book_->styles().format(book_->styles().at(c.style()).numberFormat), strings);
 }
 
-template <class F>
-void Worksheet::restyle(const Area& area, F&& change) {
+void Worksheet::restyle(const Area& area, const StyleChange& styleChange) {
     if (deleted_) throw objectError("Het blad bestaat niet meer");
+    StyleTable& styles = book_->styles();
+    const auto change = [&](std::uint16_t s) { return styleChange.apply(styles, s); };
     if (area.wholeColumns()) {
         // Whole columns: the columns' own format, and every cell they hold.
         for (long c = area.col1; c <= area.col2; ++c) {
@@ -208,8 +310,10 @@ void Worksheet::restyle(const Area& area, F&& change) {
                 Cell& cell = row[static_cast<std::size_t>(c - 1)];
                 cell.setStyle(change(cell.style()));
             }
+        if (spooling()) pending_.push_back({area.col1, area.col2, spool_->size(), styleChange});
         return;
     }
+    if (static_cast<std::size_t>(area.row2) > rows_.size()) bringBack(area.row1);
     if (area.wholeRows()) {
         for (long r = area.row1; r <= area.row2 && static_cast<std::size_t>(r) <= rows_.size(); ++r)
             for (Cell& cell : rows_[static_cast<std::size_t>(r - 1)]) cell.setStyle(change(cell.style()));
@@ -222,10 +326,7 @@ void Worksheet::restyle(const Area& area, F&& change) {
         }
 }
 
-void Worksheet::setBold(const Area& area, bool bold) {
-    StyleTable& styles = book_->styles();
-    restyle(area, [&](std::uint16_t s) { return styles.withBold(s, bold); });
-}
+void Worksheet::setBold(const Area& area, bool bold) { restyle(area, StyleChange{true, bold, 0}); }
 
 bool Worksheet::bold(long row, long col) const {
     const Cell* c = find(row, col);
@@ -233,9 +334,7 @@ bool Worksheet::bold(long row, long col) const {
 }
 
 void Worksheet::setNumberFormat(const Area& area, const std::string& code) {
-    StyleTable& styles = book_->styles();
-    const std::uint32_t id = styles.formatId(code);
-    restyle(area, [&](std::uint16_t s) { return styles.withFormat(s, id); });
+    restyle(area, StyleChange{false, false, book_->styles().formatId(code)});
 }
 
 std::string Worksheet::numberFormat(long row, long col) const {
@@ -256,6 +355,18 @@ double Worksheet::columnWidth(long col) const {
     return w < 0 ? kStandardColumnWidth : w;
 }
 
+double Worksheet::fittedWidth(const Cell& cell, const StringPool& strings) const {
+    if (cell.isEmpty()) return 0;
+    const bool bold = book_->styles().at(cell.style()).bold;
+    // A text shows as it is: measured where it lies.
+    if (cell.kind() == CellKind::String) {
+        const std::string& text = strings.at(cell.stringId());
+        return text.empty() ? 0 : fittedColumnWidth(text, bold);
+    }
+    const std::string text = displayText(cell, strings);
+    return text.empty() ? 0 : fittedColumnWidth(text, bold);
+}
+
 void Worksheet::autoFit(const Area& area) {
     if (deleted_) throw objectError("Het blad bestaat niet meer");
     std::vector<double> widest(static_cast<std::size_t>(area.columns()), 0.0);
@@ -264,14 +375,21 @@ void Worksheet::autoFit(const Area& area) {
         const auto& row = rows_[static_cast<std::size_t>(r - 1)];
         const long lastCol = std::min<long>(area.col2, static_cast<long>(row.size()));
         for (long c = area.col1; c <= lastCol; ++c) {
-            const Cell& cell = row[static_cast<std::size_t>(c - 1)];
-            if (cell.isEmpty()) continue;
-            const std::string text = displayText(cell);
-            if (text.empty()) continue;
             double& w = widest[static_cast<std::size_t>(c - area.col1)];
-            w = std::max(w, fittedColumnWidth(text, book_->styles().at(cell.style()).bold));
+            w = std::max(w, fittedWidth(row[static_cast<std::size_t>(c - 1)], book_->strings()));
         }
     }
+    if (spooling() && area.row2 > static_cast<long>(rows_.size()))
+        spool_->forEach([&](std::size_t index, const SpooledRow& r) {
+            if (r.row < area.row1 || r.row > area.row2) return;
+            const long lastCol = std::min<long>(area.col2, static_cast<long>(r.cells.size()));
+            for (long c = area.col1; c <= lastCol; ++c) {
+                Cell cell = r.cells[static_cast<std::size_t>(c - 1)];
+                cell.setStyle(spooledStyle(index, c, cell.style()));
+                double& w = widest[static_cast<std::size_t>(c - area.col1)];
+                w = std::max(w, fittedWidth(cell, r.strings));
+            }
+        });
     for (long c = area.col1; c <= area.col2; ++c) {
         const double w = widest[static_cast<std::size_t>(c - area.col1)];
         if (w > 0) columnInfo(c).width = w;

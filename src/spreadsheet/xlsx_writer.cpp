@@ -14,9 +14,11 @@
 #include "os/folders.h"
 #include "platform/platform.h"
 #include "runtime/dates.h"
+#include "runtime/runtime_error.h"
 #include "spreadsheet/cell_format.h"
 #include "spreadsheet/cell_text.h"
 #include "spreadsheet/excel_application.h"
+#include "spreadsheet/sheet_part_scan.h"
 #include "spreadsheet/temp_workbook_file.h"
 #include "spreadsheet/workbook.h"
 #include "spreadsheet/xml_parser.h"
@@ -125,9 +127,8 @@ private:
         writeColumns(ws, sheet);
 
         std::uint64_t written = 0;
-        const auto& rows = ws.rows();
-        for (std::size_t r = 0; r < rows.size(); ++r) {
-            const auto& row = rows[r];
+        const auto writeRow = [&](long rowNumber, const std::vector<Cell>& row, const StringPool& strings) {
+            const auto r = static_cast<std::size_t>(rowNumber - 1);
             for (std::size_t c = 0; c < row.size(); ++c) {
                 const Cell& cell = row[c];
                 const auto rr = static_cast<lxw_row_t>(r);
@@ -139,7 +140,7 @@ private:
                     break;
                 case CellKind::String: {
                     // Always a string cell: a text that starts with "=" stays text.
-                    const std::string& text = book_.strings().at(cell.stringId());
+                    const std::string& text = strings.at(cell.stringId());
                     err = worksheet_write_string(sheet, rr, cc,
                                                  needsCellEscape(text) ? escapeCellText(text).c_str() : text.c_str(),
                                                  format(cell.style()));
@@ -158,7 +159,7 @@ private:
                         err = worksheet_write_number(sheet, rr, cc, *s, dateFormat(cell.style(), serial));
                     } else {
                         // Before the file's first day: keep what the user would see, as text.
-                        err = worksheet_write_string(sheet, rr, cc, escapeCellText(ws.displayText(cell)).c_str(),
+                        err = worksheet_write_string(sheet, rr, cc, escapeCellText(ws.displayText(cell, strings)).c_str(),
                                                      format(cell.style()));
                     }
                     break;
@@ -169,6 +170,12 @@ private:
                                        " van blad '" + ws.Name() + "': " + lxw_strerror(err)};
                 if (!cell.isEmpty() || cell.style() != 0) ++written;
             }
+        };
+        try {
+            ws.forEachRow(writeRow);
+        } catch (const RuntimeError& e) {
+            // The rows kept on disk could not be read back.
+            throw WriteFailure{"blad '" + ws.Name() + "': " + e.description()};
         }
         cellCounts_.push_back(written);
 
@@ -205,18 +212,29 @@ private:
 };
 
 // libxlsxwriter does not notice every failed write of its own temporary
-// files (a full disk gives a package whose sheets are cut short), and a part
-// it wrote may not parse; so the package is read back before it counts as
-// saved. Counts the cells of a sheet part while checking that it parses.
+// files (a full disk gives a package whose sheets are cut short), so the
+// package is read back before it counts as saved: every member against its
+// CRC, the small parts parsed, the sheet parts scanned (SheetPartScan).
 class PartCheck : public XmlHandler {
 public:
-    std::uint64_t cells = 0;
-    void start(std::string_view name, const XmlAttributes&) override {
-        if (name == "c") ++cells;
-    }
+    void start(std::string_view, const XmlAttributes&) override {}
     void end(std::string_view) override {}
     bool wantsText() const override { return false; }
 };
+
+// N of a part "xl/worksheets/sheetN.xml"; 0 for any other part.
+std::size_t sheetNumber(std::string_view name) {
+    constexpr std::string_view prefix = "xl/worksheets/sheet", suffix = ".xml";
+    if (!name.starts_with(prefix) || !name.ends_with(suffix)) return 0;
+    const std::string_view digits = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    if (digits.empty() || digits.size() > 6 || digits.front() == '0') return 0;
+    std::size_t n = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return 0;
+        n = n * 10 + static_cast<std::size_t>(c - '0');
+    }
+    return n;
+}
 
 }  // namespace
 
@@ -226,6 +244,15 @@ void verifyPackage(const std::string& file, const std::vector<std::uint64_t>& ce
         if (!zip.contains("[Content_Types].xml") || !zip.contains("xl/workbook.xml"))
             throw WriteFailure{"het geschreven bestand is onvolledig"};
         for (const std::string& name : zip.names()) {
+            if (const std::size_t sheet = sheetNumber(name)) {
+                SheetPartScan scan;
+                zip.scan(name, [&](std::string_view piece) { scan.feed(piece); });
+                if (!scan.characters())
+                    throw WriteFailure{"het geschreven bestand is onleesbaar: blad " + std::to_string(sheet)};
+                if (!scan.complete() || (sheet <= cellCounts.size() && scan.cells() != cellCounts[sheet - 1]))
+                    throw WriteFailure{"blad " + std::to_string(sheet) + " is onvolledig weggeschreven"};
+                continue;
+            }
             const bool xml = name.ends_with(".xml") || name.ends_with(".rels");
             if (!xml) {
                 zip.scan(name, [](std::string_view) {});  // the CRC only
@@ -235,9 +262,6 @@ void verifyPackage(const std::string& file, const std::vector<std::uint64_t>& ce
             XmlParser parser(check);
             zip.scan(name, [&](std::string_view piece) { parser.feed(piece); });
             parser.finish();
-            for (std::size_t i = 0; i < cellCounts.size(); ++i)
-                if (name == "xl/worksheets/sheet" + std::to_string(i + 1) + ".xml" && check.cells != cellCounts[i])
-                    throw WriteFailure{"blad " + std::to_string(i + 1) + " is onvolledig weggeschreven"};
         }
         for (std::size_t i = 0; i < cellCounts.size(); ++i)
             if (!zip.contains("xl/worksheets/sheet" + std::to_string(i + 1) + ".xml"))

@@ -37,8 +37,9 @@ struct WriteFailure : std::runtime_error {
     bool alreadyExists = false;
 };
 
-// Checks a written package: the zip directory, every member's CRC, every XML
-// part parses, and sheet i+1 holds cellCounts[i] cells. WriteFailure when not.
+// Checks a written package: the zip directory, every member's CRC, the
+// small XML parts parse, and sheet i+1 is complete, holds cellCounts[i]
+// cells and only characters XML allows. WriteFailure when not.
 void verifyPackage(const std::string& file, const std::vector<std::uint64_t>& cellCounts);
 
 // Saves `book` as `path` only when no file of that name exists (then the
