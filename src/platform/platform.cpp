@@ -1,5 +1,7 @@
 #include "platform/platform.h"
 
+#include <cstdlib>
+
 namespace zelk {
 
 int safeAnswer(int style) {
@@ -24,6 +26,15 @@ std::string answerText(int answer) {
     case vbNo: return "Nee";
     default: return std::to_string(answer);
     }
+}
+
+std::filesystem::path homeDocumentsFolder() {
+#ifdef _WIN32
+    if (const char* p = std::getenv("USERPROFILE"); p && *p) return std::filesystem::path(p) / "Documents";
+#endif
+    if (const char* p = std::getenv("HOME"); p && *p) return std::filesystem::path(p) / "Documents";
+    // No home at all (a service account): beside the program's own files.
+    return std::filesystem::current_path() / "Documents";
 }
 
 }  // namespace zelk
