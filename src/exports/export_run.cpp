@@ -1,6 +1,8 @@
 #include "exports/export_run.h"
 
+#include <cassert>
 #include <cmath>
+#include <exception>
 
 #include "database/dbase.h"
 #include "exports/exports.h"
@@ -14,13 +16,16 @@ namespace {
 
 // Ends a run whose failure has no runtime error behind it (a recordset that
 // did not open, a spreadsheet that did not start): the user reads "Foutje".
-struct RunAbandoned {};
+struct RunAbandoned : std::exception {
+    const char* what() const noexcept override { return "Foutje"; }
+};
 
+// A clean-up step of a failed run that fails too must not hide the first error.
 template <typename F>
 void passOver(F&& f) {
     try {
         f();
-    } catch (...) {
+    } catch (const std::exception&) {
     }
 }
 
@@ -78,8 +83,12 @@ Date ExportRun::processingDate(const ExportRequest& request) {
 int ExportRun::openRecordset(const std::string& source, int type, bool isQuery) {
     const int slot = s_.dbase.OpenRecordset(db_, source, type, true, true, false);
     if (slot < 0) throw RunAbandoned{};
-    if (isQuery) rsQuery_ = slot;
-    else rsTables_[tablesOpened_++] = slot;
+    if (isQuery) {
+        rsQuery_ = slot;
+    } else {
+        assert(tablesOpened_ < 2 && "an export opens at most two tables besides its query");
+        rsTables_[tablesOpened_++] = slot;
+    }
     return slot;
 }
 
