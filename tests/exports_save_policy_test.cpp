@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "exports/export_folder.h"
 #include "messages/alg.h"
+#include "platform/batch_platform.h"
 #include "platform/scripted_platform.h"
 #include "runtime/dates.h"
 #include "spreadsheet/excel_application.h"
@@ -106,4 +108,19 @@ TEST_F(SavePolicy, ANameThatCannotBeChosenEndsTheSaveAsFailed) {
     EXPECT_THROW(freeWorkbookPath(dir.path(), "Vol", platform.clock), std::runtime_error);
     EXPECT_FALSE(SaveAndShow(alg, book, "Vol", false));
     EXPECT_EQ(platform.asked.size(), 2u);
+}
+
+// Without a desktop to ask, documents live in the home folder.
+TEST(BatchDocuments, AreInTheHomeFolder) {
+    MemorySettings settings;
+    BatchPlatform batch(settings, std::nullopt);
+    const char* oldHome = std::getenv("HOME");
+    const std::string saved = oldHome ? oldHome : "";
+    ::setenv("HOME", "/home/gebruiker", 1);
+    const fs::path withHome = batch.documentsFolder();
+    ::unsetenv("HOME");
+    const fs::path withoutHome = batch.documentsFolder();
+    if (oldHome) ::setenv("HOME", saved.c_str(), 1);
+    EXPECT_EQ(withHome, fs::path("/home/gebruiker/Documents"));
+    EXPECT_EQ(withoutHome, fs::current_path() / "Documents");
 }
