@@ -17,4 +17,11 @@ std::string escapedErrorText(std::exception_ptr error);
 // Runs `command`; whatever it throws ends up in a message box.
 void runGuarded(Platform& platform, const std::function<void()>& command);
 
+// How a window runs the library's code behind its events; empty: unguarded.
+using Guard = std::function<void(const std::function<void()>&)>;
+inline void runWith(const Guard& guard, const std::function<void()>& work) {
+    if (guard) guard(work);
+    else work();
+}
+
 }  // namespace zelk

@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
     MdiZelkExtract2 logic(session, window, SessionExportJobs(session), CommandLineText(argc, argv));
     window.setForms(&logic.parameters(), &logic.opties());
 
-    auto guarded = [&platform](const std::function<void()>& f) { runGuarded(platform, f); };
+    const Guard guarded = [&platform](const std::function<void()>& f) { runGuarded(platform, f); };
+    window.guard = guarded;
     window.onCommand = [&](MenuCommand c) { guarded([&] { logic.Command(c); }); };
     window.onTimer = [&] { guarded([&] { logic.Timer1_Timer(); }); };
     window.onCloseRequested = [&] { guarded([&] { logic.RequestClose(); }); };
