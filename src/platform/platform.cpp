@@ -1,6 +1,7 @@
 #include "platform/platform.h"
 
 #include <cstdlib>
+#include <system_error>
 
 namespace zelk {
 
@@ -33,8 +34,10 @@ std::filesystem::path homeDocumentsFolder() {
     if (const char* p = std::getenv("USERPROFILE"); p && *p) return std::filesystem::path(p) / "Documents";
 #endif
     if (const char* p = std::getenv("HOME"); p && *p) return std::filesystem::path(p) / "Documents";
-    // No home at all (a service account): beside the program's own files.
-    return std::filesystem::current_path() / "Documents";
+    // No home at all (a service account): the current folder, even when it
+    // can no longer be named.
+    std::error_code ec;
+    return std::filesystem::current_path(ec) / "Documents";
 }
 
 }  // namespace zelk
