@@ -112,7 +112,7 @@ void setLimit(int resource, std::uint64_t value) {
         if (writeAll(fd, header, sizeof header) && writeAll(fd, report.data(), report.size())) _exit(kExitReported);
     } catch (...) {
         // Process boundary: whatever the work threw, the child only reports
-        // failure through its exit status; the parent turns that into 3343.
+        // failure through its exit status, which the caller reports.
     }
     _exit(kExitFailed);
 }
