@@ -36,7 +36,8 @@ void fillRow(VariantArray& row, long i) {
     row(6) = Variant("B0190");
     row(8) = Variant("B" + building);
     row(9) = Variant(std::int32_t{813121});
-    row(15) = Variant(makeDate(2000 + i % 25, 1 + i % 12, 1 + i % 28));
+    const auto part = [i](long m) { return static_cast<int>(i % m); };
+    row(15) = Variant(makeDate(2000 + part(25), 1 + part(12), 1 + part(28)));
     row(16) = Variant("'" + std::to_string(20000 + i));
     row(17) = Variant("");
     row(18) = Variant("B" + building);
@@ -48,7 +49,7 @@ void fillRow(VariantArray& row, long i) {
     row(32) = Variant("Amount");
     row(33) = Variant(Currency{0});
     row(34) = Variant(i % 5 ? "Yes" : "No");
-    row(35) = Variant(makeDate(2020, 1 + i % 12, 15));
+    row(35) = Variant(makeDate(2020, 1 + static_cast<int>(i % 12), 15));
     row(41) = Variant(building + " - IC" + std::to_string(i % 37) + " - " + std::to_string(i % 40));
     row(42) = Variant("Gebouw " + building);
     row(43) = Variant("Straatweg " + std::to_string(i % 400));
@@ -58,7 +59,7 @@ void fillRow(VariantArray& row, long i) {
     row(47) = Variant("Eigendom");
     row(48) = Variant("In eigen gebruik");
     row(49) = Variant(Currency{(i * 101 % 9000000) * 10000});
-    row(52) = Variant(makeDate(2015, 1 + i % 12, 1));
+    row(52) = Variant(makeDate(2015, 1 + static_cast<int>(i % 12), 1));
     row(53) = Variant(std::int32_t(i % 300));
 }
 
@@ -112,7 +113,7 @@ double runModel(long rows, const std::filesystem::path& file) {
     if (!r) std::fprintf(stderr, "opslaan mislukt: %s\n", r.error.c_str());
     const double total = seconds(start);
     std::printf("model: %ld rijen: vullen %.2f s, opmaak %.2f s, opslaan %.2f s, totaal %.2f s (%.0f rijen/s)\n", rows,
-                written, formatted, saved, total, rows / total);
+                written, formatted, saved, total, static_cast<double>(rows) / total);
     // The check every save makes of its package (CRCs, every XML part parsed), on its own.
     const auto check = Clock::now();
     verifyPackage(file.string(), {});
@@ -161,7 +162,7 @@ double runBare(long rows, const std::filesystem::path& file) {
     const lxw_error err = workbook_close(wb);
     if (err != LXW_NO_ERROR) std::fprintf(stderr, "libxlsxwriter: %s\n", lxw_strerror(err));
     const double total = seconds(start);
-    std::printf("kaal:  %ld rijen: totaal %.2f s (%.0f rijen/s)\n", rows, total, rows / total);
+    std::printf("kaal:  %ld rijen: totaal %.2f s (%.0f rijen/s)\n", rows, total, static_cast<double>(rows) / total);
     return total;
 }
 

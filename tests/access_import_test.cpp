@@ -347,10 +347,10 @@ TEST(AccessImport, DeletedRowsAreSkippedAndMovedRowsFollowed) {
     auto entry = [&](int row) { return data + kRowCount + 2 + 2 * row; };
 
     ScratchDir dir;
-    auto importEdited = [&](const std::vector<unsigned char>& bytes) {
+    auto importEdited = [&](const std::vector<unsigned char>& edited) {
         const std::string file = dir.file("edited.mdb"), db = dir.file("edited.sqlite");
         std::remove(db.c_str());
-        zelk::testing::writeBytes(file, std::string(bytes.begin(), bytes.end()));
+        zelk::testing::writeBytes(file, std::string(edited.begin(), edited.end()));
         const AccessImportResult r = importAccessFile(file, "", db);
         EXPECT_EQ(r.errorNumber, 0) << r.description;
         return query(db, "SELECT Data FROM Table1");

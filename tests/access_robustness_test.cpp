@@ -140,11 +140,12 @@ TEST(AccessRobustness, DamagedAndForeignFilesNeverCrashOrHang) {
                                    std::size_t{0x98}, page - 1, page, page + 1, 2 * page, 3 * page + 17,
                                    original.size() / 2, original.size() - 1})
             variants.push_back({name + " cut at " + std::to_string(length),
-                                std::vector<char>(original.begin(), original.begin() + std::min(length, original.size()))});
+                                std::vector<char>(original.begin(),
+                                                  original.begin() + static_cast<std::ptrdiff_t>(std::min(length, original.size())))});
         for (int i = 0; i < 4; ++i) {
             const std::size_t length = std::uniform_int_distribution<std::size_t>(page, original.size() - 1)(random);
             variants.push_back({name + " cut at " + std::to_string(length),
-                                std::vector<char>(original.begin(), original.begin() + length)});
+                                std::vector<char>(original.begin(), original.begin() + static_cast<std::ptrdiff_t>(length))});
         }
         // Page 0 damaged behind its signature.
         for (int i = 0; i < 6; ++i) {

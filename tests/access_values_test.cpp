@@ -37,8 +37,8 @@ std::vector<std::uint8_t> fileStart(const std::string& path, std::size_t n) {
 std::array<std::uint8_t, 17> numeric(bool negative, std::array<std::uint32_t, 4> words) {
     std::array<std::uint8_t, 17> out{};
     out[0] = negative ? 0x80 : 0;
-    for (int w = 0; w < 4; ++w)
-        for (int b = 0; b < 4; ++b) out[1 + 4 * w + b] = static_cast<std::uint8_t>(words[w] >> (8 * b));
+    for (std::size_t w = 0; w < 4; ++w)
+        for (std::size_t b = 0; b < 4; ++b) out[1 + 4 * w + b] = static_cast<std::uint8_t>(words[w] >> (8 * b));
     return out;
 }
 

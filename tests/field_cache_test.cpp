@@ -28,7 +28,9 @@ public:
         if (name == "B") return 1;
         throw RuntimeError(3265);
     }
-    Variant FieldAt(std::size_t index) const override { return Variant(static_cast<std::int32_t>(record * 10 + index)); }
+    Variant FieldAt(std::size_t index) const override {
+        return Variant(static_cast<std::int32_t>(record * 10 + static_cast<int>(index)));
+    }
     void SetIndex(const std::string&) override {}
     void Seek(const std::string&, const std::vector<Variant>&) override {}
     bool NoMatch() const override { return false; }

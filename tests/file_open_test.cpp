@@ -51,31 +51,31 @@ TEST_F(FileOpening, EveryModeWordOpensInItsWay) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.word);
-        ScratchDir dir;
-        ScriptedPlatform platform;
-        Alg alg(platform);
-        const std::string file = dir / "DATA.TXT";
+        ScratchDir rowDir;
+        ScriptedPlatform rowPlatform;
+        Alg rowAlg(rowPlatform);
+        const std::string file = rowDir / "DATA.TXT";
         writeBytes(file, "abc");
         const bool upper = std::string(row.word) == "OUTPUT-QU";
         // OUTPUT-QU upper-cases the file part of the chosen name.
-        if (row.dialog) platform.fileAnswers.push_back(upper ? dir / "data.txt" : file);
-        if (row.replaceQuestion) platform.msgBoxAnswers.push_back(vbOK);
+        if (row.dialog) rowPlatform.fileAnswers.push_back(upper ? rowDir / "data.txt" : file);
+        if (row.replaceQuestion) rowPlatform.msgBoxAnswers.push_back(vbOK);
         std::string name = row.dialog ? "" : file;
-        const int n = FileOpen(alg, name, "", row.word);
+        const int n = FileOpen(rowAlg, name, "", row.word);
         ASSERT_GT(n, 0);
-        const std::string opened = alg.files().path(n);
+        const std::string opened = rowAlg.files().path(n);
         EXPECT_EQ(opened, file);
         EXPECT_EQ(name, opened);
         EXPECT_EQ(readBytes(opened), row.emptied ? "" : "abc");
-        EXPECT_EQ(countOf(platform, ScriptedPlatform::Question::File), row.dialog ? 1 : 0);
-        EXPECT_EQ(countOf(platform, ScriptedPlatform::Question::MsgBox), row.replaceQuestion ? 1 : 0);
+        EXPECT_EQ(countOf(rowPlatform, ScriptedPlatform::Question::File), row.dialog ? 1 : 0);
+        EXPECT_EQ(countOf(rowPlatform, ScriptedPlatform::Question::MsgBox), row.replaceQuestion ? 1 : 0);
         if (row.dialog) {
-            EXPECT_EQ(platform.asked[0].style, row.saveDialog ? 1 : 0);
+            EXPECT_EQ(rowPlatform.asked[0].style, row.saveDialog ? 1 : 0);
         }
         if (row.replaceQuestion) {
-            EXPECT_EQ(box(platform.asked.back()), box("Bestand bestaat reeds, vervangen?", opened, vbOKCancel));
+            EXPECT_EQ(box(rowPlatform.asked.back()), box("Bestand bestaat reeds, vervangen?", opened, vbOKCancel));
         }
-        alg.files().close(n);
+        rowAlg.files().close(n);
     }
 }
 

@@ -102,20 +102,20 @@ TEST_F(LogFile, AppendsWindows1252LinesWithCrLfAcrossRuns) {
     const std::string name = dir / "zelk.log";
     platform.store.set(kAppTitle, "Main", "LogFile", name);
     {
-        Alg alg(platform);
+        Alg firstRun(platform);
         std::string logName;  // empty: the stored name is used and handed back
-        alg.OpenLogFile(logName, "Append", 1, "/ignored/by/append");
+        firstRun.OpenLogFile(logName, "Append", 1, "/ignored/by/append");
         EXPECT_EQ(logName, name);
-        EXPECT_GT(alg.LogFileNumber, 0);
-        alg.AddMelding("De functie 'Export1a' niet correct beëindigd");
-        alg.AddMelding("€ and ā");  // the euro is in the code page, a-macron is not
+        EXPECT_GT(firstRun.LogFileNumber, 0);
+        firstRun.AddMelding("De functie 'Export1a' niet correct beëindigd");
+        firstRun.AddMelding("€ and ā");  // the euro is in the code page, a-macron is not
     }
     {
-        Alg alg(platform);
+        Alg secondRun(platform);
         std::string logName = name;
-        alg.OpenLogFile(logName, "APPEND", 1);
-        alg.AddMelding(Variant::null());  // Null is logged as an empty line
-        alg.AddMelding(Variant(std::int32_t{42}));
+        secondRun.OpenLogFile(logName, "APPEND", 1);
+        secondRun.AddMelding(Variant::null());  // Null is logged as an empty line
+        secondRun.AddMelding(Variant(std::int32_t{42}));
     }
     EXPECT_EQ(readBytes(name),
               "De functie 'Export1a' niet correct be\xEBindigd\r\n\x80 and ?\r\n\r\n42\r\n");
@@ -143,28 +143,28 @@ TEST_F(LogFile, AMissingDirectoryIsAskedForAndMadeOrTheLogStaysClosed) {
     alg.AddMelding("made");
     EXPECT_EQ(readBytes(dir / "Logs/Zelk/run.log"), "made\r\n");
     {
-        ScriptedPlatform platform;
-        Alg alg(platform);
-        std::string name = dir / "Other/run.log";
-        alg.OpenLogFile(name, "Append", 1);  // the question is cancelled
-        EXPECT_EQ(alg.LogFileNumber, -1);
-        EXPECT_EQ(platform.msgBoxPrompts().size(), 1u);
-        alg.AddMelding("screen only");
+        ScriptedPlatform otherPlatform;
+        Alg otherAlg(otherPlatform);
+        std::string otherName = dir / "Other/run.log";
+        otherAlg.OpenLogFile(otherName, "Append", 1);  // the question is cancelled
+        EXPECT_EQ(otherAlg.LogFileNumber, -1);
+        EXPECT_EQ(otherPlatform.msgBoxPrompts().size(), 1u);
+        otherAlg.AddMelding("screen only");
         EXPECT_FALSE(std::filesystem::exists(dir / "Other"));
-        EXPECT_EQ(alg.screen().text(), "screen only\r\n");
+        EXPECT_EQ(otherAlg.screen().text(), "screen only\r\n");
     }
     {
         // A directory that cannot be made (a file stands in its way): the user
         // agrees every time and still the log stays closed, without a loop.
-        ScriptedPlatform platform;
-        Alg alg(platform);
+        ScriptedPlatform otherPlatform;
+        Alg otherAlg(otherPlatform);
         zelk::testing::writeBytes(dir / "blocker", "x");
-        std::string name = dir / "blocker/sub/run.log";
-        platform.msgBoxAnswers = {vbOK, vbOK, vbOK, vbOK};
-        alg.OpenLogFile(name, "Append", 1);
-        EXPECT_EQ(alg.LogFileNumber, -1);
-        EXPECT_LE(platform.msgBoxPrompts().size(), 2u);
-        alg.AddMelding("nothing logged");
+        std::string otherName = dir / "blocker/sub/run.log";
+        otherPlatform.msgBoxAnswers = {vbOK, vbOK, vbOK, vbOK};
+        otherAlg.OpenLogFile(otherName, "Append", 1);
+        EXPECT_EQ(otherAlg.LogFileNumber, -1);
+        EXPECT_LE(otherPlatform.msgBoxPrompts().size(), 2u);
+        otherAlg.AddMelding("nothing logged");
         EXPECT_EQ(readBytes(dir / "blocker"), "x");
     }
 }

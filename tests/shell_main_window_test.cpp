@@ -121,6 +121,7 @@ protected:
     FakeWindow window;
     std::unique_ptr<MdiZelkExtract2> logic;
     std::vector<Line> lines;
+    const Line& lineAt(int index) const { return lines.at(static_cast<std::size_t>(index)); }
     std::vector<ExportKind> runs;
     std::vector<bool> unattendedSeen;
     std::vector<std::pair<ExportKind, bool>> kept;
@@ -211,11 +212,11 @@ TEST_F(ShellProgram, AutorunExportsFiveSecondsAfterStartAndEndsThreeSecondsAfter
     const int ended = indexOf("6-12-2026-10:15:03 Autorun beeindigd");
     ASSERT_GE(begun, 0);
     ASSERT_GT(ended, begun);
-    EXPECT_EQ(lines[begun].ticks - started, 5000u);
-    EXPECT_EQ(lines[begun + 1].text, "export 0\r\n");
-    EXPECT_EQ(lines[begun + 3].text, "export 2\r\n");
-    EXPECT_EQ(lines[ended + 1].text, std::string(80, '-') + "\r\n");
-    EXPECT_EQ(lines[ended + 1].ticks - lines[ended].ticks, 3000u);
+    EXPECT_EQ(lineAt(begun).ticks - started, 5000u);
+    EXPECT_EQ(lineAt(begun + 1).text, "export 0\r\n");
+    EXPECT_EQ(lineAt(begun + 3).text, "export 2\r\n");
+    EXPECT_EQ(lineAt(ended + 1).text, std::string(80, '-') + "\r\n");
+    EXPECT_EQ(lineAt(ended + 1).ticks - lineAt(ended).ticks, 3000u);
     EXPECT_EQ(runs, (std::vector<ExportKind>{ExportKind::Roerend, ExportKind::Onroerend, ExportKind::Mapping}));
     EXPECT_EQ(unattendedSeen, (std::vector<bool>{true, true, true}));
     for (const auto& [kind, open] : kept) EXPECT_FALSE(open);
@@ -309,7 +310,7 @@ TEST_F(ShellProgram, CommandsDuringAnExportWaitForItOrAreRefused) {
     const int pending = indexOf("Het programma wordt afgesloten zodra het lopende werk klaar is.");
     ASSERT_GE(pending, 0);
     EXPECT_EQ(indexOf("export 0"), pending - 1);
-    EXPECT_EQ(lines[pending + 1].text, std::string(80, '-') + "\r\n");
+    EXPECT_EQ(lineAt(pending + 1).text, std::string(80, '-') + "\r\n");
     EXPECT_EQ(unattendedSeen, std::vector<bool>{false});  // a menu export asks its questions
 }
 

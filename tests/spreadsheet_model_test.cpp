@@ -169,7 +169,7 @@ TEST_F(ModelFixture, BoldAndNumberFormatsOnRangesAndColumns) {
     app->Workbooks().Add();
     Worksheet& ws = app->ActiveSheet();
     VariantArray r(1, 5);
-    for (long i = 1; i <= 5; ++i) r(i) = Variant(1234.5 * i);
+    for (long i = 1; i <= 5; ++i) r(i) = Variant(1234.5 * static_cast<double>(i));
     app->Range("A8:E8").Value(r);
 
     app->Range("A1:BA4").Select();

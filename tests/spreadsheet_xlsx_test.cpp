@@ -139,8 +139,8 @@ TEST_F(XlsxFixture, SavedWorkbookReadsBackTheSame) {
     EXPECT_NEAR(ws.value(9, 5).toDouble(), makeDateTime({2026, 12, 6, 10, 15, 3}).serial, 1e-9);
     EXPECT_EQ(ws.value(9, 5).type(), VarType::Date);
     EXPECT_EQ(ws.numberFormat(9, 5), "d-m-yyyy h:mm:ss");
-    for (const auto& [r, c, bold] : {std::tuple{1, 1, true}, {4, 4, true}, {4, 6, false}, {8, 1, false}})
-        EXPECT_EQ(ws.bold(r, c), bold) << r << "," << c;
+    for (const auto& [row, col, bold] : {std::tuple{1, 1, true}, {4, 4, true}, {4, 6, false}, {8, 1, false}})
+        EXPECT_EQ(ws.bold(row, col), bold) << row << "," << col;
     const Worksheet& orig = *book.sheets()[0];
     // Widths are kept to the pixel (a digit is 7 pixels wide).
     for (long c = 1; c <= 6; ++c) EXPECT_NEAR(ws.columnWidth(c), orig.columnWidth(c), 1.0 / 7) << c;
@@ -161,7 +161,8 @@ TEST_F(XlsxFixture, LargeWorkbookRoundTripsEveryRow) {
     VariantArray row(1, 92);
     for (long r = 8; r < 8 + 3000; ++r) {
         for (long c = 1; c <= 92; ++c)
-            row(c) = c % 3 ? Variant("B" + std::to_string(r * 100 + c)) : Variant(static_cast<double>(r) + c / 8.0);
+            row(c) = c % 3 ? Variant("B" + std::to_string(r * 100 + c))
+                           : Variant(static_cast<double>(r) + static_cast<double>(c) / 8.0);
         app->Range(app->Cells(r, 1), app->Cells(r, 92)).Value(row);
     }
     ASSERT_TRUE(saveAs(book, dir.path() / "groot.xlsx"));

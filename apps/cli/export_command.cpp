@@ -16,12 +16,11 @@
 #include "platform/batch_platform.h"
 #include "qt_settings_store.h"
 #include "runtime/dates.h"
+#include "runtime/product.h"
 #include "session/session.h"
 
 namespace zelk {
 namespace {
-
-constexpr const char* kDefaultPassword = "vastactiva";
 
 int usage(const std::string& why) {
     std::fprintf(stderr, "%s\nMeer uitleg: zelkextract2-cli export --help\n", why.c_str());

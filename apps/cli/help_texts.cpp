@@ -1,6 +1,6 @@
 #include "help_texts.h"
 
-#include "shell/mdi_zelk_extract2.h"
+#include "runtime/product.h"
 
 namespace zelk::cli {
 
@@ -52,8 +52,7 @@ std::string demoDatabaseHelp() {
 }
 
 std::string versionText() {
-    return "zelkextract2-cli " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
-           std::to_string(kVersionRevision) + " (" + kReleaseDate + ")\n";
+    return std::string("zelkextract2-cli ") + kVersion + " (" + kReleaseDate + ")\n";
 }
 
 }  // namespace zelk::cli

@@ -16,9 +16,10 @@ inline QRect toPixels(const TwipsRect& r) {
     return QRect(toPixels(r.left), toPixels(r.top), toPixels(r.width), toPixels(r.height));
 }
 // A rectangle by its edges, so that neighbouring rectangles meet exactly.
-inline QRect edgesToPixels(double left, double top, double width, double height) {
-    const int l = toPixels(left), t = toPixels(top);
-    return QRect(l, t, toPixels(left + width) - l, toPixels(top + height) - t);
+inline QRect edgesToPixels(long left, long top, long width, long height) {
+    const auto px = [](long twips) { return toPixels(static_cast<double>(twips)); };
+    const int l = px(left), t = px(top);
+    return QRect(l, t, px(left + width) - l, px(top + height) - t);
 }
 
 }  // namespace zelk

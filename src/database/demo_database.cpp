@@ -240,10 +240,11 @@ private:
         Inserter ins(db_, "Eigenaar", 2);
         for (const Owner& o : kOwners) ins.row({text(o.code), o.name ? text(o.name) : kNull});
         // Larger databases get more owners, each with an ordinary name.
-        for (long k = 0; k < assets_ / 1000; ++k)
+        for (long k = 0; k < assets_ / 1000; ++k) {
+            const auto& place = kPlaces[static_cast<std::size_t>(k) % std::size(kPlaces)];
             ins.row({text("E" + pad(11 + k, 3)),
-                     text(std::string("Stichting Beheer ") + kPlaces[k % std::size(kPlaces)].name + " " +
-                          std::to_string(k + 1))});
+                     text(std::string("Stichting Beheer ") + place.name + " " + std::to_string(k + 1))});
+        }
         return ins.count();
     }
 
@@ -373,7 +374,8 @@ private:
             const long month = rng_.between(1, 12);
             const long dayOfMonth = rng_.between(1, 28);
             const Date bought = makeDate(static_cast<int>(year), static_cast<int>(month), static_cast<int>(dayOfMonth));
-            const double cost = std::max(500.0, std::round(ic.typicalCost * (0.4 + rng_.below(1200) / 1000.0)));
+            const double spread = 0.4 + static_cast<double>(rng_.below(1200)) / 1000.0;
+            const double cost = std::max(500.0, std::round(ic.typicalCost * spread));
             std::optional<double> life = ic.lifeYears;
             if (a % 15 == 6) life.reset();
             else if (a % 15 == 7) life = 0.0;

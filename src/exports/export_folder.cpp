@@ -5,6 +5,7 @@
 #include "messages/alg.h"
 #include "platform/platform.h"
 #include "runtime/dates.h"
+#include "runtime/product.h"
 #include "spreadsheet/xlsx_writer.h"
 
 namespace zelk {

@@ -13,15 +13,12 @@
 #include "messages/dir_search.h"
 #include "messages/file_table.h"
 #include "messages/message_screen.h"
+#include "runtime/product.h"
 #include "runtime/variant.h"
 
 namespace zelk {
 
 class Platform;
-
-// The application title: the settings' application name, the default log
-// name and the title of several message boxes.
-inline constexpr const char* kAppTitle = "ZelkExtract-2 (Naar Excel)";
 
 // Colours as red + 256 * green + 65536 * blue.
 constexpr std::uint32_t kBlack = 0;

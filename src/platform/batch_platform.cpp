@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "runtime/dates.h"
+#include "runtime/product.h"
 
 namespace zelk {
 
@@ -30,7 +31,7 @@ int BatchPlatform::msgBox(const std::string& prompt, int style, const std::strin
         std::fputs("\n", err_);
         progressShown_ = false;
     }
-    std::fprintf(err_, "%s: %s\n", title.empty() ? "ZelkExtract-2 (Naar Excel)" : title.c_str(),
+    std::fprintf(err_, "%s: %s\n", title.empty() ? kAppTitle : title.c_str(),
                  plainLines(prompt).c_str());
     std::fflush(err_);
     return safeAnswer(style);

@@ -129,8 +129,8 @@ std::string formatDate(Date d, const std::string& codes) {
             n = runOf('d');
             if (n == 1) out += std::to_string(p.day);
             else if (n == 2) out += twoDigits(p.day);
-            else if (n == 3) out += kDayShort[weekday(d) - 1];
-            else out += kDayLong[weekday(d) - 1];
+            else if (n == 3) out += kDayShort[static_cast<std::size_t>(weekday(d) - 1)];
+            else out += kDayLong[static_cast<std::size_t>(weekday(d) - 1)];
             break;
         case 'm':
             n = runOf('m');
@@ -138,8 +138,8 @@ std::string formatDate(Date d, const std::string& codes) {
                 out += n == 1 ? std::to_string(p.minute) : twoDigits(p.minute);
             } else if (n == 1) out += std::to_string(p.month);
             else if (n == 2) out += twoDigits(p.month);
-            else if (n == 3) out += kMonthShort[p.month - 1];
-            else out += kMonthLong[p.month - 1];
+            else if (n == 3) out += kMonthShort[static_cast<std::size_t>(p.month - 1)];
+            else out += kMonthLong[static_cast<std::size_t>(p.month - 1)];
             break;
         case 'y':
             n = runOf('y');

@@ -26,7 +26,7 @@ std::u32string utf8ToU32(const std::string& s) {
             ++i;
             continue;
         }
-        char32_t cp = extra == 0 ? c : c & (0x3F >> extra);
+        auto cp = static_cast<char32_t>(extra == 0 ? c : c & (0x3F >> extra));
         bool ok = true;
         for (int k = 1; k <= extra; ++k) {
             const unsigned char cc = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);

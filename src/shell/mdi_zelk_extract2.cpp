@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "runtime/dates.h"
+#include "runtime/product.h"
 #include "shell/msg_wait.h"
 #include "session/session.h"
 #include "shell/setting_numbers.h"
@@ -80,8 +81,7 @@ void MdiZelkExtract2::Form_Load() {
         m.Testmode = false;
         m.ParmLoaded = false;
         m.VersieDatum = kReleaseDate;
-        m.Versie = "Versie " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
-                   std::to_string(kVersionRevision);
+        m.Versie = std::string("Versie ") + kVersion;
         const std::string caption = std::string(kAppTitle) + ", " + m.Versie;
         window_.SetCaption(caption);
         window_.SetPlacement(StoredPlacement(settings, kAppTitle, window_.ScreenWidth(), window_.ScreenHeight()));

@@ -20,12 +20,6 @@ namespace zelk {
 
 struct Session;
 
-// The password tried first on every asset database.
-inline constexpr const char* kDefaultPassword = "vastactiva";
-inline constexpr int kVersionMajor = 0;
-inline constexpr int kVersionMinor = 1;
-inline constexpr int kVersionRevision = 11;
-inline constexpr const char* kReleaseDate = "20 februari 2009";
 inline constexpr int kAutorunIntervalMs = 5000;
 
 class MdiZelkExtract2 {

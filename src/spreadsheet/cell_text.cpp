@@ -98,7 +98,8 @@ std::string repairUtf8(std::string_view s) {
 
 std::size_t utf16Length(std::string_view s) {
     std::size_t units = 0;
-    for (unsigned char c : s) {
+    for (const char ch : s) {
+        const auto c = static_cast<unsigned char>(ch);
         if ((c & 0xC0) != 0x80) ++units;  // a lead byte or ASCII
         if (c >= 0xF0) ++units;           // four bytes: a surrogate pair
     }
@@ -107,8 +108,10 @@ std::size_t utf16Length(std::string_view s) {
 
 bool needsCellEscape(std::string_view s) {
     // Most texts need nothing: no underscore, no control byte, no EF BF BE/BF.
-    for (unsigned char c : s)
+    for (const char ch : s) {
+        const auto c = static_cast<unsigned char>(ch);
         if (c < 0x20 || c == '_' || c == 0xEF) return true;
+    }
     return false;
 }
 

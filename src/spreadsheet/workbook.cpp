@@ -111,7 +111,7 @@ void Workbook::checkSheetName(const std::string& name, const Worksheet* ws) cons
     if (name.empty()) fail("Een bladnaam mag niet leeg zijn");
     // Count characters, not bytes: a name is at most 31 characters long.
     std::size_t chars = 0;
-    for (unsigned char c : name) chars += (c & 0xC0) != 0x80;
+    for (const char c : name) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     if (chars > 31) fail("Een bladnaam mag hoogstens 31 tekens lang zijn");
     if (name.find_first_of(":\\/?*[]") != std::string::npos)
         fail("Een bladnaam mag geen van de tekens : \\ / ? * [ ] bevatten");

@@ -29,7 +29,7 @@ double sheetNumber(double d) { return std::fabs(d) < std::numeric_limits<double>
 std::size_t storedLength(std::string_view text) {
     if (text.size() <= kMaxCellText / 7) return text.size();
     std::size_t n = 0;
-    for (unsigned char c : escapeCellText(text)) n += (c & 0xC0) != 0x80;
+    for (const char c : escapeCellText(text)) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     return n;
 }
 

@@ -68,10 +68,7 @@ HistorieRec MdlWaardering::InitWaarderingen(int DbNr) {
     HistorieRec rec;
     rec.Aantal = static_cast<std::int16_t>(WaarderingenLijst.size() / 4);
     rec.Waarderingen.resize(static_cast<size_t>(rec.Aantal));
-    for (int k = 0; k < rec.Aantal; ++k) {
-        const auto i = static_cast<size_t>(k);
-        rec.Waarderingen[i].Code = WaarderingenLijst.substr(i * 4, 3);
-    }
+    for (size_t k = 0; k < rec.Waarderingen.size(); ++k) rec.Waarderingen[k].Code = WaarderingenLijst.substr(k * 4, 3);
     return rec;
 }
 

@@ -85,8 +85,8 @@ TEST(GuiMainWindow, PlacementInTwipsTimerAndTheMessageScreenFillingTheClientArea
     guiApp();
     MainWindow w;
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(w.ScreenWidth(), screen.width() * 15.0f);
-    EXPECT_EQ(w.ScreenHeight(), screen.height() * 15.0f);
+    EXPECT_EQ(w.ScreenWidth(), static_cast<float>(screen.width() * 15));
+    EXPECT_EQ(w.ScreenHeight(), static_cast<float>(screen.height() * 15));
 
     w.SetPlacement(TwipsRect{1500, 750, 9000, 6000});
     EXPECT_FALSE(w.Visible());

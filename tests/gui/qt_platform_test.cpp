@@ -152,7 +152,8 @@ TEST(GuiQtPlatform, SettingsClockAndWaiting) {
 
     const QDateTime before = QDateTime::currentDateTime();
     const double now = p.now().serial;
-    EXPECT_NEAR(now, 25569.0 + before.toSecsSinceEpoch() / 86400.0 + before.offsetFromUtc() / 86400.0, 2.0 / 86400);
+    const auto seconds = static_cast<double>(before.toSecsSinceEpoch() + before.offsetFromUtc());
+    EXPECT_NEAR(now, 25569.0 + seconds / 86400.0, 2.0 / 86400);
 
     const std::uint32_t start = p.tickCount();
     EXPECT_EQ(WaitMilliseconds(p, 120), kWaitTimeout);

@@ -180,7 +180,7 @@ bool AccessTable::Impl::readLongValue(int start, int size, Blob& out) {
         int offset = 0;
         std::size_t len = 0;
         if (mdb_find_pg_row(mdb, pgRow, &buf, &offset, &len) != 0) return false;
-        if (offset < 0 || offset + len > static_cast<std::size_t>(pageSize())) return false;
+        if (offset < 0 || static_cast<std::size_t>(offset) + len > static_cast<std::size_t>(pageSize())) return false;
         const auto* p = static_cast<const unsigned char*>(buf) + offset;
         out.assign(p, p + std::min<std::size_t>(len, length));
         return true;
@@ -193,7 +193,8 @@ bool AccessTable::Impl::readLongValue(int start, int size, Blob& out) {
         int offset = 0;
         std::size_t len = 0;
         if (hop > (1 << 20) || mdb_find_pg_row(mdb, pgRow, &buf, &offset, &len) != 0) return false;
-        if (len <= 4 || offset < 0 || offset + len > static_cast<std::size_t>(pageSize())) return false;
+        if (len <= 4 || offset < 0 || static_cast<std::size_t>(offset) + len > static_cast<std::size_t>(pageSize()))
+            return false;
         const auto* p = static_cast<const unsigned char*>(buf) + offset;
         const std::size_t take = std::min<std::size_t>(len - 4, length - out.size());
         out.insert(out.end(), p + 4, p + 4 + take);

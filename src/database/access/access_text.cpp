@@ -58,7 +58,7 @@ std::u16string utf8ToUtf16(std::string_view text) {
             continue;
         }
         bool ok = true;
-        for (int k = 1; ok && k <= extra; ++k) {
+        for (std::size_t k = 1; ok && k <= static_cast<std::size_t>(extra); ++k) {
             if (i + k >= text.size()) {
                 ok = false;
                 break;
