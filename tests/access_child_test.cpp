@@ -26,8 +26,8 @@
 
 using access_test::ScratchDir;
 using zelk::testing::OwnTempDir;
-using zelk::access::IsolatedRun;
-using zelk::access::runIsolated;
+using zelk::os::IsolatedRun;
+using zelk::os::runIsolated;
 using zelk::access::ScratchFolder;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;

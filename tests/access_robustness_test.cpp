@@ -15,13 +15,13 @@
 
 #include "access_test_util.h"
 #include "database/access/access_import.h"
-#include "database/access/isolated_run.h"
+#include "os/child_process.h"
 
 using access_test::fixture;
 using access_test::ScratchDir;
-using zelk::access::ChildLimits;
-using zelk::access::IsolatedRun;
-using zelk::access::runIsolated;
+using zelk::os::ChildLimits;
+using zelk::os::IsolatedRun;
+using zelk::os::runIsolated;
 using namespace std::chrono_literals;
 
 namespace {

@@ -11,6 +11,7 @@
 #include "exports/code_texts.h"
 #include "exports/export_run.h"
 #include "exports/export_sql.h"
+#include "exports/schema_check.h"
 #include "exports/exports.h"
 #include "exports/workbook_output.h"
 #include "platform/scripted_platform.h"
@@ -350,6 +351,44 @@ TEST(ExportFailures, MissingTablesAndValuationKinds) {
         ASSERT_FALSE(Export2(f.s));
         EXPECT_EQ(f.lastBox(), "De functie 'Aanmaken overzicht 2' niet correct beëindigd");
         EXPECT_FALSE(f.anySlotOpen());
+    }
+}
+
+TEST(ExportFailures, LinesThatExplainAFailureAreKnownAmongTheMessages) {
+    // A caller that only sees the message lines (the command line) must pick
+    // out what the database lacks and the lost-row count, and nothing else
+    // (not the failed query's report).
+    Administration admin("DROP TABLE Historie; ALTER TABLE OB DROP COLUMN PrjNr;");
+    ExportFixture f(admin.file);
+    std::vector<std::string> schema, lost, all;
+    f.s.alg.setMessageListener([&](const std::string& text, int, std::uint32_t) {
+        all.push_back(text);
+        if (isMissingSchemaLine(text)) schema.push_back(text);
+        if (isRowsNotWrittenLine(text)) lost.push_back(text);
+    });
+    f.platform.inputAnswers.push_back("31-03-2026");
+    ASSERT_FALSE(Export1a(f.s, {}));
+    EXPECT_EQ(schema, (std::vector<std::string>{"Kolom 'OB.PrjNr' ontbreekt", "Tabel 'Historie' ontbreekt in de database"}));
+    EXPECT_TRUE(lost.empty());
+    EXPECT_GT(all.size(), schema.size() + 2);  // the failed query's report came too
+
+    Administration longNames(
+        "UPDATE OB SET NAAM = replace(hex(zeroblob(20000)), '0', 'x') WHERE OGCODE = 'G1' AND ICCODE = 'I1' "
+        "AND VLGNUM = 1;");
+    ExportFixture g(longNames.file);
+    schema.clear();
+    g.s.alg.setMessageListener([&](const std::string& text, int, std::uint32_t) {
+        if (isMissingSchemaLine(text)) schema.push_back(text);
+        if (isRowsNotWrittenLine(text)) lost.push_back(text);
+    });
+    g.platform.inputAnswers.push_back("31-03-2026");
+    ASSERT_TRUE(Export1a(g.s, {}));
+    ASSERT_TRUE(Export2(g.s));  // a clean run after it adds no count
+    EXPECT_EQ(lost, std::vector<std::string>{"1 rijen niet weggeschreven"});
+    EXPECT_TRUE(schema.empty());
+    for (const char* other : {"rijen niet weggeschreven", "x rijen niet weggeschreven", "1 rijen niet weggeschreven.",
+                              "Tabel '' ontbreekt in de database", "Kolom 'OB.PrjNr' ontbreekt nog"}) {
+        EXPECT_FALSE(isRowsNotWrittenLine(other) || isMissingSchemaLine(other)) << other;
     }
 }
 

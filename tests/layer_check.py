@@ -50,6 +50,17 @@ code, err = run(tree({"src/extras/x.cpp": '#include "runtime/text.h"\n'}))
 if code != 1 or "folder 'extras'" not in err:
     failures.append(f"a folder outside the order passed (exit {code}):\n" + err)
 
+code, err = run(tree({"src/database/a.cpp": '#include <filesystem>\n#include <unistd.h>\n',
+                      "src/os/posix_b.cpp": '#include <unistd.h>\n#include <sys/wait.h>\n#include "os/b.h"\n',
+                      "apps/cli/c.cpp": '#include <cstdio>\n # include <sys/stat.h>\n'}))
+if (code != 1 or "src/database/a.cpp:2: <unistd.h>" not in err or "apps/cli/c.cpp:2: <sys/stat.h>" not in err
+        or "src/os/" in err):
+    failures.append(f"POSIX headers were not kept to src/os (exit {code}):\n" + err)
+
+code, err = run(tree({"src/os/x.cpp": '#include "runtime/text.h"\n'}))
+if code != 1 or "os includes runtime" not in err:
+    failures.append(f"the system layer reached up (exit {code}):\n" + err)
+
 for f in failures:
     print(f, file=sys.stderr)
 sys.exit(1 if failures else 0)

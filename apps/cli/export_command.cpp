@@ -1,18 +1,17 @@
 #include "export_command.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "export_options.h"
-#include "database/database.h"
+#include "exports/export_run.h"
 #include "exports/exports.h"
 #include "exports/schema_check.h"
 #include "exports/workbook_output.h"
 #include "help_texts.h"
+#include "os/terminal.h"
 #include "platform/batch_platform.h"
 #include "qt_settings_store.h"
 #include "runtime/dates.h"
@@ -37,12 +36,11 @@ struct ExportSpec {
     const char* word;
     const char* file;
     ExportKind kind;
-    const SchemaNeeds& (*needs)();
 };
 const ExportSpec kExports[] = {
-    {"roerend", "roerend.xlsx", ExportKind::Roerend, movableExportNeeds},
-    {"onroerend", "onroerend.xlsx", ExportKind::Onroerend, immovableExportNeeds},
-    {"mapping", "mapping.xlsx", ExportKind::Mapping, mappingExportNeeds},
+    {"roerend", "roerend.xlsx", ExportKind::Roerend},
+    {"onroerend", "onroerend.xlsx", ExportKind::Onroerend},
+    {"mapping", "mapping.xlsx", ExportKind::Mapping},
 };
 
 }  // namespace
@@ -66,17 +64,22 @@ int runExportCommand(int argc, char** argv) {
 
     QtSettingsStore settings;
     BatchPlatform platform(settings, fixedNow);
-    platform.setShowProgress(isatty(STDERR_FILENO));
+    platform.setShowProgress(os::isTerminal(stderr));
     Session s(platform);
     // Every message line goes to stdout as it is logged; a label written
     // without a line break is continued by the next message, as on screen.
+    // The export's own lines that explain exit 1 (what the database lacks,
+    // rows not written) go to stderr as well, where they arrive.
     std::vector<std::string> linesSinceMark;
-    s.alg.setMessageListener([&linesSinceMark](const std::string& text, int fase, std::uint32_t) {
+    const char* running = nullptr;
+    s.alg.setMessageListener([&linesSinceMark, &running](const std::string& text, int fase, std::uint32_t) {
         const std::string plain = plainLines(text);
         std::fputs(plain.c_str(), stdout);
         if ((fase & kFaseNoLineBreak) == 0) std::fputc('\n', stdout);
         std::fflush(stdout);
         linesSinceMark.push_back(plain);
+        if (isMissingSchemaLine(plain)) explain({plain});
+        else if (running && isRowsNotWrittenLine(plain)) explain({std::string(running) + ": " + plain});
     });
     ExportRequest request;
     request.unattended = true;
@@ -103,11 +106,9 @@ int runExportCommand(int argc, char** argv) {
     for (const std::string& word : o.exports) {
         for (const auto& e : kExports) {
             if (word != e.word) continue;
-            if (Database* db = s.dbase.DbObject(s.main.dbMain)) explain(missingSchema(db->connection(), e.needs()));
-            const long lostBefore = s.exl.rowsNotWritten();
+            running = e.word;
             const bool done = RunExport(s, e.kind, request);
-            if (const long lost = s.exl.rowsNotWritten() - lostBefore; lost > 0)
-                explain({std::string(e.word) + ": " + std::to_string(lost) + " rijen niet weggeschreven"});
+            running = nullptr;
             if (!done) {
                 status = 1;
                 continue;

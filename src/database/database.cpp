@@ -1,9 +1,6 @@
 #include "database/database.h"
 #include "runtime/text.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
 #include <cctype>
 #include <cerrno>
@@ -20,6 +17,7 @@
 #include "database/row_store.h"
 #include "database/table_index.h"
 #include "database/table_recordset.h"
+#include "os/file_access.h"
 
 namespace zelk {
 namespace {
@@ -53,17 +51,17 @@ DbError diskError() {
 // touches the path (a FIFO or device must never be opened).
 void checkPath(const std::string& path) {
     if (path.empty() || path.back() == '/') throw jet::invalidFileName(path);
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode)) throw jet::invalidFileName(path);
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (!ec) {
+        if (!std::filesystem::is_regular_file(status)) throw jet::invalidFileName(path);
         return;
     }
-    const int err = errno;
-    if (err == EACCES) throw jet::noPermission(path);
-    if (err == ENAMETOOLONG) throw jet::invalidFileName(path);
-    if (err == ENOENT) {
-        struct stat dir {};
-        if (::stat(directoryOf(path).c_str(), &dir) == 0 && S_ISDIR(dir.st_mode)) throw jet::fileNotFound(path);
+    if (ec == std::errc::permission_denied) throw jet::noPermission(path);
+    if (ec == std::errc::filename_too_long) throw jet::invalidFileName(path);
+    if (ec == std::errc::no_such_file_or_directory) {
+        std::error_code dirEc;
+        if (std::filesystem::is_directory(directoryOf(path), dirEc)) throw jet::fileNotFound(path);
     }
     throw jet::invalidPath(path);
 }
@@ -181,7 +179,7 @@ std::unique_ptr<Database> Database::openSqlite(const std::string& path, const Op
     const jet::Context ctx{jet::kSourceWorkspace, path, ""};
     // SQLite writes a journal beside the file, so the folder must be writable too.
     const bool writable =
-        !options.readOnly && ::access(path.c_str(), W_OK) == 0 && ::access(directoryOf(path).c_str(), W_OK) == 0;
+        !options.readOnly && os::mayWrite(path) && os::mayWrite(directoryOf(path));
     try {
         sqlite::Connection db = sqlite::open(path, writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);
         if (options.exclusive) sqlite::exec(db.get(), "PRAGMA locking_mode=EXCLUSIVE");

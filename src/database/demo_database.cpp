@@ -1,13 +1,10 @@
 #include "database/demo_database.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <variant>
@@ -16,6 +13,7 @@
 #include "database/field_value.h"
 #include "database/schema.h"
 #include "database/sqlite_handle.h"
+#include "os/process.h"
 #include "runtime/dates.h"
 
 namespace zelk {
@@ -193,8 +191,8 @@ std::string pad(long v, int width) {
 }
 
 bool exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
 }
 
 // The file under construction; removed unless it was put in place.
@@ -203,8 +201,9 @@ public:
     explicit PendingFile(std::string path) : path_(std::move(path)) {}
     ~PendingFile() {
         if (!kept_) {
-            ::unlink(path_.c_str());
-            ::unlink((path_ + "-journal").c_str());
+            std::error_code ignored;
+            std::filesystem::remove(path_, ignored);
+            std::filesystem::remove(path_ + "-journal", ignored);
         }
     }
     PendingFile(const PendingFile&) = delete;
@@ -520,8 +519,9 @@ DemoSummary createDemoDatabase(const std::string& path, const DemoOptions& optio
     if (options.assets < 1) throw DemoDatabaseError("Het aantal objecten moet minstens 1 zijn.");
     if (exists(path)) throw DemoDatabaseError("Het bestand '" + path + "' bestaat al en wordt niet overschreven.");
 
-    PendingFile pending(path + ".tmp-" + std::to_string(::getpid()));
-    ::unlink(pending.path().c_str());
+    PendingFile pending(path + ".tmp-" + std::to_string(os::processId()));
+    std::error_code stale;
+    std::filesystem::remove(pending.path(), stale);
     DemoSummary summary;
     try {
         sqlite::Connection db = sqlite::open(pending.path(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
@@ -540,13 +540,15 @@ DemoSummary createDemoDatabase(const std::string& path, const DemoOptions& optio
     }
     // A hard link puts the finished file in place and fails, instead of
     // overwriting, when a file of that name appeared meanwhile.
-    if (::link(pending.path().c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        if (err == EEXIST)
+    std::error_code linked;
+    std::filesystem::create_hard_link(pending.path(), path, linked);
+    if (linked) {
+        if (linked == std::errc::file_exists)
             throw DemoDatabaseError("Het bestand '" + path + "' bestaat al en wordt niet overschreven.");
-        if (exists(path) || ::rename(pending.path().c_str(), path.c_str()) != 0)
-            throw DemoDatabaseError("De demodatabase '" + path + "' kon niet worden geschreven: " +
-                                    std::strerror(err));
+        std::error_code renamed = std::make_error_code(std::errc::file_exists);
+        if (!exists(path)) std::filesystem::rename(pending.path(), path, renamed);
+        if (renamed)
+            throw DemoDatabaseError("De demodatabase '" + path + "' kon niet worden geschreven: " + linked.message());
         pending.keep();
     }
     return summary;

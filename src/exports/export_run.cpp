@@ -3,6 +3,7 @@
 #include <cassert>
 #include <cmath>
 #include <exception>
+#include <string_view>
 
 #include "database/dbase.h"
 #include "exports/exports.h"
@@ -19,6 +20,8 @@ namespace {
 struct RunAbandoned : std::exception {
     const char* what() const noexcept override { return "Foutje"; }
 };
+
+constexpr std::string_view kRowsNotWritten = " rijen niet weggeschreven";
 
 // A clean-up step of a failed run that fails too must not hide the first error.
 template <typename F>
@@ -42,8 +45,13 @@ ExportRun::ExportRun(Session& s, std::string functionName, int db)
 
 void ExportRun::done() {
     const long lost = s_.exl.rowsNotWritten() - rowsNotWrittenBefore_;
-    if (lost > 0) s_.alg.AddMelding(std::to_string(lost) + " rijen niet weggeschreven");
+    if (lost > 0) s_.alg.AddMelding(std::to_string(lost) + std::string(kRowsNotWritten));
     s_.alg.AddMelding("Done");
+}
+
+bool isRowsNotWrittenLine(std::string_view line) {
+    const std::size_t digits = line.find_first_not_of("0123456789");
+    return digits != 0 && digits != std::string_view::npos && line.substr(digits) == kRowsNotWritten;
 }
 
 Date timeOfDay(Date d) { return Date{std::fabs(d.serial - std::trunc(d.serial))}; }

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "runtime/variant.h"
 
@@ -72,6 +73,9 @@ private:
     long lastReported_ = -1;
     long rowsNotWrittenBefore_ = 0;
 };
+
+// Whether a message line is the count done() writes of rows not written.
+bool isRowsNotWrittenLine(std::string_view line);
 
 // Time of day of a date, as a time value.
 Date timeOfDay(Date d);

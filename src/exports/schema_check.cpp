@@ -1,8 +1,10 @@
 #include "exports/schema_check.h"
 
 #include <sqlite3.h>
-#include <strings.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <initializer_list>
 #include <memory>
 #include <string_view>
@@ -74,10 +76,25 @@ std::vector<std::string> columnsOf(sqlite3* db, const char* table) {
     return names;
 }
 
+// SQLite compares identifiers in ASCII without regard to case.
+bool sameName(const std::string& a, const char* b) {
+    return a.size() == std::strlen(b) && std::equal(a.begin(), a.end(), b, [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
 bool contains(const std::vector<std::string>& names, const char* name) {
-    for (const std::string& n : names)
-        if (strcasecmp(n.c_str(), name) == 0) return true;
-    return false;
+    return std::any_of(names.begin(), names.end(), [name](const std::string& n) { return sameName(n, name); });
+}
+
+constexpr std::string_view kTablePrefix = "Tabel '";
+constexpr std::string_view kTableSuffix = "' ontbreekt in de database";
+constexpr std::string_view kColumnPrefix = "Kolom '";
+constexpr std::string_view kColumnSuffix = "' ontbreekt";
+
+bool framed(std::string_view line, std::string_view prefix, std::string_view suffix) {
+    return line.size() > prefix.size() + suffix.size() && line.substr(0, prefix.size()) == prefix &&
+           line.substr(line.size() - suffix.size()) == suffix;
 }
 
 }  // namespace
@@ -91,13 +108,18 @@ std::vector<std::string> missingSchema(sqlite3* db, const SchemaNeeds& needs) {
     for (const TableNeeds& t : needs) {
         const std::vector<std::string> columns = columnsOf(db, t.table);
         if (columns.empty()) {
-            lines.push_back(std::string("Tabel '") + t.table + "' ontbreekt in de database");
+            lines.push_back(std::string(kTablePrefix) + t.table + std::string(kTableSuffix));
             continue;
         }
         for (const char* c : t.columns)
-            if (!contains(columns, c)) lines.push_back(std::string("Kolom '") + t.table + "." + c + "' ontbreekt");
+            if (!contains(columns, c))
+                lines.push_back(std::string(kColumnPrefix) + t.table + "." + c + std::string(kColumnSuffix));
     }
     return lines;
+}
+
+bool isMissingSchemaLine(std::string_view line) {
+    return framed(line, kTablePrefix, kTableSuffix) || framed(line, kColumnPrefix, kColumnSuffix);
 }
 
 std::vector<std::string> reportMissingSchema(Session& s, int db, const SchemaNeeds& needs) {

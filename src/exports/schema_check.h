@@ -4,6 +4,7 @@
 // otherwise only show a failed query; these lines name what is missing.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct sqlite3;
@@ -27,6 +28,8 @@ const SchemaNeeds& mappingExportNeeds();
 // missing column of a table that is there ("Kolom 'OB.PrjNr' ontbreekt").
 // Names compare without regard to case, as the engine does.
 std::vector<std::string> missingSchema(sqlite3* db, const SchemaNeeds& needs);
+// Whether a message line is one of those.
+bool isMissingSchemaLine(std::string_view line);
 
 // The same for the open database in slot `db`, each line also written on the
 // message screen. Nothing when the slot holds no database.

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <thread>
 
+#include "os/local_time.h"
 #include "runtime/dates.h"
 #include "runtime/product.h"
 
@@ -50,9 +51,7 @@ void BatchPlatform::waitForEvents(std::uint32_t milliseconds) {
 
 Date BatchPlatform::now() {
     if (fixedNow_) return *fixedNow_;
-    const std::time_t t = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&t, &local);
+    const std::tm local = os::localTime(std::time(nullptr));
     return makeDateTime({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
                          local.tm_sec});
 }

@@ -1,7 +1,5 @@
 #include "spreadsheet/xlsx_writer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <cerrno>
@@ -13,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "os/folders.h"
 #include "platform/platform.h"
 #include "runtime/dates.h"
 #include "spreadsheet/cell_format.h"
@@ -254,11 +253,7 @@ namespace {
 
 void syncDirectory(const fs::path& dir) {
     // Best effort: makes the new name durable; not every file system allows it.
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        (void)::fsync(fd);
-        ::close(fd);
-    }
+    os::syncFolder(dir);
 }
 
 SaveResult save(Workbook& book, const fs::path& target, bool replace) {

@@ -1,25 +1,24 @@
 #include "database/access/access_import.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
+#include <system_error>
 #include <utility>
 
 #include "database/access/access_header.h"
 #include "database/access/access_queries.h"
 #include "database/access/access_reader.h"
-#include "database/access/isolated_run.h"
+#include "os/child_process.h"
 #include "database/access/sqlite_writer.h"
+#include "os/file_access.h"
 
 namespace zelk {
 
@@ -287,18 +286,19 @@ AccessImportResult copyInChild(const std::string& accessPath, const std::string&
 }
 
 void removeOutput(const std::string& sqlitePath) {
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) ::unlink((sqlitePath + suffix).c_str());
+    std::error_code ignored;
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) std::filesystem::remove(sqlitePath + suffix, ignored);
 }
 
 }  // namespace
 }  // namespace access
 
-access::ChildLimits readerLimits(std::uint64_t fileBytes) {
+os::ChildLimits readerLimits(std::uint64_t fileBytes) {
     // A sound file needs a fraction of this; a damaged one that makes libmdb
     // run away is stopped long before the machine feels it.
     constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
     const std::uint64_t size = std::min<std::uint64_t>(fileBytes, std::uint64_t{1} << 40);
-    access::ChildLimits limits;
+    os::ChildLimits limits;
     limits.extraAddressSpace = 64 * kMiB + 20 * size;
     limits.maxFileBytes = 16 * kMiB + 10 * size;
     limits.maxReportBytes = 4 * kMiB + size;
@@ -313,15 +313,17 @@ AccessImportResult importAccessFile(const std::string& accessPath, const std::st
 AccessImportResult importAccessFile(const std::string& accessPath, const std::string& password,
                                     const std::string& sqlitePath, const AccessImportOptions& options) {
     using namespace access;
-    struct stat info {};
-    if (::stat(accessPath.c_str(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return failure(3024, "Kan het bestand '" + accessPath + "' niet vinden.");
-        return failure(3051, "Kan het bestand '" + accessPath + "' niet openen.");
-    }
-    if (!S_ISREG(info.st_mode)) return failure(3055, "'" + accessPath + "' is geen geldige bestandsnaam.");
-    if (::access(accessPath.c_str(), R_OK) != 0) return failure(3051, "Kan het bestand '" + accessPath + "' niet openen.");
-    struct stat existing {};
-    if (::lstat(sqlitePath.c_str(), &existing) == 0) return failure(3012, "Object '" + sqlitePath + "' bestaat al.");
+    std::error_code ec;
+    const auto status = std::filesystem::status(accessPath, ec);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return failure(3024, "Kan het bestand '" + accessPath + "' niet vinden.");
+    if (ec) return failure(3051, "Kan het bestand '" + accessPath + "' niet openen.");
+    if (!std::filesystem::is_regular_file(status))
+        return failure(3055, "'" + accessPath + "' is geen geldige bestandsnaam.");
+    const std::uintmax_t fileBytes = std::filesystem::file_size(accessPath, ec);
+    if (ec || !os::mayRead(accessPath)) return failure(3051, "Kan het bestand '" + accessPath + "' niet openen.");
+    if (std::filesystem::exists(std::filesystem::symlink_status(sqlitePath, ec)))
+        return failure(3012, "Object '" + sqlitePath + "' bestaat al.");
 
     const auto header = readFileHeader(accessPath);
     if (!header) return failure(3343, kUnknownFormat);
@@ -329,13 +331,13 @@ AccessImportResult importAccessFile(const std::string& accessPath, const std::st
         return failure(3343, std::string(kUnknownFormat) + ": het bestand is versleuteld en kan niet worden gelezen");
     if (!passwordAccepted(*header, password)) return failure(3031, "Geen geldig wachtwoord.");
 
-    const IsolatedRun run = runIsolated(
+    const os::IsolatedRun run = os::runIsolated(
         [&](const std::function<void()>& alive) { return encode(copyInChild(accessPath, sqlitePath, alive)); },
-        options.timeout, readerLimits(static_cast<std::uint64_t>(info.st_size)));
+        options.timeout, readerLimits(static_cast<std::uint64_t>(fileBytes)));
 
-    if (run.end == IsolatedRun::End::NotStarted) return failure(3035, "Onvoldoende systeembronnen.");
+    if (run.end == os::IsolatedRun::End::NotStarted) return failure(3035, "Onvoldoende systeembronnen.");
     std::optional<AccessImportResult> result;
-    if (run.end == IsolatedRun::End::Reported) result = decode(run.report);
+    if (run.end == os::IsolatedRun::End::Reported) result = decode(run.report);
     if (!result) result = failure(3343, kUnknownFormat);
     if (result->errorNumber != 0) removeOutput(sqlitePath);
     return *result;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "database/access/isolated_run.h"
+#include "os/child_process.h"
 
 namespace zelk {
 
@@ -27,7 +27,7 @@ struct AccessImportOptions {
 
 // What the reader child of an Access file of `fileBytes` bytes may use:
 // memory and output in proportion to the file.
-access::ChildLimits readerLimits(std::uint64_t fileBytes);
+os::ChildLimits readerLimits(std::uint64_t fileBytes);
 
 // Copies `accessPath` into a new SQLite database at `sqlitePath` (which must
 // not exist). `password` is compared with the file's database password.

@@ -5,7 +5,11 @@
 // SIGINT or SIGHUP, and (after a kill or a crash) by the next import, which
 // removes every such folder that no running process holds any more.
 
+#include <optional>
 #include <string>
+
+#include "os/folder_lock.h"
+#include "os/termination_cleanup.h"
 
 namespace zelk::access {
 
@@ -27,8 +31,9 @@ public:
 
 private:
     std::string path_;
-    int lock_ = -1;  // held open (and flock'ed) for as long as the folder is in use
-    int slot_ = -1;  // the folder's entry in the signal handlers' table
+    // Tells later runs that the folder is in use; the reader child inherits it.
+    std::optional<os::FolderLock> lock_;
+    std::optional<os::TerminationCleanup> cleanup_;
 };
 
 // Removes folders of earlier runs that no process holds any more (their

@@ -1,4 +1,4 @@
-#include "database/access/isolated_run.h"
+#include "os/child_process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace zelk::access {
+namespace zelk::os {
 
 namespace {
 
@@ -204,4 +204,4 @@ IsolatedRun runIsolated(const std::function<std::string(const std::function<void
     return run;
 }
 
-}  // namespace zelk::access
+}  // namespace zelk::os

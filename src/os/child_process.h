@@ -2,14 +2,14 @@
 // Runs a piece of work in a child process, so that a crash, a hang or a
 // runaway allocation in it cannot take the program down. The child reports
 // back through a pipe; the parent kills it when it shows no sign of life for
-// a while. POSIX only (fork, pipe, poll).
+// a while.
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
 
-namespace zelk::access {
+namespace zelk::os {
 
 struct ChildLimits {
     std::uint64_t maxFileBytes = 0;       // largest file the child may write (0: no limit)
@@ -30,4 +30,4 @@ struct IsolatedRun {
 IsolatedRun runIsolated(const std::function<std::string(const std::function<void()>& alive)>& work,
                         std::chrono::milliseconds idleTimeout, const ChildLimits& limits);
 
-}  // namespace zelk::access
+}  // namespace zelk::os

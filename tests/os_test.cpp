@@ -1,0 +1,177 @@
+// The system layer: folder locks, termination cleanup, processes, folders.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+#include "os/folder_lock.h"
+#include "os/folders.h"
+#include "os/process.h"
+#include "os/terminal.h"
+#include "os/termination_cleanup.h"
+#include "support/test_files.h"
+
+namespace fs = std::filesystem;
+using zelk::testing::ScratchDir;
+
+namespace {
+
+// Runs `body` in a child that is then sent `sig`; the child's status.
+template <typename Body>
+int killedAfter(int sig, Body body) {
+    int ready[2];
+    if (::pipe(ready) != 0) return -1;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(ready[0]);
+        ::alarm(20);  // never outlive a broken test
+        body();
+        (void)!::write(ready[1], "R", 1);
+        for (;;) ::pause();
+    }
+    ::close(ready[1]);
+    char c = 0;
+    const bool started = ::read(ready[0], &c, 1) == 1;
+    ::close(ready[0]);
+    if (started) ::kill(pid, sig);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return status;
+}
+
+extern "C" void recordAndExit(int sig) { ::_exit(100 + sig); }
+
+}  // namespace
+
+TEST(Os, FolderLockIsExclusiveAndOnlyForRealFolders) {
+    ScratchDir dir;
+    const fs::path folder = dir.path() / "in-use";
+    fs::create_directory(folder);
+    {
+        auto held = zelk::os::FolderLock::tryTake(folder);
+        ASSERT_TRUE(held);
+        EXPECT_FALSE(zelk::os::FolderLock::tryTake(folder));
+        // A moved lock is still one lock.
+        auto moved = std::move(*held);
+        held.reset();
+        EXPECT_FALSE(zelk::os::FolderLock::tryTake(folder));
+    }
+    EXPECT_TRUE(zelk::os::FolderLock::tryTake(folder));
+
+    fs::create_directory_symlink(folder, dir.path() / "link");
+    std::ofstream(dir.path() / "file") << "x";
+    EXPECT_FALSE(zelk::os::FolderLock::tryTake(dir.path() / "link"));
+    EXPECT_FALSE(zelk::os::FolderLock::tryTake(dir.path() / "file"));
+    EXPECT_FALSE(zelk::os::FolderLock::tryTake(dir.path() / "missing"));
+
+    EXPECT_TRUE(zelk::os::isOwnFolder(folder));
+    EXPECT_FALSE(zelk::os::isOwnFolder(dir.path() / "link"));
+    EXPECT_FALSE(zelk::os::isOwnFolder(dir.path() / "file"));
+}
+
+TEST(Os, UniqueFoldersAreNewAndPrivate) {
+    ScratchDir dir;
+    const fs::path a = zelk::os::makeUniqueFolder(dir.path(), "run-");
+    const fs::path b = zelk::os::makeUniqueFolder(dir.path(), "run-");
+    EXPECT_NE(a, b);
+    EXPECT_EQ(a.parent_path(), dir.path());
+    EXPECT_EQ(a.filename().string().rfind("run-", 0), 0u);
+    EXPECT_TRUE(fs::is_directory(a) && fs::is_directory(b));
+    EXPECT_EQ(fs::status(a).permissions() & (fs::perms::group_all | fs::perms::others_all), fs::perms::none);
+    EXPECT_THROW(zelk::os::makeUniqueFolder(dir.path() / "missing", "run-"), std::system_error);
+    zelk::os::syncFolder(a);  // best effort: must not throw, also for a folder that is gone
+    zelk::os::syncFolder(dir.path() / "missing");
+}
+
+TEST(Os, ProcessesAndTerminals) {
+    EXPECT_EQ(zelk::os::processId(), static_cast<long>(::getpid()));
+    EXPECT_FALSE(zelk::os::processGone(zelk::os::processId()));
+    const pid_t ended = ::fork();
+    if (ended == 0) ::_exit(0);
+    ::waitpid(ended, nullptr, 0);
+    EXPECT_TRUE(zelk::os::processGone(ended));
+    EXPECT_FALSE(zelk::os::processGone(0));
+    EXPECT_FALSE(zelk::os::processGone(-1));
+
+    ScratchDir dir;
+    std::FILE* file = std::fopen(dir.file("out").c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    EXPECT_FALSE(zelk::os::isTerminal(file));
+    std::fclose(file);
+    EXPECT_FALSE(zelk::os::isTerminal(nullptr));
+}
+
+TEST(Os, TerminationRemovesRegisteredFilesThenRunsWhatWasThere) {
+    ScratchDir dir;
+    const fs::path folder = dir.path() / "work";
+    const fs::path file = folder / "half.db";
+    const fs::path other = dir.path() / "other";
+    const auto plant = [&] {
+        fs::create_directory(folder);
+        std::ofstream(file) << "x";
+        std::ofstream(other) << "x";
+    };
+
+    // Without a handler of the program's own: removed, and the signal ends
+    // the program as it would have.
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        plant();
+        const int status = killedAfter(sig, [&] {
+            static std::optional<zelk::os::TerminationCleanup> cleanup;
+            cleanup.emplace(std::vector<std::string>{file.string(), (folder / "not-there").string()}, folder.string());
+        });
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig << " " << status;
+        EXPECT_FALSE(fs::exists(folder)) << sig;
+        EXPECT_TRUE(fs::exists(other)) << sig;
+        fs::remove(other);
+    }
+
+    // The program's own handler still runs, after the removal.
+    plant();
+    int status = killedAfter(SIGTERM, [&] {
+        std::signal(SIGTERM, recordAndExit);
+        static std::optional<zelk::os::TerminationCleanup> cleanup;
+        cleanup.emplace(std::vector<std::string>{file.string()}, folder.string());
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 100 + SIGTERM) << status;
+    EXPECT_FALSE(fs::exists(folder));
+
+    // Once nothing is registered the program's handling is as before, and a
+    // file no longer registered stays.
+    status = killedAfter(SIGTERM, [&] {
+        std::signal(SIGTERM, recordAndExit);
+        { const zelk::os::TerminationCleanup gone(std::vector<std::string>{other.string()}); }
+        struct sigaction now {};
+        ::sigaction(SIGTERM, nullptr, &now);
+        if (now.sa_handler != recordAndExit) ::_exit(1);
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 100 + SIGTERM) << status;
+    EXPECT_TRUE(fs::exists(other));
+}
+
+TEST(Os, TerminationCleanupRefusesWhatDoesNotFit) {
+    const zelk::os::TerminationCleanup tooMany(std::vector<std::string>(5, "/nonexistent/x"));
+    EXPECT_FALSE(tooMany.registered());
+    const zelk::os::TerminationCleanup tooLong(std::vector<std::string>{std::string(5000, 'x')});
+    EXPECT_FALSE(tooLong.registered());
+    std::vector<std::optional<zelk::os::TerminationCleanup>> many(12);
+    int registered = 0;
+    for (auto& c : many) {
+        c.emplace(std::vector<std::string>{"/nonexistent/x"});
+        registered += c->registered() ? 1 : 0;
+    }
+    EXPECT_GT(registered, 0);
+    EXPECT_LT(registered, 12);  // a fixed table, filled in order
+    many.clear();
+    const zelk::os::TerminationCleanup again(std::vector<std::string>{"/nonexistent/x"});
+    EXPECT_TRUE(again.registered());
+}
