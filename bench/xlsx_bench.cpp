@@ -13,7 +13,7 @@
 #include "messages/alg.h"
 #include "platform/scripted_platform.h"
 #include "runtime/dates.h"
-#include "spreadsheet/exl.h"
+#include "exl/exl.h"
 #include "spreadsheet/xlsx_writer.h"
 
 using namespace zelk;

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "messages/alg.h"
+#include "messages/dir_search.h"
 #include "messages/file_services.h"
 #include "platform/scripted_platform.h"
 #include "support/alg_fixture.h"
@@ -37,6 +38,24 @@ TEST_F(FileServices, ExistenceTestsAndTheDirectorySearch) {
     EXPECT_EQ(ControlledDir(alg, dir / "?.txt"), "c.txt");
     EXPECT_EQ(ControlledDir(alg, dir / "*.mdb", vbHidden), ".hidden.mdb");
     EXPECT_EQ(ControlledDir(alg, dir / "missing/*.*"), "");
+}
+
+TEST(Wildcards, OnlyStarAndQuestionMarkAreWild) {
+    EXPECT_TRUE(wildcardMatch("*.mdb", "a.mdb", false));
+    EXPECT_TRUE(wildcardMatch("*.mdb", ".hidden.mdb", false));  // hiding is the search's business
+    EXPECT_FALSE(wildcardMatch("*.mdb", "a.mdbx", false));
+    EXPECT_TRUE(wildcardMatch("*.*", "LEESMIJ", false));  // also names without a dot
+    EXPECT_FALSE(wildcardMatch("*.?", "LEESMIJ", false));
+    EXPECT_TRUE(wildcardMatch("?.txt", "\xc3\xa9.txt", false));  // one character, two bytes
+    EXPECT_FALSE(wildcardMatch("?.txt", "ab.txt", false));
+    EXPECT_TRUE(wildcardMatch("x[1].tmp", "x[1].tmp", false));  // brackets are themselves
+    EXPECT_FALSE(wildcardMatch("x[12].tmp", "x1.tmp", false));
+    EXPECT_TRUE(wildcardMatch("a\\b*", "a\\bc", false));
+    EXPECT_TRUE(wildcardMatch("*", "kapot\xff.mdb", false));  // no valid UTF-8, still a name
+    EXPECT_TRUE(wildcardMatch("k*.mdb", "kapot\xff.mdb", false));
+    EXPECT_FALSE(wildcardMatch("A.MDB", "a.mdb", false));
+    EXPECT_TRUE(wildcardMatch("A*.MDB", "a\xc3\xa9.mdb", true));
+    EXPECT_TRUE(wildcardMatch("\xc3\x89*", "\xc3\xa9t\xc3\xa9", true));  // case beyond ASCII
 }
 
 TEST_F(FileServices, ABadNameInTheSearchEndsTheProgramWithAMessage) {

@@ -42,6 +42,10 @@ code, err = run(tree({"src/spreadsheet/workbook.cpp": '#include "runtime/text.h"
 if code != 1 or "src/spreadsheet/workbook.cpp:2: spreadsheet includes exports" not in err:
     failures.append(f"a back-include passed (exit {code}):\n" + err)
 
+code, err = run(tree({"src/spreadsheet/cells.cpp": '#include "platform/platform.h"\n#include "messages/alg.h"\n'}))
+if code != 1 or "src/spreadsheet/cells.cpp:2: spreadsheet may not include messages" not in err:
+    failures.append(f"the spreadsheet layer reached the message screen (exit {code}):\n" + err)
+
 code, err = run(tree({"src/extras/x.cpp": '#include "runtime/text.h"\n'}))
 if code != 1 or "folder 'extras'" not in err:
     failures.append(f"a folder outside the order passed (exit {code}):\n" + err)

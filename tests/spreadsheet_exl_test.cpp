@@ -8,7 +8,7 @@
 #include "runtime/dates.h"
 #include "runtime/runtime_error.h"
 #include "spreadsheet/cell_address.h"
-#include "spreadsheet/exl.h"
+#include "exl/exl.h"
 #include "spreadsheet/xlsx_writer.h"
 #include "support/test_files.h"
 

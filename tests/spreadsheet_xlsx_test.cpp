@@ -1,4 +1,4 @@
-// Saving workbooks to .xlsx, reading them back, and the export folder.
+// Saving workbooks to .xlsx and reading them back.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -16,7 +16,6 @@
 #include "runtime/dates.h"
 #include "runtime/runtime_error.h"
 #include "spreadsheet/excel_application.h"
-#include "spreadsheet/export_folder.h"
 #include "spreadsheet/temp_workbook_file.h"
 #include "spreadsheet/variant_array.h"
 #include "spreadsheet/xlsx_writer.h"
@@ -247,52 +246,6 @@ TEST_F(XlsxFixture, BrokenFilesDoNotOpen) {
     EXPECT_THROW(ZipPackage(dir / "kort.xlsx"), ZipError);
 }
 
-TEST_F(XlsxFixture, SaveAndShowUsesTheExportFolderAndFreeNames) {
-    Alg alg(platform);
-    Workbook& book = buildSample(*app);
-    const fs::path out = dir.path() / "uitvoer" / "diep";
-    platform.store.set(kAppTitle, "Excel", "ExportDir", out.string());
-    platform.clock = makeDateTime({2026, 12, 6, 10, 15, 3});
-
-    const auto first = SaveAndShow(alg, book, "ZELK-Extract-1 Roerend", true);
-    ASSERT_TRUE(first);
-    EXPECT_EQ(*first, out / "ZELK-Extract-1 Roerend 2026-12-06 101503.xlsx");
-    EXPECT_TRUE(fs::is_regular_file(*first));
-    EXPECT_EQ(alg.screen().text(), "Werkmap opgeslagen: " + first->string() + "\r\n");
-    EXPECT_EQ(platform.openedDocuments, std::vector<std::string>{first->string()});
-
-    // The same second again: a free name, the first file untouched.
-    const auto before = readBytes(*first);
-    const auto second = SaveAndShow(alg, book, "ZELK-Extract-1 Roerend", false);
-    ASSERT_TRUE(second);
-    EXPECT_EQ(*second, out / "ZELK-Extract-1 Roerend 2026-12-06 101503 (2).xlsx");
-    EXPECT_EQ(readBytes(*first), before);
-    EXPECT_EQ(platform.openedDocuments.size(), 1u);  // not opened when not asked
-
-    // A folder that cannot be made: a message box, no line, nothing opened.
-    std::ofstream(dir.path() / "blokkade") << "x";
-    platform.store.set(kAppTitle, "Excel", "ExportDir", (dir.path() / "blokkade" / "map").string());
-    EXPECT_FALSE(SaveAndShow(alg, book, "ZELK-Extract-2", true));
-    ASSERT_EQ(platform.asked.size(), 1u);
-    EXPECT_EQ(platform.asked[0].style, vbCritical);
-    EXPECT_EQ(platform.openedDocuments.size(), 1u);
-}
-
-TEST_F(XlsxFixture, DefaultExportFolderIsInTheDocuments) {
-    const char* oldDocs = std::getenv("XDG_DOCUMENTS_DIR");
-    const std::string saved = oldDocs ? oldDocs : "";
-    ::setenv("XDG_DOCUMENTS_DIR", (dir.path() / "Documenten").c_str(), 1);
-    EXPECT_EQ(exportDirectory(platform), dir.path() / "Documenten" / "ZelkExtract");
-
-    Alg alg(platform);
-    app->Workbooks().Add();
-    const auto p = SaveAndShow(alg, app->ActiveWorkbook(), "ZELK-Extract-2 Mapping", false);
-    if (oldDocs) ::setenv("XDG_DOCUMENTS_DIR", saved.c_str(), 1);
-    else ::unsetenv("XDG_DOCUMENTS_DIR");
-    ASSERT_TRUE(p);
-    EXPECT_EQ(p->parent_path(), dir.path() / "Documenten" / "ZelkExtract");
-}
-
 // Writes the sample workbook where the python read-back wants it
 // (ZELK_READBACK_XLSX), or to a temporary folder when run on its own.
 TEST_F(XlsxFixture, ReadbackSample) {
@@ -356,30 +309,6 @@ TEST_F(XlsxFixture, OpensWorkbooksWithSharedTexts) {
     EXPECT_EQ(&again, &book);
     EXPECT_EQ(&app->ActiveWorkbook(), &book);
     EXPECT_EQ(app->Workbooks().Count(), 2);
-}
-
-TEST_F(XlsxFixture, ANameThatCannotBeChosenEndsTheSaveAsFailed) {
-    Alg alg(platform);
-    buildSample(*app);
-    platform.store.set(kAppTitle, "Excel", "ExportDir", dir.str());
-    // Too long for the file system: the name cannot be tested, so no name is free.
-    const std::string longName(300, 'x');
-    EXPECT_THROW(freeWorkbookPath(dir.path(), longName, platform.clock), fs::filesystem_error);
-    EXPECT_FALSE(SaveAndShow(alg, app->ActiveWorkbook(), longName, true));
-    ASSERT_EQ(platform.asked.size(), 1u);
-    EXPECT_EQ(platform.asked[0].style, vbCritical);
-    EXPECT_EQ(alg.screen().text().find("Werkmap opgeslagen"), std::string::npos);
-    EXPECT_TRUE(platform.openedDocuments.empty());
-    EXPECT_TRUE(filesIn(dir.path()).empty());
-
-    // Every name taken: the counter ends.
-    const std::string stem = "Vol " + formatDate(platform.clock, "yyyy-mm-dd hhnnss");
-    std::ofstream(dir.path() / (stem + ".xlsx")) << "x";
-    for (int n = 2; n <= kMaxWorkbookNameTries; ++n)
-        std::ofstream(dir.path() / (stem + " (" + std::to_string(n) + ").xlsx")) << "x";
-    EXPECT_THROW(freeWorkbookPath(dir.path(), "Vol", platform.clock), std::runtime_error);
-    EXPECT_FALSE(SaveAndShow(alg, app->ActiveWorkbook(), "Vol", false));
-    EXPECT_EQ(platform.asked.size(), 2u);
 }
 
 TEST_F(XlsxFixture, TheSameClockGivesTheSameBytes) {

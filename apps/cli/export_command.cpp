@@ -93,8 +93,10 @@ int runExportCommand(int argc, char** argv) {
     std::string password = o.password.value_or(kDefaultPassword);
     const std::string dir = std::filesystem::path(name).parent_path().string();
     linesSinceMark.clear();
-    s.main.dbMain = s.dbase.OpenDatabase(name, dir, password, true, "", false, false, std::nullopt, std::nullopt,
-                                         false, true, false);
+    OpenDatabaseOptions options;
+    options.startDir = dir;
+    options.askNewName = false;  // nobody to ask: a name that does not open fails the run
+    s.main.dbMain = s.dbase.openDatabase(name, password, options);
     if (s.main.dbMain <= 0) {
         explain(linesSinceMark);
         return 1;

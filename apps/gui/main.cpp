@@ -3,9 +3,10 @@
 
 #include <QApplication>
 #include <QTimer>
-#include <exception>
+#include <functional>
 
 #include "dutch_translations.h"
+#include "last_resort_guard.h"
 #include "main_window.h"
 #include "qt_platform.h"
 #include "shell/command_line.h"
@@ -32,14 +33,8 @@ int main(int argc, char** argv) {
     MdiZelkExtract2 logic(session, window, SessionExportJobs(session), CommandLineText(argc, argv));
     window.setForms(&logic.parameters(), &logic.opties());
 
-    // Whatever escapes a command is shown, and the program goes on.
-    auto guarded = [&platform](auto&& f) {
-        try {
-            f();
-        } catch (const std::exception& e) {
-            platform.msgBox(e.what(), vbCritical, "");
-        }
-    };
+    const Guard guarded = [&platform](const std::function<void()>& f) { runGuarded(platform, f); };
+    window.guard = guarded;
     window.onCommand = [&](MenuCommand c) { guarded([&] { logic.Command(c); }); };
     window.onTimer = [&] { guarded([&] { logic.Timer1_Timer(); }); };
     window.onCloseRequested = [&] { guarded([&] { logic.RequestClose(); }); };

@@ -105,8 +105,8 @@ QAction* MainWindow::action(const QString& name) const {
 
 void MainWindow::command(MenuCommand c) {
     switch (c) {
-    case MenuCommand::Wijzig: showParameters(); return;
-    case MenuCommand::Opties: showOpties(); return;
+    case MenuCommand::Wijzig: runWith(guard, [this] { showParameters(); }); return;
+    case MenuCommand::Opties: runWith(guard, [this] { showOpties(); }); return;
     default:
         if (onCommand) onCommand(c);
     }
@@ -114,7 +114,7 @@ void MainWindow::command(MenuCommand c) {
 
 void MainWindow::showParameters() {
     if (!parameters_) return;
-    if (!parametersDialog_) parametersDialog_ = new ParametersDialog(*parameters_, this);
+    if (!parametersDialog_) parametersDialog_ = new ParametersDialog(*parameters_, this, guard);
     parametersDialog_->show();
     parametersDialog_->raise();
     parametersDialog_->activateWindow();
@@ -123,7 +123,7 @@ void MainWindow::showParameters() {
 void MainWindow::showOpties() {
     if (!opties_) return;
     if (!optiesDialog_) {
-        optiesDialog_ = new OptiesDialog(*opties_, this);
+        optiesDialog_ = new OptiesDialog(*opties_, this, guard);
         // It has no place of its own: over the middle of the main window.
         optiesDialog_->move(geometry().center() - optiesDialog_->rect().center());
     }

@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 
+#include "last_resort_guard.h"
 #include "message_view.h"
 #include "shell/menu.h"
 #include "messages/alg_layout.h"
@@ -33,6 +34,8 @@ public:
     std::function<void()> onTimer;
     // A request to close the window (close box); the logic decides when.
     std::function<void()> onCloseRequested;
+    // Runs the library's code behind the dialogs' events.
+    Guard guard;
 
     // The dialogs' rules; the dialogs open only when these are set.
     void setForms(FrmParameters* parameters, FrmOpties* opties) {

@@ -4,9 +4,10 @@
 
 namespace zelk {
 
-OptiesDialog::OptiesDialog(FrmOpties& form, QWidget* parent)
+OptiesDialog::OptiesDialog(FrmOpties& form, QWidget* parent, Guard guard)
     : QWidget(parent, Qt::Dialog),
       form_(form),
+      guard_(std::move(guard)),
       chkLogbestand_(new QCheckBox(QStringLiteral("Logbestand aanmaken"), this)),
       lblExportDir_(new QLabel(QStringLiteral("Exportmap"), this)),
       txtExportDir_(new QLineEdit(this)),
@@ -34,16 +35,18 @@ OptiesDialog::OptiesDialog(FrmOpties& form, QWidget* parent)
     // Every change of the box counts as a click, also the one the loaded
     // value makes.
     connect(chkLogbestand_, &QCheckBox::stateChanged, this,
-            [this](int state) { form_.chkLogbestand_Click(state == Qt::Checked ? 1 : 0); });
+            [this](int state) { runWith(guard_, [&] { form_.chkLogbestand_Click(state == Qt::Checked ? 1 : 0); }); });
     chkLogbestand_->setChecked(form_.Form_Load() == 1);
 
     // Only what the user types is stored, not the folder shown at load.
     txtExportDir_->setText(QString::fromStdString(form_.txtExportDir_Load()));
     connect(txtExportDir_, &QLineEdit::textEdited, this,
-            [this](const QString& text) { form_.txtExportDir_Change(text.toStdString()); });
+            [this](const QString& text) { runWith(guard_, [&] { form_.txtExportDir_Change(text.toStdString()); }); });
     connect(cmdBladeren_, &QPushButton::clicked, this, [this] {
-        if (const auto chosen = form_.cmdBladeren_Click(txtExportDir_->text().toStdString()))
-            txtExportDir_->setText(QString::fromStdString(*chosen));
+        runWith(guard_, [this] {
+            if (const auto chosen = form_.cmdBladeren_Click(txtExportDir_->text().toStdString()))
+                txtExportDir_->setText(QString::fromStdString(*chosen));
+        });
     });
 }
 

@@ -7,16 +7,18 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "last_resort_guard.h"
 #include "shell/opties_form.h"
 
 namespace zelk {
 
 class OptiesDialog : public QWidget {
 public:
-    OptiesDialog(FrmOpties& form, QWidget* parent);
+    OptiesDialog(FrmOpties& form, QWidget* parent, Guard guard = {});
 
 private:
     FrmOpties& form_;
+    Guard guard_;
     QCheckBox* chkLogbestand_;
     QLabel* lblExportDir_;
     QLineEdit* txtExportDir_;

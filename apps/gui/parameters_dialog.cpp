@@ -6,9 +6,10 @@
 
 namespace zelk {
 
-ParametersDialog::ParametersDialog(FrmParameters& form, QWidget* parent)
+ParametersDialog::ParametersDialog(FrmParameters& form, QWidget* parent, Guard guard)
     : QWidget(parent, Qt::Dialog),
       form_(form),
+      guard_(std::move(guard)),
       lblDirectory_(new QLabel(QStringLiteral("Directory"), this)),
       txtDirectory_(new QLineEdit(this)),
       chkAutoRun_(new QCheckBox(QStringLiteral("Autorun"), this)),
@@ -36,7 +37,7 @@ void ParametersDialog::closeEvent(QCloseEvent* event) {
     FrmParameters::Fields f;
     f.txtDirectory = txtDirectory_->text().toStdString();
     f.chkAutoRun = chkAutoRun_->isChecked() ? 1 : 0;
-    form_.Form_Unload(f);
+    runWith(guard_, [&] { form_.Form_Unload(f); });
     event->accept();
 }
 

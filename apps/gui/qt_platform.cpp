@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 #include <climits>
@@ -201,6 +202,12 @@ std::uint32_t QtPlatform::tickCount() {
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
     return static_cast<std::uint32_t>(ms.count());
+}
+
+std::filesystem::path QtPlatform::documentsFolder() {
+    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (docs.isEmpty()) return homeDocumentsFolder();
+    return std::filesystem::path(docs.toStdString());
 }
 
 void QtPlatform::openDocument(const std::string& path) {

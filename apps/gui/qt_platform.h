@@ -25,6 +25,7 @@ public:
     Date now() override;
     std::uint32_t tickCount() override;
     SettingsStore& settings() override { return settings_; }
+    std::filesystem::path documentsFolder() override;
     void openDocument(const std::string& path) override;
     void progress(const std::string& label, long done, long total) override;
     [[noreturn]] void endProgram(int exitCode) override;

@@ -1,6 +1,7 @@
 #include "database/dbase.h"
 
 #include <array>
+#include <cassert>
 #include <cctype>
 
 #include "database/database.h"
@@ -123,89 +124,113 @@ int Dbase::OpenDatabase(std::string& DatabaseName, const std::string& StartDir, 
                         const std::string& DialogCaption, bool Exclusive, bool ReadOnly,
                         const std::optional<std::string>& ConnectType, const std::optional<std::string>& FileFilter,
                         bool AskNewName, bool Interactive, bool BlankLine) {
+    OpenDatabaseOptions options;
+    options.startDir = StartDir;
+    options.nameKnown = NameKnown;
+    options.dialogCaption = DialogCaption;
+    options.exclusive = Exclusive;
+    options.readOnly = ReadOnly;
+    options.connectType = ConnectType;
+    options.fileFilter = FileFilter;
+    options.askNewName = AskNewName;
+    options.interactive = Interactive;
+    options.blankLine = BlankLine;
+    return openDatabase(DatabaseName, Password, options);
+}
+
+int Dbase::freeDatabaseSlot() const {
+    for (int i = 1; i <= kMaxDatabases; ++i)
+        if (!impl_->open[static_cast<size_t>(i)]) return i;
+    return -1;
+}
+
+void Dbase::fillSlot(int slot, std::unique_ptr<Database> db, const std::string& name) {
+    Impl& m = *impl_;
+    const auto i = static_cast<size_t>(slot);
+    assert(slot >= 1 && slot <= kMaxDatabases && !m.open[i] && "a database goes into a free slot");
+    m.db[i] = std::move(db);
+    m.name[i] = name;
+    m.open[i] = true;
+    // The user must know that stored queries will not reach the file.
+    if (m.db[i]->fileIsReadOnly())
+        m.alg.AddMelding("Database '" + name +
+                         "' is alleen-lezen geopend; opgeslagen query's gelden alleen tijdens deze sessie.");
+    for (const std::string& note : m.db[i]->notes()) m.alg.AddMelding(note);
+}
+
+Dbase::AfterFailure Dbase::reportOpenFailure(const RuntimeError& e, std::string& name, std::string& password,
+                                             const OpenDatabaseOptions& options) {
+    Impl& m = *impl_;
+    DbErrNr = e.number();
+    DbErrText = e.description();
+    if (options.blankLine && DbErrNr != 0) m.alg.AddMelding("", 0, false, kBlack);
+    if (!options.interactive) {
+        if (DbErrNr != 0) {
+            m.alg.AddMelding("Open Database: ", kFaseNoLineBreak, false, kRed);
+            m.alg.AddMelding(errorReport(e), 0, false, kRed);
+            m.alg.AddMelding("", 0, false, kBlack);
+        }
+        return AfterFailure::GiveUp;
+    }
+    const bool badName = DbErrNr == 3024 || DbErrNr == 3044 || DbErrNr == 3055;
+    if (!options.askNewName && (badName || DbErrNr == 3043)) {
+        m.alg.AddMelding(std::to_string(DbErrNr) + " - " + DbErrText, 0, false, kBlack);
+        return AfterFailure::GiveUp;
+    }
+    if (badName) {
+        if (AskDatabaseName(name, options.startDir, options.dialogCaption, options.fileFilter) != 0)
+            return AfterFailure::GiveUp;
+        return AfterFailure::Retry;
+    }
+    if (DbErrNr == 3031) {
+        const int answer = m.alg.AddMsgBoxMeldingJN("Database is wachtwoord beveiligd", "Wilt u een wachtwoord opgeven?",
+                                                    vbQuestion, false, kBlack);
+        if (answer == vbYes) {
+            // Masked, without a preset and under a neutral caption: a
+            // password is never shown.
+            password = m.platform.inputBox("Geef het juiste wachtwoord", "Wachtwoord", "", true).value_or("");
+            return AfterFailure::Retry;
+        }
+        m.platform.msgBox(errorReport(e), vbOKOnly, "Open Database: Fout");
+        return AfterFailure::GiveUp;
+    }
+    if (DbErrNr != 0) m.platform.msgBox(errorReport(e), vbOKOnly, "Open Database: Fout");
+    return AfterFailure::GiveUp;
+}
+
+int Dbase::openDatabase(std::string& name, std::string& password, const OpenDatabaseOptions& options) {
     Impl& m = *impl_;
     DbErrNr = 0;
     DbErrText.clear();
     if (!m.workspace && !OpenWorkspace("admin", "")) return -1;
 
-    int slot = -1;
-    for (int i = 1; i <= kMaxDatabases; ++i)
-        if (!m.open[static_cast<size_t>(i)]) {
-            slot = i;
-            break;
-        }
+    const int slot = freeDatabaseSlot();
     if (slot < 0) {
         m.platform.msgBox("Maximum aantal databases = 40", vbOKOnly, "");
         return -1;
     }
 
-    std::string working = DatabaseName;
-    if (!NameKnown) {
-        if (AskDatabaseName(working, StartDir, DialogCaption, FileFilter) != 0) return -1;
-        DatabaseName = working;
-    }
+    // `name` changes only when the user chooses another file in the dialog.
+    if (!options.nameKnown &&
+        AskDatabaseName(name, options.startDir, options.dialogCaption, options.fileFilter) != 0)
+        return -1;
 
     for (;;) {
         try {
-            OpenOptions options;
-            options.exclusive = Exclusive;
-            options.readOnly = ReadOnly;
-            std::string file = working;
-            if (ConnectType) {
-                file = directoryPart(working);
-                options.connect = *ConnectType + ";pwd=" + Password;
+            OpenOptions engine;
+            engine.exclusive = options.exclusive;
+            engine.readOnly = options.readOnly;
+            std::string file = name;
+            if (options.connectType) {
+                file = directoryPart(name);
+                engine.connect = *options.connectType + ";pwd=" + password;
             } else {
-                options.connect = ";pwd=" + Password;
+                engine.connect = ";pwd=" + password;
             }
-            auto db = Database::open(file, options, m.importer);
-            const auto i = static_cast<size_t>(slot);
-            m.db[i] = std::move(db);
-            m.name[i] = working;
-            m.open[i] = true;
-            // The user must know that stored queries will not reach the file.
-            if (m.db[i]->fileIsReadOnly())
-                m.alg.AddMelding("Database '" + working +
-                                 "' is alleen-lezen geopend; opgeslagen query's gelden alleen tijdens deze sessie.");
-            for (const std::string& note : m.db[i]->notes()) m.alg.AddMelding(note);
+            fillSlot(slot, Database::open(file, engine, m.importer), name);
             return slot;
         } catch (const RuntimeError& e) {
-            DbErrNr = e.number();
-            DbErrText = e.description();
-            if (BlankLine && DbErrNr != 0) m.alg.AddMelding("", 0, false, kBlack);
-            if (Interactive) {
-                const bool badName = DbErrNr == 3024 || DbErrNr == 3044 || DbErrNr == 3055;
-                if (!AskNewName && (badName || DbErrNr == 3043)) {
-                    m.alg.AddMelding(std::to_string(DbErrNr) + " - " + DbErrText, 0, false, kBlack);
-                    return -1;
-                }
-                if (badName) {
-                    if (AskDatabaseName(working, StartDir, DialogCaption, FileFilter) != 0) return -1;
-                    DatabaseName = working;
-                    continue;
-                }
-                if (DbErrNr == 3031) {
-                    const int answer = m.alg.AddMsgBoxMeldingJN("Database is wachtwoord beveiligd",
-                                                                "Wilt u een wachtwoord opgeven?", vbQuestion, false,
-                                                                kBlack);
-                    if (answer == vbYes) {
-                        // Masked, without a preset and under a neutral caption:
-                        // a password is never shown.
-                        Password = m.platform.inputBox("Geef het juiste wachtwoord", "Wachtwoord", "", true)
-                                       .value_or("");
-                        continue;
-                    }
-                    m.platform.msgBox(errorReport(e), vbOKOnly, "Open Database: Fout");
-                    return -1;
-                }
-                if (DbErrNr != 0) m.platform.msgBox(errorReport(e), vbOKOnly, "Open Database: Fout");
-                return -1;
-            }
-            if (DbErrNr != 0) {
-                m.alg.AddMelding("Open Database: ", kFaseNoLineBreak, false, kRed);
-                m.alg.AddMelding(errorReport(e), 0, false, kRed);
-                m.alg.AddMelding("", 0, false, kBlack);
-            }
-            return -1;
+            if (reportOpenFailure(e, name, password, options) == AfterFailure::GiveUp) return -1;
         }
     }
 }

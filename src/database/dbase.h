@@ -17,6 +17,20 @@ class Alg;
 class Platform;
 class Database;  // an open database of the engine
 
+// How Dbase::openDatabase finds, opens and reports on a database.
+struct OpenDatabaseOptions {
+    std::string startDir;       // where the file dialog starts
+    bool nameKnown = true;      // false: ask for the file before the first try
+    std::string dialogCaption;
+    bool exclusive = false;
+    bool readOnly = false;
+    std::optional<std::string> connectType;  // set: the name's directory is the database
+    std::optional<std::string> fileFilter;
+    bool askNewName = true;     // a name that does not open: ask for another
+    bool interactive = true;    // false: failures go to the message screen only
+    bool blankLine = false;     // an empty line on the message screen before a failure
+};
+
 class Dbase {
 public:
     static constexpr int kMaxDatabases = 40;
@@ -31,6 +45,9 @@ public:
     void setAccessImporter(AccessImporter importer);
 
     bool OpenWorkspace(const std::string& userName, const std::string& password);
+    // The slot of the opened database, -1 when none opened. `name` and
+    // `password` become what the user chose on the way.
+    int openDatabase(std::string& name, std::string& password, const OpenDatabaseOptions& options);
     int OpenDatabase(std::string& DatabaseName, const std::string& StartDir, std::string& Password, bool NameKnown,
                      const std::string& DialogCaption, bool Exclusive, bool ReadOnly,
                      const std::optional<std::string>& ConnectType = std::nullopt,
@@ -60,6 +77,12 @@ public:
     std::string DbErrText;
 
 private:
+    enum class AfterFailure { Retry, GiveUp };
+    int freeDatabaseSlot() const;
+    void fillSlot(int slot, std::unique_ptr<Database> db, const std::string& name);
+    AfterFailure reportOpenFailure(const RuntimeError& e, std::string& name, std::string& password,
+                                   const OpenDatabaseOptions& options);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -1,6 +1,8 @@
 #include "exports/export_run.h"
 
+#include <cassert>
 #include <cmath>
+#include <exception>
 #include <string_view>
 
 #include "database/dbase.h"
@@ -15,15 +17,18 @@ namespace {
 
 // Ends a run whose failure has no runtime error behind it (a recordset that
 // did not open, a spreadsheet that did not start): the user reads "Foutje".
-struct RunAbandoned {};
+struct RunAbandoned : std::exception {
+    const char* what() const noexcept override { return "Foutje"; }
+};
 
 constexpr std::string_view kRowsNotWritten = " rijen niet weggeschreven";
 
+// A clean-up step of a failed run that fails too must not hide the first error.
 template <typename F>
 void passOver(F&& f) {
     try {
         f();
-    } catch (...) {
+    } catch (const std::exception&) {
     }
 }
 
@@ -86,8 +91,12 @@ Date ExportRun::processingDate(const ExportRequest& request) {
 int ExportRun::openRecordset(const std::string& source, int type, bool isQuery) {
     const int slot = s_.dbase.OpenRecordset(db_, source, type, true, true, false);
     if (slot < 0) throw RunAbandoned{};
-    if (isQuery) rsQuery_ = slot;
-    else rsTables_[tablesOpened_++] = slot;
+    if (isQuery) {
+        rsQuery_ = slot;
+    } else {
+        assert(tablesOpened_ < 2 && "an export opens at most two tables besides its query");
+        rsTables_[tablesOpened_++] = slot;
+    }
     return slot;
 }
 

@@ -1,7 +1,7 @@
 #include "exports/workbook_output.h"
 
 #include "session/session.h"
-#include "spreadsheet/export_folder.h"
+#include "exports/export_folder.h"
 #include "spreadsheet/xlsx_writer.h"
 
 namespace zelk {

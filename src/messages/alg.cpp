@@ -1,5 +1,7 @@
 #include "messages/alg.h"
 
+#include <exception>
+
 #include "messages/file_open.h"
 #include "platform/platform.h"
 #include "runtime/number_format.h"
@@ -16,23 +18,23 @@ void Alg::AddMelding(const Variant& MeldTxt, int Fase, bool Startpunt, std::uint
     std::string text;
     try {
         text = displayText(MeldTxt);
-    } catch (...) {
+    } catch (const std::exception&) {
     }
     try {
         if (LogFileNumber > 0 && (LogFileCommandMode & kLogEveryLine)) files_.printLine(LogFileNumber, text);
-    } catch (...) {
+    } catch (const std::exception&) {
     }
     try {
         if (listener_) listener_(text, Fase, Kleur);
-    } catch (...) {
+    } catch (const std::exception&) {
     }
     try {
         screen_.add(text, (Fase & kFaseNoLineBreak) == 0, Startpunt, Kleur);
-    } catch (...) {
+    } catch (const std::exception&) {
     }
     try {
         platform_.doEvents();
-    } catch (...) {
+    } catch (const std::exception&) {
     }
 }
 

@@ -1,5 +1,8 @@
 #include "messages/dir_search.h"
 
+#include <fnmatch.h>
+#include <locale.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -13,24 +16,46 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool matchFrom(const std::u32string& p, std::size_t pi, const std::u32string& n, std::size_t ni) {
-    // Iterative glob with one back-track point per star.
-    std::size_t starP = std::u32string::npos, starN = 0;
-    while (ni < n.size()) {
-        if (pi < p.size() && (p[pi] == U'?' || p[pi] == n[ni])) {
-            ++pi, ++ni;
-        } else if (pi < p.size() && p[pi] == U'*') {
-            starP = pi++;
-            starN = ni;
-        } else if (starP != std::u32string::npos) {
-            pi = starP + 1;
-            ni = ++starN;
-        } else {
-            return false;
-        }
+// fnmatch's "?" is one character only under a multibyte locale, and the
+// program's own locale may be "C": matching runs under C.UTF-8 whatever it is.
+class Utf8Locale {
+public:
+    Utf8Locale() : locale_(newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{})) {}
+    ~Utf8Locale() {
+        if (locale_) freelocale(locale_);
     }
-    while (pi < p.size() && p[pi] == U'*') ++pi;
-    return pi == p.size();
+    Utf8Locale(const Utf8Locale&) = delete;
+    Utf8Locale& operator=(const Utf8Locale&) = delete;
+    locale_t get() const { return locale_; }
+
+private:
+    locale_t locale_;
+};
+
+// This thread's locale for as long as the object lives.
+class ThreadLocale {
+public:
+    explicit ThreadLocale(locale_t locale) : previous_(locale ? uselocale(locale) : locale_t{}) {}
+    ~ThreadLocale() {
+        if (previous_) uselocale(previous_);
+    }
+    ThreadLocale(const ThreadLocale&) = delete;
+    ThreadLocale& operator=(const ThreadLocale&) = delete;
+
+private:
+    locale_t previous_;
+};
+
+// Only "*" and "?" are wild here: brackets and backslashes are ordinary
+// characters in the desktop's patterns.
+std::string literalBrackets(const std::string& pattern) {
+    std::string out;
+    out.reserve(pattern.size());
+    for (const char c : pattern) {
+        if (c == '[' || c == ']' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out;
 }
 
 bool hidden(const std::string& name) { return name.size() > 1 && name[0] == '.' && name != ".."; }
@@ -44,13 +69,17 @@ bool wanted(const std::string& name, bool isDir, int attributes) {
 }  // namespace
 
 bool wildcardMatch(const std::string& pattern, const std::string& name, bool ignoreCase) {
-    std::u32string p = utf8ToU32(pattern == "*.*" ? "*" : pattern);
-    std::u32string n = utf8ToU32(name);
-    if (ignoreCase) {
-        for (char32_t& c : p) c = lowerChar(c);
-        for (char32_t& c : n) c = lowerChar(c);
+    const std::string glob = literalBrackets(pattern == "*.*" ? "*" : pattern);
+    const int flags = ignoreCase ? FNM_CASEFOLD : 0;
+    int result;
+    {
+        static const Utf8Locale utf8;
+        const ThreadLocale scope(utf8.get());
+        result = fnmatch(glob.c_str(), name.c_str(), flags);
     }
-    return matchFrom(p, 0, n, 0);
+    // A name that is no valid UTF-8 is still a name: match it byte by byte.
+    if (result != 0 && result != FNM_NOMATCH) result = fnmatch(glob.c_str(), name.c_str(), flags);
+    return result == 0;
 }
 
 std::string DirSearch::first(const std::string& pattern, int attributes) {
@@ -61,9 +90,9 @@ std::string DirSearch::first(const std::string& pattern, int attributes) {
     if (pattern.empty()) return "";
 
     std::error_code ec;
-    const std::size_t cut = pattern.find_last_of(kPathSep);
-    const std::string dir = cut == std::string::npos ? "." : pattern.substr(0, cut + 1);
-    const std::string namePart = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
+    const fs::path whole(pattern);
+    const fs::path dir = whole.has_parent_path() ? whole.parent_path() : fs::path(".");
+    const std::string namePart = whole.filename().string();
 
     if (namePart.find_first_of("*?") == std::string::npos && !namePart.empty()) {
         // A plain name: it exists or it does not.
@@ -74,11 +103,11 @@ std::string DirSearch::first(const std::string& pattern, int attributes) {
         std::vector<std::string> names;
         if (attributes & vbDirectory) {
             for (const char* dot : {".", ".."})
-                if (wildcardMatch(glob, dot, kCaseInsensitiveFileNames) && fs::is_directory(fs::path(dir), ec))
+                if (wildcardMatch(glob, dot, kCaseInsensitiveFileNames) && fs::is_directory(dir, ec))
                     names.emplace_back(dot);
         }
         std::vector<std::string> found;
-        for (fs::directory_iterator it(fs::path(dir), ec), end; !ec && it != end; it.increment(ec)) {
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
             const std::string name = it->path().filename().string();
             std::error_code ec2;
             if (wildcardMatch(glob, name, kCaseInsensitiveFileNames) &&

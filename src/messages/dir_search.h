@@ -26,7 +26,8 @@ private:
     bool started_ = false;
 };
 
-// "*" any run of characters, "?" one character; "*.*" also matches names
+// "*" any run of characters, "?" one (UTF-8) character, everything else
+// itself (brackets too); "*.*" also matches names
 // without a dot, as the desktop's search does.
 bool wildcardMatch(const std::string& pattern, const std::string& name, bool ignoreCase);
 

@@ -38,9 +38,9 @@ long removeError(const std::error_code& ec) {
 // Kill: the named file, or every ordinary file matching the pattern.
 void killFiles(const std::string& pattern) {
     if (pattern.empty() || pattern.find('\0') != std::string::npos) throw RuntimeError(pattern.empty() ? 53 : 52);
-    const std::size_t cut = pattern.find_last_of(kPathSep);
-    const std::string dir = cut == std::string::npos ? "." : pattern.substr(0, cut + 1);
-    const std::string name = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
+    const fs::path whole(pattern);
+    const fs::path dir = whole.has_parent_path() ? whole.parent_path() : fs::path(".");
+    const std::string name = whole.filename().string();
     std::error_code ec;
     std::vector<fs::path> victims;
     if (name.find_first_of("*?") == std::string::npos) {
@@ -49,7 +49,7 @@ void killFiles(const std::string& pattern) {
         if (fs::is_directory(st)) throw RuntimeError(75);
         victims.emplace_back(pattern);
     } else {
-        for (fs::directory_iterator it(fs::path(dir), ec), end; !ec && it != end; it.increment(ec)) {
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
             const std::string n = it->path().filename().string();
             std::error_code ec2;
             if (it->is_regular_file(ec2) && n[0] != '.' && wildcardMatch(name, n, kCaseInsensitiveFileNames))

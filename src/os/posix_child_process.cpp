@@ -111,6 +111,8 @@ void setLimit(int resource, std::uint64_t value) {
         std::memcpy(header + 1, &size, sizeof size);
         if (writeAll(fd, header, sizeof header) && writeAll(fd, report.data(), report.size())) _exit(kExitReported);
     } catch (...) {
+        // Process boundary: whatever the work threw, the child can only fail
+        // through its exit status; the caller reports that.
     }
     _exit(kExitFailed);
 }

@@ -29,6 +29,7 @@ public:
     Date now() override;
     std::uint32_t tickCount() override;
     SettingsStore& settings() override { return settings_; }
+    std::filesystem::path documentsFolder() override { return homeDocumentsFolder(); }
     void openDocument(const std::string&) override {}
     void progress(const std::string& label, long done, long total) override;
     [[noreturn]] void endProgram(int exitCode) override;

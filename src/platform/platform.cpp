@@ -1,5 +1,8 @@
 #include "platform/platform.h"
 
+#include <cstdlib>
+#include <system_error>
+
 namespace zelk {
 
 int safeAnswer(int style) {
@@ -24,6 +27,17 @@ std::string answerText(int answer) {
     case vbNo: return "Nee";
     default: return std::to_string(answer);
     }
+}
+
+std::filesystem::path homeDocumentsFolder() {
+#ifdef _WIN32
+    if (const char* p = std::getenv("USERPROFILE"); p && *p) return std::filesystem::path(p) / "Documents";
+#endif
+    if (const char* p = std::getenv("HOME"); p && *p) return std::filesystem::path(p) / "Documents";
+    // No home at all (a service account): the current folder, even when it
+    // can no longer be named.
+    std::error_code ec;
+    return std::filesystem::current_path(ec) / "Documents";
 }
 
 }  // namespace zelk

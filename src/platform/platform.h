@@ -5,6 +5,7 @@
 // program. The GUI, the command-line program and the tests each bring their own.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -33,6 +34,8 @@ enum MsgBoxAnswer : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIg
 int safeAnswer(int style);
 // A message-box answer as its button reads ("OK", "Annuleren", ...).
 std::string answerText(int answer);
+// Where a desktop without its own answer keeps documents: ~/Documents.
+std::filesystem::path homeDocumentsFolder();
 
 struct FileDialogRequest {
     std::string title;
@@ -63,6 +66,8 @@ public:
     virtual std::uint32_t tickCount() = 0;
 
     virtual SettingsStore& settings() = 0;
+    // The user's documents folder (it need not exist yet).
+    virtual std::filesystem::path documentsFolder() = 0;
 
     // Open a finished workbook with the desktop's spreadsheet program.
     virtual void openDocument(const std::string& path) = 0;

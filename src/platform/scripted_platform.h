@@ -13,12 +13,15 @@
 namespace zelk {
 
 // Thrown by ScriptedPlatform::endProgram so a test can see the program end.
+// Deliberately no std::exception: the real end never returns, so no handler
+// of the program may take this for an error of its own.
 struct ProgramEnded {
     int exitCode;
 };
 
 // Thrown when a question finds nobody at the screen and no reply timeout is
-// set: the real program would wait there for ever.
+// set: the real program would wait there for ever. No std::exception, as
+// ProgramEnded.
 struct WaitedForever {
     std::string question;
 };
@@ -52,6 +55,8 @@ public:
     Date clock{46362.0};  // 6 December 2026
     std::uint32_t ticks = 1000;
     MemorySettings store;
+    // Never the real user's folder: a test that saves there must say where.
+    std::filesystem::path documents = std::filesystem::temp_directory_path() / "zelk-documenten";
 
     int msgBox(const std::string& prompt, int style, const std::string& title) override;
     std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
@@ -62,6 +67,7 @@ public:
     Date now() override { return clock; }
     std::uint32_t tickCount() override { return ticks; }
     SettingsStore& settings() override { return store; }
+    std::filesystem::path documentsFolder() override { return documents; }
     void openDocument(const std::string& path) override { openedDocuments.push_back(path); }
     void progress(const std::string& label, long done, long total) override {
         progressCalls.emplace_back(label, done, total);

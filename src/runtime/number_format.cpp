@@ -1,5 +1,6 @@
 #include "runtime/number_format.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,26 +15,6 @@ struct Token {
     enum Kind { Digit0, DigitHash, Point, Comma, Percent, Literal } kind;
     std::string text;  // Literal only
 };
-
-std::vector<std::string> splitSections(const std::string& codes) {
-    std::vector<std::string> out(1);
-    bool quoted = false;
-    for (std::size_t i = 0; i < codes.size(); ++i) {
-        const char c = codes[i];
-        if (c == '"') quoted = !quoted;
-        if (!quoted && c == '\\' && i + 1 < codes.size()) {
-            out.back() += c;
-            out.back() += codes[++i];
-            continue;
-        }
-        if (!quoted && c == ';') {
-            out.emplace_back();
-            continue;
-        }
-        out.back() += c;
-    }
-    return out;
-}
 
 std::vector<Token> tokenize(const std::string& section) {
     std::vector<Token> out;
@@ -112,103 +93,149 @@ std::string groupThousands(const std::string& digits) {
     return out;
 }
 
-std::string formatSection(double a, const std::vector<Token>& tokens, bool& nonZero) {
-    std::size_t pointAt = tokens.size();
+// What a section's codes ask for, and the value scaled by its "%" and
+// thousands-dividing "," codes.
+struct SectionLayout {
+    std::size_t pointAt;  // index of the decimal point, tokens.size() without one
+    int decimals = 0;
+    int wholeCodes = 0;
+    int minWhole = 0;  // whole digits shown even when zero: from the first "0" on
+    bool grouping = false;
+    double value;
+};
+
+bool digitCodeIn(const std::vector<Token>& tokens, std::size_t from, std::size_t to) {
+    for (std::size_t k = from; k < to; ++k)
+        if (isDigitCode(tokens[k])) return true;
+    return false;
+}
+
+SectionLayout layoutOf(double a, const std::vector<Token>& tokens) {
+    SectionLayout l{tokens.size(), 0, 0, 0, false, a};
     for (std::size_t i = 0; i < tokens.size(); ++i)
         if (tokens[i].kind == Token::Point) {
-            pointAt = i;
+            l.pointAt = i;
             break;
         }
-    int decimals = 0, wholeCodes = 0, minWhole = 0;
-    bool grouping = false, seenZero = false;
+    bool seenZero = false;
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         const Token& t = tokens[i];
-        if (t.kind == Token::Percent) a *= 100;
-        if (i > pointAt && isDigitCode(t)) ++decimals;
-        if (i < pointAt && isDigitCode(t)) {
-            ++wholeCodes;
+        if (t.kind == Token::Percent) l.value *= 100;
+        if (i > l.pointAt && isDigitCode(t)) ++l.decimals;
+        if (i < l.pointAt && isDigitCode(t)) {
+            ++l.wholeCodes;
             if (t.kind == Token::Digit0) seenZero = true;
-            if (seenZero) ++minWhole;
+            if (seenZero) ++l.minWhole;
         }
-        if (i < pointAt && t.kind == Token::Comma) {
-            bool digitAfter = false;
-            for (std::size_t k = i + 1; k < pointAt; ++k) digitAfter = digitAfter || isDigitCode(tokens[k]);
-            bool digitBefore = false;
-            for (std::size_t k = 0; k < i; ++k) digitBefore = digitBefore || isDigitCode(tokens[k]);
-            if (digitAfter && digitBefore) grouping = true;
-            else if (digitBefore) a /= 1000;
+        if (i < l.pointAt && t.kind == Token::Comma) {
+            const bool digitBefore = digitCodeIn(tokens, 0, i);
+            if (digitBefore && digitCodeIn(tokens, i + 1, l.pointAt)) l.grouping = true;
+            else if (digitBefore) l.value /= 1000;
         }
     }
-    std::string whole, frac;
-    decimalDigits(a, decimals, whole, frac);
-    nonZero = whole.find_first_not_of('0') != std::string::npos || frac.find_first_not_of('0') != std::string::npos;
-    if (whole.size() < static_cast<std::size_t>(minWhole))
-        whole.insert(0, static_cast<std::size_t>(minWhole) - whole.size(), '0');
+    return l;
+}
 
+// The text a literal or "%" code stands for; "" for the other codes.
+std::string fixedText(const Token& t) {
+    if (t.kind == Token::Literal) return t.text;
+    if (t.kind == Token::Percent) return "%";
+    return "";
+}
+
+// With grouping, all whole digits stand where the first digit code is.
+std::string groupedWhole(const std::vector<Token>& tokens, std::size_t pointAt, const std::string& whole) {
     std::string out;
-    // Whole part: digits fill the codes from the right; surplus digits go
-    // where the first code stands.
-    std::vector<std::string> pieces(pointAt);
-    if (grouping) {
-        bool placed = false;
-        for (std::size_t i = 0; i < pointAt; ++i) {
-            const Token& t = tokens[i];
-            if (isDigitCode(t) && !placed) {
-                pieces[i] = groupThousands(whole);
-                placed = true;
-            } else if (t.kind == Token::Literal) {
-                pieces[i] = t.text;
-            } else if (t.kind == Token::Percent) {
-                pieces[i] = "%";
-            }
-        }
-    } else {
-        std::size_t left = whole.size();
-        int codesSeen = 0;
-        for (std::size_t i = pointAt; i-- > 0;) {
-            const Token& t = tokens[i];
-            if (isDigitCode(t)) {
-                ++codesSeen;
-                if (codesSeen == wholeCodes) {
-                    pieces[i] = whole.substr(0, left);  // the leftmost code takes the rest
-                    left = 0;
-                } else if (left > 0) {
-                    pieces[i] = whole.substr(--left, 1);
-                }
-            } else if (t.kind == Token::Literal) {
-                pieces[i] = t.text;
-            } else if (t.kind == Token::Percent) {
-                pieces[i] = "%";
-            }
-        }
-        if (wholeCodes == 0 && !whole.empty()) out += whole;
-    }
-    for (const std::string& s : pieces) out += s;
-    if (pointAt == tokens.size()) return out;
-
-    // Decimals: each "#" at the end drops a trailing zero.
-    std::vector<Token::Kind> fracCodes;
-    for (std::size_t i = pointAt + 1; i < tokens.size(); ++i)
-        if (isDigitCode(tokens[i])) fracCodes.push_back(tokens[i].kind);
-    std::size_t shown = frac.size();
-    while (shown > 0 && fracCodes[shown - 1] == Token::DigitHash && frac[shown - 1] == '0') --shown;
-    out += ',';
-    std::size_t k = 0;
-    for (std::size_t i = pointAt + 1; i < tokens.size(); ++i) {
-        const Token& t = tokens[i];
-        if (isDigitCode(t)) {
-            if (k < shown) out += frac[k];
-            ++k;
-        } else if (t.kind == Token::Literal) {
-            out += t.text;
-        } else if (t.kind == Token::Percent) {
-            out += '%';
+    bool placed = false;
+    for (std::size_t i = 0; i < pointAt; ++i) {
+        if (isDigitCode(tokens[i]) && !placed) {
+            out += groupThousands(whole);
+            placed = true;
+        } else {
+            out += fixedText(tokens[i]);
         }
     }
     return out;
 }
 
+// Without grouping, digits fill the codes from the right; surplus digits go
+// where the leftmost code stands.
+std::string filledWhole(const std::vector<Token>& tokens, const SectionLayout& l, const std::string& whole) {
+    std::vector<std::string> pieces(l.pointAt);
+    std::size_t left = whole.size();
+    int codesSeen = 0;
+    for (std::size_t i = l.pointAt; i-- > 0;) {
+        const Token& t = tokens[i];
+        if (!isDigitCode(t)) {
+            pieces[i] = fixedText(t);
+        } else if (++codesSeen == l.wholeCodes) {
+            pieces[i] = whole.substr(0, left);
+            left = 0;
+        } else if (left > 0) {
+            pieces[i] = whole.substr(--left, 1);
+        }
+    }
+    std::string out = l.wholeCodes == 0 ? whole : "";
+    for (const std::string& piece : pieces) out += piece;
+    return out;
+}
+
+// Decimals: each "#" at the end drops a trailing zero.
+std::string fractionPart(const std::vector<Token>& tokens, std::size_t pointAt, const std::string& frac) {
+    std::vector<Token::Kind> fracCodes;
+    for (std::size_t i = pointAt + 1; i < tokens.size(); ++i)
+        if (isDigitCode(tokens[i])) fracCodes.push_back(tokens[i].kind);
+    assert(fracCodes.size() == frac.size() && "one decimal digit per decimal code");
+    std::size_t shown = frac.size();
+    while (shown > 0 && fracCodes[shown - 1] == Token::DigitHash && frac[shown - 1] == '0') --shown;
+    std::string out = ",";
+    std::size_t k = 0;
+    for (std::size_t i = pointAt + 1; i < tokens.size(); ++i) {
+        const Token& t = tokens[i];
+        if (!isDigitCode(t)) {
+            out += fixedText(t);
+        } else {
+            if (k < shown) out += frac[k];
+            ++k;
+        }
+    }
+    return out;
+}
+
+std::string formatSection(double a, const std::vector<Token>& tokens, bool& nonZero) {
+    const SectionLayout l = layoutOf(a, tokens);
+    std::string whole, frac;
+    decimalDigits(l.value, l.decimals, whole, frac);
+    nonZero = whole.find_first_not_of('0') != std::string::npos || frac.find_first_not_of('0') != std::string::npos;
+    if (whole.size() < static_cast<std::size_t>(l.minWhole))
+        whole.insert(0, static_cast<std::size_t>(l.minWhole) - whole.size(), '0');
+
+    std::string out = l.grouping ? groupedWhole(tokens, l.pointAt, whole) : filledWhole(tokens, l, whole);
+    if (l.pointAt < tokens.size()) out += fractionPart(tokens, l.pointAt, frac);
+    return out;
+}
+
 }  // namespace
+
+std::vector<std::string> splitSections(const std::string& codes) {
+    std::vector<std::string> out(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        const char c = codes[i];
+        if (c == '"') quoted = !quoted;
+        if (!quoted && c == '\\' && i + 1 < codes.size()) {
+            out.back() += c;
+            out.back() += codes[++i];
+            continue;
+        }
+        if (!quoted && c == ';') {
+            out.emplace_back();
+            continue;
+        }
+        out.back() += c;
+    }
+    return out;
+}
 
 std::string formatNumber(double value, const std::string& codes) {
     if (!std::isfinite(value)) return "";

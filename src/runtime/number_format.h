@@ -3,6 +3,7 @@
 // desktop's separators: "," before the decimals and "." between thousands.
 
 #include <string>
+#include <vector>
 
 namespace zelk {
 
@@ -14,6 +15,10 @@ namespace zelk {
 // are copied. Rounding is half away from zero on the 15-digit decimal value,
 // so 2.345 with "0.00" gives 2,35. An empty format gives the general text.
 std::string formatNumber(double value, const std::string& codes);
+
+// The sections of a format code ("positive;negative;zero;text"), split at
+// the ";" that are neither quoted nor escaped with a backslash.
+std::vector<std::string> splitSections(const std::string& codes);
 
 // Val: the leading number of a text ("50%" gives 50, "12.5 cm" 12.5, "x" 0).
 // Blanks, tabs and line feeds are skipped; the decimal separator is "."; "&H"

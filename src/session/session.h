@@ -6,7 +6,7 @@
 #include "messages/alg.h"
 #include "platform/platform.h"
 #include "session/main_values.h"
-#include "spreadsheet/exl.h"
+#include "exl/exl.h"
 #include "valuation/waardering.h"
 
 namespace zelk {

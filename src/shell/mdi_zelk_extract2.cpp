@@ -227,8 +227,11 @@ int MdiZelkExtract2::OpenMainDatabase(bool NameKnown, int /*unused*/, const std:
         DialogCaption.empty() ? "Geef de naam van de " + std::string(kAppTitle) + " database" : DialogCaption;
     // A password the user types goes no further than this open.
     std::string password = kDefaultPassword;
-    const int slot = s_.dbase.OpenDatabase(name, startDir, password, nameKnown, caption, false, false, std::nullopt,
-                                           std::nullopt, true, true, false);
+    OpenDatabaseOptions options;
+    options.startDir = startDir;
+    options.nameKnown = nameKnown;
+    options.dialogCaption = caption;
+    const int slot = s_.dbase.openDatabase(name, password, options);
     if (slot > 0) {
         const std::string& opened = s_.dbase.DbName(slot);
         settings.set(kAppTitle, "Database", "CurDir", opened);

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "exports/export_folder.h"
 #include "messages/alg.h"
 #include "shell/setting_numbers.h"
-#include "spreadsheet/export_folder.h"
 
 namespace zelk {
 

@@ -7,27 +7,10 @@
 #include <vector>
 
 #include "runtime/dates.h"
+#include "runtime/number_format.h"
 
 namespace zelk {
 namespace {
-
-// The sections of a code ("pos;neg;zero;text"), split outside quotes.
-std::vector<std::string> sections(const std::string& code) {
-    std::vector<std::string> out(1);
-    bool quoted = false;
-    for (std::size_t i = 0; i < code.size(); ++i) {
-        const char c = code[i];
-        if (c == '"') quoted = !quoted;
-        if (!quoted && c == '\\' && i + 1 < code.size()) {
-            out.back() += code.substr(i, 2);
-            ++i;
-            continue;
-        }
-        if (!quoted && c == ';') out.emplace_back();
-        else out.back() += c;
-    }
-    return out;
-}
 
 std::string generalNumber(double v) {
     if (v == 0) return "0";
@@ -175,7 +158,7 @@ bool isDateFormat(const std::string& code) {
 
 std::string formatCellNumber(double value, const std::string& code) {
     if (code.empty() || code == "General" || code == "@") return generalNumber(value);
-    const auto secs = sections(code);
+    const auto secs = splitSections(code);
     if (value < 0 && secs.size() >= 2) return numericSection(-value, secs[1], false);
     if (value == 0 && secs.size() >= 3) return numericSection(0, secs[2], false);
     const std::string& first = secs[0];

@@ -36,7 +36,8 @@ struct XmlParser::Impl {
     static void guarded(void* data, F&& f) {
         auto* self = static_cast<Impl*>(data);
         if (self->failure) return;
-        // Exceptions must not cross expat's C frames: keep it and stop the parse.
+        // Boundary with C: no exception may cross expat's frames, whatever
+        // its type; keep it, stop the parse and rethrow it after expat returns.
         try {
             f(*self->handler);
         } catch (...) {

@@ -1,8 +1,10 @@
 #include "valuation/waardering.h"
+
 #include "runtime/text.h"
 
 #include <algorithm>
 #include <cctype>
+#include <exception>
 
 #include "database/dbase.h"
 
@@ -50,7 +52,7 @@ std::string MdlWaardering::LoadWaarderingen(int DbNr) {
             list += waarderingEntry(displayText(rs.Field("WD_Waardering")));
             rs.MoveNext();
         }
-    } catch (...) {
+    } catch (const std::exception&) {
         // Give the slot back before the error travels on, so a failed load
         // does not hold a recordset for the rest of the run.
         dbase_.CloseRecordset(DbNr, slot);

@@ -168,6 +168,24 @@ TEST(GuiQtPlatform, SettingsClockAndWaiting) {
     EXPECT_EQ(progress, 15);
 }
 
+// The documents folder is the desktop's own, as the user set it.
+TEST(GuiQtPlatform, DocumentsFolderFollowsTheDesktopsSetting) {
+    guiApp();
+    QTemporaryDir config;
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    {
+        QFile dirs(config.filePath("user-dirs.dirs"));
+        ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+        dirs.write("XDG_DOCUMENTS_DIR=\"$HOME/Documenten\"\n");
+    }
+    QtPlatform p(kTitle);
+    const std::filesystem::path docs = p.documentsFolder();
+    if (oldConfig.isNull()) qunsetenv("XDG_CONFIG_HOME");
+    else qputenv("XDG_CONFIG_HOME", oldConfig);
+    EXPECT_EQ(docs, std::filesystem::path(QDir::homePath().toStdString()) / "Documenten");
+}
+
 TEST(GuiDialogs, ParametersAndOptiesFollowTheirRules) {
     guiApp();
     MemorySettings s;

@@ -118,109 +118,102 @@ std::optional<std::string> translateExpression(const std::string& in, std::strin
     return out;
 }
 
-QuerySql buildSelectQuery(std::vector<QueryRow> rows) {
-    std::stable_sort(rows.begin(), rows.end(), [](const QueryRow& a, const QueryRow& b) {
-        return a.attribute != b.attribute ? a.attribute < b.attribute : a.order < b.order;
-    });
-    QuerySql result;
-    auto fail = [&](std::string why) {
-        result.sql.clear();
-        result.problem = std::move(why);
-        return result;
-    };
-    auto expr = [&](const std::string& text, std::string& out) {
-        std::string why;
-        auto translated = translateExpression(text, why);
-        if (!translated) {
-            result.problem = why;
-            return false;
-        }
-        out = *translated;
-        return true;
-    };
+namespace {
 
-    // The kind of query first: only a select query is worth reading further.
-    long type = 0;
-    for (const QueryRow& row : rows)
-        if (row.attribute == kType) type = row.flag.value_or(0);
-    if (type != 1) return fail("het is " + kindName(type));
+struct Join {
+    std::string left, right;  // lower-case names of the joined tables
+    long kind;
+    std::vector<std::string> conditions;
+};
 
+// A select query's pieces as its rows give them, already in SQLite's dialect.
+struct SelectParts {
     long flags = 0;
     std::vector<std::string> columns, groupBy, orderBy;
     std::vector<FromItem> from;
     std::string where, having;
-    struct Join {
-        std::string left, right;
-        long kind;
-        std::vector<std::string> conditions;
-    };
     std::vector<Join> joins;
+};
 
-    for (const QueryRow& row : rows) {
-        std::string text;
-        switch (row.attribute) {
-        case kParameter: return fail("de query heeft parameters");
-        case kFlags: flags = row.flag.value_or(0); break;
-        case kRemoteDatabase: return fail("de query leest uit een andere database");
-        case kTable: {
-            FromItem item;
-            const std::string& alias = row.name2;
-            if (!row.name1.empty()) {
-                item.text = quoteIdentifier(row.name1);
-                item.names.push_back(lower(row.name1));
-            } else if (!row.expression.empty() && !alias.empty()) {
-                if (!expr(row.expression, text)) return result;
-                item.text = "(" + text + ")";
-            } else {
-                return fail("een tabel van de query heeft geen naam");
-            }
-            if (!alias.empty()) {
-                item.text += " AS " + quoteIdentifier(alias);
-                item.names.push_back(lower(alias));
-            }
-            from.push_back(std::move(item));
-            break;
-        }
-        case kColumn:
-            if (row.expression.empty()) break;
-            if (!expr(row.expression, text)) return result;
-            if (!row.name1.empty()) text += " AS " + quoteIdentifier(row.name1);
-            columns.push_back(text);
-            break;
-        case kJoin: {
-            if (!expr(row.expression, text)) return result;
-            const long kind = row.flag.value_or(0);
-            auto same = std::find_if(joins.begin(), joins.end(), [&](const Join& j) {
-                return j.left == lower(row.name1) && j.right == lower(row.name2) && j.kind == kind;
-            });
-            if (same != joins.end()) same->conditions.push_back(text);
-            else joins.push_back({lower(row.name1), lower(row.name2), kind, {text}});
-            break;
-        }
-        case kWhere:
-            if (!expr(row.expression, where)) return result;
-            break;
-        case kGroupBy:
-            if (!expr(row.expression, text)) return result;
-            groupBy.push_back(text);
-            break;
-        case kHaving:
-            if (!expr(row.expression, having)) return result;
-            break;
-        case kOrderBy:
-            if (!expr(row.expression, text)) return result;
-            if (lower(row.name1) == "d") text += " DESC";
-            orderBy.push_back(text);
-            break;
-        default: break;
-        }
+// The problem a row brings, nullopt when it was taken in.
+using Problem = std::optional<std::string>;
+
+Problem translateInto(const std::string& access, std::string& out) {
+    std::string why;
+    auto translated = translateExpression(access, why);
+    if (!translated) return why;
+    out = std::move(*translated);
+    return std::nullopt;
+}
+
+Problem readTable(const QueryRow& row, SelectParts& parts) {
+    FromItem item;
+    const std::string& alias = row.name2;
+    if (!row.name1.empty()) {
+        item.text = quoteIdentifier(row.name1);
+        item.names.push_back(lower(row.name1));
+    } else if (!row.expression.empty() && !alias.empty()) {
+        std::string sub;
+        if (auto why = translateInto(row.expression, sub)) return why;
+        item.text = "(" + sub + ")";
+    } else {
+        return "een tabel van de query heeft geen naam";
     }
+    if (!alias.empty()) {
+        item.text += " AS " + quoteIdentifier(alias);
+        item.names.push_back(lower(alias));
+    }
+    parts.from.push_back(std::move(item));
+    return std::nullopt;
+}
 
-    if (flags & (kTop | kPercent)) return fail("TOP wordt door SQLite anders uitgevoerd");
-    if (flags & kSelectStar) columns.insert(columns.begin(), "*");
-    if (columns.empty() || from.empty()) return fail("de query heeft geen kolommen of tabellen");
+// Conditions of one join between the same two tables come as rows of their own.
+Problem readJoin(const QueryRow& row, SelectParts& parts) {
+    std::string on;
+    if (auto why = translateInto(row.expression, on)) return why;
+    const long kind = row.flag.value_or(0);
+    const std::string left = lower(row.name1), right = lower(row.name2);
+    auto same = std::find_if(parts.joins.begin(), parts.joins.end(),
+                             [&](const Join& j) { return j.left == left && j.right == right && j.kind == kind; });
+    if (same != parts.joins.end()) same->conditions.push_back(on);
+    else parts.joins.push_back({left, right, kind, {on}});
+    return std::nullopt;
+}
 
-    for (const Join& j : joins) {
+Problem readRow(const QueryRow& row, SelectParts& parts) {
+    std::string text;
+    switch (row.attribute) {
+    case kParameter: return "de query heeft parameters";
+    case kFlags: parts.flags = row.flag.value_or(0); return std::nullopt;
+    case kRemoteDatabase: return "de query leest uit een andere database";
+    case kTable: return readTable(row, parts);
+    case kColumn:
+        if (row.expression.empty()) return std::nullopt;
+        if (auto why = translateInto(row.expression, text)) return why;
+        if (!row.name1.empty()) text += " AS " + quoteIdentifier(row.name1);
+        parts.columns.push_back(text);
+        return std::nullopt;
+    case kJoin: return readJoin(row, parts);
+    case kWhere: return translateInto(row.expression, parts.where);
+    case kGroupBy:
+        if (auto why = translateInto(row.expression, text)) return why;
+        parts.groupBy.push_back(text);
+        return std::nullopt;
+    case kHaving: return translateInto(row.expression, parts.having);
+    case kOrderBy:
+        if (auto why = translateInto(row.expression, text)) return why;
+        if (lower(row.name1) == "d") text += " DESC";
+        parts.orderBy.push_back(text);
+        return std::nullopt;
+    default: return std::nullopt;
+    }
+}
+
+// Each join takes its two tables out of the FROM list and puts back one
+// nested item, so later joins can refer to either table by name.
+Problem nestJoins(SelectParts& parts) {
+    std::vector<FromItem>& from = parts.from;
+    for (const Join& j : parts.joins) {
         auto holds = [](const std::string& name) {
             return [&name](const FromItem& item) {
                 return std::find(item.names.begin(), item.names.end(), name) != item.names.end();
@@ -229,7 +222,7 @@ QuerySql buildSelectQuery(std::vector<QueryRow> rows) {
         auto left = std::find_if(from.begin(), from.end(), holds(j.left));
         auto right = std::find_if(from.begin(), from.end(), holds(j.right));
         if (left == from.end() || right == from.end() || left == right)
-            return fail("de joins van de query zijn niet als SQL te schrijven");
+            return "de joins van de query zijn niet als SQL te schrijven";
         const char* kind = j.kind == 2 ? " LEFT JOIN " : j.kind == 3 ? " RIGHT JOIN " : " INNER JOIN ";
         std::string on;
         if (j.conditions.size() == 1) {
@@ -245,25 +238,51 @@ QuerySql buildSelectQuery(std::vector<QueryRow> rows) {
         *left = std::move(joined);
         from.erase(right);
     }
+    return std::nullopt;
+}
 
-    auto list = [](const std::vector<std::string>& items) {
-        std::string out;
-        for (const std::string& s : items) out += (out.empty() ? "" : ", ") + s;
-        return out;
-    };
+std::string commaList(const std::vector<std::string>& items) {
+    std::string out;
+    for (const std::string& s : items) out += (out.empty() ? "" : ", ") + s;
+    return out;
+}
+
+std::string selectText(const SelectParts& parts) {
     std::string sql = "SELECT ";
-    if (flags & kDistinct) sql += "DISTINCT ";
-    sql += list(columns) + " FROM ";
+    if (parts.flags & kDistinct) sql += "DISTINCT ";
+    sql += commaList(parts.columns) + " FROM ";
     std::vector<std::string> fromTexts;
-    for (const FromItem& item : from) fromTexts.push_back(item.text);
-    sql += list(fromTexts);
-    if (!where.empty()) sql += " WHERE " + where;
-    if (!groupBy.empty()) sql += " GROUP BY " + list(groupBy);
-    if (!having.empty()) sql += " HAVING " + having;
-    if (!orderBy.empty()) sql += " ORDER BY " + list(orderBy);
-    result.sql = sql;
-    result.problem.clear();
-    return result;
+    for (const FromItem& item : parts.from) fromTexts.push_back(item.text);
+    sql += commaList(fromTexts);
+    if (!parts.where.empty()) sql += " WHERE " + parts.where;
+    if (!parts.groupBy.empty()) sql += " GROUP BY " + commaList(parts.groupBy);
+    if (!parts.having.empty()) sql += " HAVING " + parts.having;
+    if (!parts.orderBy.empty()) sql += " ORDER BY " + commaList(parts.orderBy);
+    return sql;
+}
+
+QuerySql failed(std::string why) { return QuerySql{"", std::move(why)}; }
+
+}  // namespace
+
+QuerySql buildSelectQuery(std::vector<QueryRow> rows) {
+    std::stable_sort(rows.begin(), rows.end(), [](const QueryRow& a, const QueryRow& b) {
+        return a.attribute != b.attribute ? a.attribute < b.attribute : a.order < b.order;
+    });
+    // The kind of query first: only a select query is worth reading further.
+    long type = 0;
+    for (const QueryRow& row : rows)
+        if (row.attribute == kType) type = row.flag.value_or(0);
+    if (type != 1) return failed("het is " + kindName(type));
+
+    SelectParts parts;
+    for (const QueryRow& row : rows)
+        if (auto why = readRow(row, parts)) return failed(std::move(*why));
+    if (parts.flags & (kTop | kPercent)) return failed("TOP wordt door SQLite anders uitgevoerd");
+    if (parts.flags & kSelectStar) parts.columns.insert(parts.columns.begin(), "*");
+    if (parts.columns.empty() || parts.from.empty()) return failed("de query heeft geen kolommen of tabellen");
+    if (auto why = nestJoins(parts)) return failed(std::move(*why));
+    return QuerySql{selectText(parts), ""};
 }
 
 }  // namespace zelk::access

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,8 @@
 namespace zelk::access {
 
 // A failure that ends the copy, with the Jet error number to report.
-struct CopyError {
+struct CopyError : std::runtime_error {
+    CopyError(long n, std::string text) : std::runtime_error(text), number(n), description(std::move(text)) {}
     long number;
     std::string description;
 };

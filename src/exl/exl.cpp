@@ -1,4 +1,4 @@
-#include "spreadsheet/exl.h"
+#include "exl/exl.h"
 
 #include "runtime/text.h"
 
@@ -12,7 +12,7 @@
 namespace zelk {
 namespace {
 
-// The error a failing step leaves behind, whatever it threw.
+// The error a failing step leaves behind, as a runtime error.
 RuntimeError pendingError(std::exception_ptr e) {
     try {
         std::rethrow_exception(e);
@@ -54,19 +54,19 @@ bool Exl::ExcelStart(bool Visible, bool NewInstance, const Variant& WorkbookFile
                 created = true;
             }
         }
-    } catch (...) {
+    } catch (const std::exception&) {
         return false;
     }
     try {
         const std::string file = WorkbookFile.toString();
         if (!trimBlanks(file).empty()) ExcelApp->Workbooks().Open(file);
-    } catch (...) {
+    } catch (const std::exception&) {
         if (created) return false;
     }
     if (!ExcelCheck(ExcelApp, false, ShowErrors)) return false;
     try {
         ExcelApp->Visible(Visible);
-    } catch (...) {
+    } catch (const std::exception&) {
         if (created) return false;
     }
     return true;
@@ -79,13 +79,13 @@ bool Exl::ExcelCheck(std::shared_ptr<ExcelApplication>& App, bool RequireSheets,
     std::optional<RuntimeError> pending;
     try {
         App = instances_.running();
-    } catch (...) {
+    } catch (const std::exception&) {
         pending = pendingError(std::current_exception());
     }
     try {
         if (!App) throw RuntimeError(91);
         (void)App->Name();
-    } catch (...) {
+    } catch (const std::exception&) {
         pending = pendingError(std::current_exception());
     }
     if (pending) {
@@ -93,7 +93,7 @@ bool Exl::ExcelCheck(std::shared_ptr<ExcelApplication>& App, bool RequireSheets,
     } else if (RequireSheets) {
         try {
             if (App->Application().Sheets().Count() == 0) result = false;
-        } catch (...) {
+        } catch (const std::exception&) {
             pending = pendingError(std::current_exception());
         }
     }
@@ -112,7 +112,7 @@ Variant Exl::NewWorkbook(bool Activate, const std::optional<Variant>& Template) 
         ExcelApp->Workbooks().Add(Template);
         if (Activate) ExcelApp->ActiveWorkbook().Activate();
         return Variant(ExcelApp->ActiveWorkbook().Name());
-    } catch (...) {
+    } catch (const std::exception&) {
         const RuntimeError e = pendingError(std::current_exception());
         alg_.AddMsgBoxMelding(e.description(), "Fout=" + std::to_string(e.number()) + ". Functie Nieuw Workbook",
                               vbCritical, false, 0, true);
@@ -142,7 +142,7 @@ bool Exl::WriteArray(const Variant& Row, const Variant& Column, const VariantArr
         ExcelApp->Range(first, last).Select();
         ExcelApp->Selection().Areas(1).Value(Values);
         return true;
-    } catch (...) {
+    } catch (const std::exception&) {
         return false;
     }
 }
@@ -160,7 +160,7 @@ bool Exl::WriteArrayRows(const Variant& Row, const VariantArray& Values, const s
         ExcelApp->Range(first, last).Select();
         ExcelApp->Selection().Areas(1).Value(Values);
         return true;
-    } catch (...) {
+    } catch (const std::exception&) {
         const RuntimeError e = pendingError(std::current_exception());
         ++rowsNotWritten_;
         alg_.AddMelding(std::to_string(e.number()) + " - " + e.description(), 0, false, 0);

@@ -1,7 +1,5 @@
-#include "spreadsheet/export_folder.h"
+#include "exports/export_folder.h"
 
-#include <cstdlib>
-#include <fstream>
 #include <stdexcept>
 
 #include "messages/alg.h"
@@ -11,48 +9,13 @@
 #include "spreadsheet/xlsx_writer.h"
 
 namespace zelk {
-namespace {
 
 namespace fs = std::filesystem;
-
-fs::path homeDirectory() {
-#ifdef _WIN32
-    if (const char* p = std::getenv("USERPROFILE"); p && *p) return p;
-#endif
-    if (const char* p = std::getenv("HOME"); p && *p) return p;
-    return fs::current_path();
-}
-
-// XDG_DOCUMENTS_DIR="$HOME/Documenten" as the desktop's user-dirs.dirs holds it.
-std::optional<fs::path> fromUserDirs(const fs::path& home) {
-    fs::path config = home / ".config";
-    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x) config = x;
-    std::ifstream in(config / "user-dirs.dirs");
-    std::string line;
-    while (std::getline(in, line)) {
-        const std::string key = "XDG_DOCUMENTS_DIR=";
-        if (line.rfind(key, 0) != 0) continue;
-        std::string v = line.substr(key.size());
-        if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
-        if (v.rfind("$HOME", 0) == 0) return home / fs::path(v.substr(5)).relative_path();
-        if (!v.empty() && v.front() == '/') return fs::path(v);
-    }
-    return std::nullopt;
-}
-
-}  // namespace
-
-fs::path documentsDirectory() {
-    if (const char* d = std::getenv("XDG_DOCUMENTS_DIR"); d && *d) return d;
-    const fs::path home = homeDirectory();
-    if (auto d = fromUserDirs(home)) return *d;
-    return home / "Documents";
-}
 
 fs::path exportDirectory(Platform& platform) {
     const std::string set = platform.settings().value(kAppTitle, "Excel", "ExportDir", "");
     if (set.find_first_not_of(' ') != std::string::npos) return fs::path(set);
-    return documentsDirectory() / "ZelkExtract";
+    return platform.documentsFolder() / "ZelkExtract";
 }
 
 fs::path freeWorkbookPath(const fs::path& dir, const std::string& baseName, Date now) {

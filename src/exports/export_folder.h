@@ -16,10 +16,8 @@ class Alg;
 class Platform;
 class Workbook;
 
-// The user's documents folder: XDG_DOCUMENTS_DIR (environment or
-// user-dirs.dirs), otherwise ~/Documents.
-std::filesystem::path documentsDirectory();
-// The export folder as set, or <documents>/ZelkExtract. Not created here.
+// The export folder as set, or ZelkExtract in the platform's documents
+// folder. Not created here.
 std::filesystem::path exportDirectory(Platform& platform);
 // "<dir>/<baseName> YYYY-MM-DD HHMMSS.xlsx", or with " (2)", " (3)" ...
 // before the extension when that name is taken. Throws

@@ -1,0 +1,126 @@
+// Where the desktop saves a finished workbook: the export folder, a name that
+// never overwrites, the line on the message screen.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "exports/export_folder.h"
+#include "messages/alg.h"
+#include "platform/batch_platform.h"
+#include "platform/scripted_platform.h"
+#include "runtime/dates.h"
+#include "spreadsheet/excel_application.h"
+#include "support/test_files.h"
+
+using namespace zelk;
+using zelk::testing::readBytes;
+using zelk::testing::ScratchDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> filesIn(const fs::path& dir) {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+struct SavePolicy : ::testing::Test {
+    ScriptedPlatform platform;
+    ExcelInstances instances;
+    std::shared_ptr<ExcelApplication> app = instances.start(platform);
+    ScratchDir dir;
+    Alg alg{platform};
+
+    Workbook& smallBook() {
+        Workbook& book = app->Workbooks().Add();
+        app->Range("A1").Value(Variant("(ZELK-Extract-1)"));
+        return book;
+    }
+};
+
+}  // namespace
+
+TEST_F(SavePolicy, UsesTheExportFolderAndFreeNames) {
+    Workbook& book = smallBook();
+    const fs::path out = dir.path() / "uitvoer" / "diep";
+    platform.store.set(kAppTitle, "Excel", "ExportDir", out.string());
+    platform.clock = makeDateTime({2026, 12, 6, 10, 15, 3});
+
+    const auto first = SaveAndShow(alg, book, "ZELK-Extract-1 Roerend", true);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(*first, out / "ZELK-Extract-1 Roerend 2026-12-06 101503.xlsx");
+    EXPECT_TRUE(fs::is_regular_file(*first));
+    EXPECT_EQ(alg.screen().text(), "Werkmap opgeslagen: " + first->string() + "\r\n");
+    EXPECT_EQ(platform.openedDocuments, std::vector<std::string>{first->string()});
+
+    // The same second again: a free name, the first file untouched.
+    const auto before = readBytes(*first);
+    const auto second = SaveAndShow(alg, book, "ZELK-Extract-1 Roerend", false);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(*second, out / "ZELK-Extract-1 Roerend 2026-12-06 101503 (2).xlsx");
+    EXPECT_EQ(readBytes(*first), before);
+    EXPECT_EQ(platform.openedDocuments.size(), 1u);  // not opened when not asked
+
+    // A folder that cannot be made: a message box, no line, nothing opened.
+    std::ofstream(dir.path() / "blokkade") << "x";
+    platform.store.set(kAppTitle, "Excel", "ExportDir", (dir.path() / "blokkade" / "map").string());
+    EXPECT_FALSE(SaveAndShow(alg, book, "ZELK-Extract-2", true));
+    ASSERT_EQ(platform.asked.size(), 1u);
+    EXPECT_EQ(platform.asked[0].style, vbCritical);
+    EXPECT_EQ(platform.openedDocuments.size(), 1u);
+}
+
+TEST_F(SavePolicy, DefaultFolderIsInThePlatformsDocuments) {
+    platform.documents = dir.path() / "Documenten";
+    EXPECT_EQ(exportDirectory(platform), dir.path() / "Documenten" / "ZelkExtract");
+    // Blanks are no folder.
+    platform.store.set(kAppTitle, "Excel", "ExportDir", "   ");
+    EXPECT_EQ(exportDirectory(platform), dir.path() / "Documenten" / "ZelkExtract");
+
+    const auto p = SaveAndShow(alg, smallBook(), "ZELK-Extract-2 Mapping", false);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->parent_path(), dir.path() / "Documenten" / "ZelkExtract");  // made with its parents
+}
+
+TEST_F(SavePolicy, ANameThatCannotBeChosenEndsTheSaveAsFailed) {
+    Workbook& book = smallBook();
+    platform.store.set(kAppTitle, "Excel", "ExportDir", dir.str());
+    // Too long for the file system: the name cannot be tested, so no name is free.
+    const std::string longName(300, 'x');
+    EXPECT_THROW(freeWorkbookPath(dir.path(), longName, platform.clock), fs::filesystem_error);
+    EXPECT_FALSE(SaveAndShow(alg, book, longName, true));
+    ASSERT_EQ(platform.asked.size(), 1u);
+    EXPECT_EQ(platform.asked[0].style, vbCritical);
+    EXPECT_EQ(alg.screen().text().find("Werkmap opgeslagen"), std::string::npos);
+    EXPECT_TRUE(platform.openedDocuments.empty());
+    EXPECT_TRUE(filesIn(dir.path()).empty());
+
+    // Every name taken: the counter ends.
+    const std::string stem = "Vol " + formatDate(platform.clock, "yyyy-mm-dd hhnnss");
+    std::ofstream(dir.path() / (stem + ".xlsx")) << "x";
+    for (int n = 2; n <= kMaxWorkbookNameTries; ++n)
+        std::ofstream(dir.path() / (stem + " (" + std::to_string(n) + ").xlsx")) << "x";
+    EXPECT_THROW(freeWorkbookPath(dir.path(), "Vol", platform.clock), std::runtime_error);
+    EXPECT_FALSE(SaveAndShow(alg, book, "Vol", false));
+    EXPECT_EQ(platform.asked.size(), 2u);
+}
+
+// Without a desktop to ask, documents live in the home folder.
+TEST(BatchDocuments, AreInTheHomeFolder) {
+    MemorySettings settings;
+    BatchPlatform batch(settings, std::nullopt);
+    const char* oldHome = std::getenv("HOME");
+    const std::string saved = oldHome ? oldHome : "";
+    ::setenv("HOME", "/home/gebruiker", 1);
+    const fs::path withHome = batch.documentsFolder();
+    ::unsetenv("HOME");
+    const fs::path withoutHome = batch.documentsFolder();
+    if (oldHome) ::setenv("HOME", saved.c_str(), 1);
+    EXPECT_EQ(withHome, fs::path("/home/gebruiker/Documents"));
+    EXPECT_EQ(withoutHome, fs::current_path() / "Documents");
+}
