@@ -1,11 +1,7 @@
 #include "spreadsheet/row_spool.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
+#include <system_error>
 
 #include "runtime/runtime_error.h"
 
@@ -15,22 +11,6 @@ namespace {
 constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 
 RuntimeError spoolError(const std::string& what) { return RuntimeError(1004, "Werkmap", what); }
-
-// An unlinked file in the temporary folder: nobody else sees it and the
-// system reclaims it whatever happens to the process.
-int openUnlinked() {
-    std::error_code ec;
-    std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
-    if (ec) dir = "/tmp";
-    int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd >= 0) return fd;
-    // File systems without O_TMPFILE: make a name and drop it at once.
-    std::string name = (dir / "zelk-rows-XXXXXX").string();
-    fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) throw spoolError("tijdelijk bestand voor rijen niet aan te maken: " + std::string(std::strerror(errno)));
-    ::unlink(name.c_str());
-    return fd;
-}
 
 void putVarint(std::vector<char>& out, std::uint64_t v) {
     while (v >= 0x80) {
@@ -55,7 +35,7 @@ std::uint64_t doubleBits(double d) {
 // Reads the file back in large pieces.
 class SpoolReader {
 public:
-    SpoolReader(int fd, std::uint64_t size) : fd_(fd), size_(size), buffer_(kBufferSize) {}
+    SpoolReader(const os::ScratchFile& file, std::uint64_t size) : file_(file), size_(size), buffer_(kBufferSize) {}
 
     bool atEnd() const { return pos_ == end_ && offset_ == size_; }
 
@@ -94,27 +74,38 @@ private:
     void refill() {
         if (offset_ >= size_) throw spoolError("tijdelijk bestand met rijen is onvolledig");
         const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer_.size(), size_ - offset_));
-        const ssize_t got = ::pread(fd_, buffer_.data(), want, static_cast<off_t>(offset_));
-        if (got <= 0) throw spoolError("tijdelijk bestand met rijen niet te lezen: " + std::string(std::strerror(errno)));
-        offset_ += static_cast<std::uint64_t>(got);
+        std::size_t got = 0;
+        try {
+            got = file_.readAt(buffer_.data(), want, offset_);
+        } catch (const std::system_error& e) {
+            throw spoolError("tijdelijk bestand met rijen niet te lezen: " + std::string(std::strerror(e.code().value())));
+        }
+        if (got == 0) throw spoolError("tijdelijk bestand met rijen is onvolledig");
+        offset_ += got;
         pos_ = 0;
-        end_ = static_cast<std::size_t>(got);
+        end_ = got;
     }
 
-    int fd_;
+    const os::ScratchFile& file_;
     std::uint64_t size_;
     std::uint64_t offset_ = 0;
     std::vector<char> buffer_;
     std::size_t pos_ = 0, end_ = 0;
 };
 
+// A file that cannot be made is the spool's own error.
+os::ScratchFile openScratch() {
+    try {
+        return os::ScratchFile();
+    } catch (const std::system_error& e) {
+        throw spoolError("tijdelijk bestand voor rijen niet aan te maken: " + std::string(std::strerror(e.code().value())));
+    }
+}
+
 }  // namespace
 
-RowSpool::RowSpool() : fd_(openUnlinked()) { buffer_.reserve(kBufferSize); }
+RowSpool::RowSpool() : file_(openScratch()) { buffer_.reserve(kBufferSize); }
 
-RowSpool::~RowSpool() {
-    if (fd_ >= 0) ::close(fd_);
-}
 
 void RowSpool::append(long row, const std::vector<Cell>& cells, const std::vector<std::string>& texts) {
     // Flushed before the row goes in: a failed write refuses this row and
@@ -144,17 +135,12 @@ void RowSpool::append(long row, const std::vector<Cell>& cells, const std::vecto
 
 void RowSpool::flush() {
     std::size_t done = 0;
-    while (done < buffer_.size()) {
-        const ssize_t n = ::pwrite(fd_, buffer_.data() + done, buffer_.size() - done,
-                                   static_cast<off_t>(written_ + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : ENOSPC;
-            written_ += done;
-            buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(done));
-            throw spoolError("rijen niet weg te schrijven naar een tijdelijk bestand: " + std::string(std::strerror(error)));
-        }
-        done += static_cast<std::size_t>(n);
+    try {
+        file_.writeAt(buffer_.data(), buffer_.size(), written_, done);
+    } catch (const std::system_error& e) {
+        written_ += done;
+        buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(done));
+        throw spoolError("rijen niet weg te schrijven naar een tijdelijk bestand: " + std::string(std::strerror(e.code().value())));
     }
     written_ += done;
     buffer_.clear();
@@ -163,7 +149,7 @@ void RowSpool::flush() {
 void RowSpool::forEach(const std::function<void(std::size_t, const SpooledRow&)>& visit) {
     // Pending rows go to the file first, so one reader sees them all.
     if (!buffer_.empty()) flush();
-    SpoolReader in(fd_, written_);
+    SpoolReader in(file_, written_);
     SpooledRow r;
     std::string text;
     for (std::size_t index = 0; index < rows_; ++index) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "os/scratch_file.h"
 #include "spreadsheet/cell_store.h"
 
 namespace zelk {
@@ -22,8 +23,8 @@ struct SpooledRow {
 
 class RowSpool {
 public:
+    // Error 1004 when no temporary file can be made.
     RowSpool();
-    ~RowSpool();
     RowSpool(const RowSpool&) = delete;
     RowSpool& operator=(const RowSpool&) = delete;
 
@@ -42,7 +43,7 @@ public:
 private:
     void flush();
 
-    int fd_ = -1;
+    os::ScratchFile file_;
     std::vector<char> buffer_;
     std::uint64_t written_ = 0;  // bytes in the file
     std::size_t rows_ = 0;
