@@ -292,7 +292,13 @@ SaveResult save(Workbook& book, const fs::path& target, bool replace) {
 
         removeStaleTempWorkbooks(dir);
         TempWorkbookFile temp(full);
-        XlsxWriter writer(book, temp.path(), dir.string());
+        // The writer's own scratch files are named for an instant before
+        // they are unlinked; a signal in that instant must not leave one
+        // beside the user's workbooks, so they go to the temporary folder.
+        std::error_code tmpError;
+        fs::path scratch = fs::temp_directory_path(tmpError);
+        if (tmpError) scratch = "/tmp";
+        XlsxWriter writer(book, temp.path(), scratch.string());
         writer.write();
         verifyPackage(temp.path(), writer.cellCounts());
         temp.sync();
