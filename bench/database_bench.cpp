@@ -15,7 +15,7 @@
 #include <filesystem>
 #include <string>
 
-#include "database/database.h"
+#include "database/sqlite_connection.h"
 #include "database/dbase.h"
 #include "database/demo_database.h"
 #include "database/field_cache.h"
@@ -60,17 +60,17 @@ int main(int argc, char** argv) {
     }
 
     {
-        auto db = Database::open(path, {});
+        auto db = SqliteConnection::open(path, {});
         if (!db->QueryDefExists("OG_WVW")) db->CreateQueryDef("OG_WVW", ogWvwSql());
         for (const auto& [name, sql] : {std::pair{"movable", movableAssetsSql()},
                                          std::pair{"immovable", immovableAssetsSql()},
                                          std::pair{"mapping", categoryMappingSql()}}) {
             auto t = Clock::now();
             auto rs = db->OpenRecordset(sql, dbOpenDynaset);
-            const std::size_t fields = rs->FieldNames().size();
+            const std::size_t fields = rs->fieldNames().size();
             long n = 0;
             for (; !rs->Eof(); rs->MoveNext(), ++n)
-                for (std::size_t f = 0; f < fields; ++f) rs->FieldAt(f);
+                for (std::size_t f = 0; f < fields; ++f) rs->fieldAt(f);
             const double stepped = since(t);
             t = Clock::now();
             auto counted = db->OpenRecordset(sql, dbOpenDynaset);

@@ -21,7 +21,7 @@
 #include "access_test_util.h"
 #include "database/access/access_import.h"
 #include "database/access/scratch_folder.h"
-#include "database/database.h"
+#include "database/sqlite_connection.h"
 #include "database/sqlite_handle.h"
 
 using access_test::ScratchDir;
@@ -145,7 +145,7 @@ TEST(AccessChild, TerminationSignalsDuringAnImportLeaveNoFolder) {
                 return zelk::AccessImportResult{};
             };
             try {
-                zelk::Database::open(mdb, zelk::OpenOptions{}, importer);
+                zelk::SqliteConnection::open(mdb, zelk::OpenOptions{}, importer);
             } catch (...) {
             }
             _exit(3);

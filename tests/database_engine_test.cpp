@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "database/database.h"
+#include "database/sqlite_connection.h"
 #include "database/sqlite_handle.h"
 #include "database_test_support.h"
 #include "runtime/dates.h"
@@ -15,16 +15,16 @@ using namespace zelk::testing;
 
 namespace {
 
-std::unique_ptr<Database> openFile(const std::string& path, bool readOnly = false) {
+std::unique_ptr<SqliteConnection> openFile(const std::string& path, bool readOnly = false) {
     OpenOptions o;
     o.readOnly = readOnly;
     o.connect = ";pwd=vastactiva";
-    return Database::open(path, o);
+    return SqliteConnection::open(path, o);
 }
 
 long openError(const std::string& path) { return errorOf([&] { openFile(path); }); }
 
-std::unique_ptr<Recordset> open(Database& db, const std::string& source, int type = dbOpenDynaset) {
+std::unique_ptr<Recordset> open(SqliteConnection& db, const std::string& source, int type = dbOpenDynaset) {
     return db.OpenRecordset(source, type);
 }
 
@@ -65,7 +65,7 @@ TEST_F(DatabaseEngine, FilesThatAreNoDatabaseGiveJetErrorsAndStayUntouched) {
     EXPECT_EQ(errorOf([&] {
                   OpenOptions o;
                   o.connect = "Text;pwd=x";
-                  Database::open(demo, o);
+                  SqliteConnection::open(demo, o);
               }),
               3170);
     const auto after = std::vector{FileSnapshot::of(text), FileSnapshot::of(empty), FileSnapshot::of(truncated),
@@ -113,7 +113,7 @@ TEST_F(DatabaseEngine, ReadOnlyFilesKeepStoredQueriesInTheSession) {
         db->DeleteQueryDef("OudeQuery");
         db->CreateQueryDef("OudeQuery", "SELECT NAAM AS Naam2 FROM Eigenaar;  ");
         auto rs = open(*db, "OudeQuery");
-        EXPECT_EQ(rs->FieldNames(), std::vector<std::string>{"Naam2"});
+        EXPECT_EQ(rs->fieldNames(), std::vector<std::string>{"Naam2"});
         EXPECT_EQ(errorOf([&] { db->DeleteQueryDef("Eigenaar"); }), 3265);
     }
     EXPECT_TRUE(FileSnapshot::of(demo) == withStats);
@@ -152,7 +152,7 @@ TEST_F(DatabaseEngine, ExportQueriesRunUnchangedWithJetFieldNames) {
 
     auto movable = open(*db, movableAssetsSql());
     ASSERT_GT(movable->RecordCount(), 20);
-    const auto names = movable->FieldNames();
+    const auto names = movable->fieldNames();
     EXPECT_NE(std::find(names.begin(), names.end(), "OB.NAAM"), names.end());
     EXPECT_NE(std::find(names.begin(), names.end(), "Eigenaar.NAAM"), names.end());
     EXPECT_EQ(std::find(names.begin(), names.end(), "NAAM"), names.end());
@@ -195,7 +195,7 @@ TEST_F(DatabaseEngine, ExportQueriesRunUnchangedWithJetFieldNames) {
     db->CreateQueryDef("Export1a", movableAssetsSql());
     auto stored = open(*db, "Export1a");
     EXPECT_EQ(stored->RecordCount(), movable->RecordCount());
-    EXPECT_EQ(stored->FieldNames(), movable->FieldNames());
+    EXPECT_EQ(stored->fieldNames(), movable->fieldNames());
     stored->MoveLast();
     movable->MoveLast();
     EXPECT_EQ(stored->Field("eigenaar.naam"), movable->Field("Eigenaar.NAAM"));
@@ -203,7 +203,7 @@ TEST_F(DatabaseEngine, ExportQueriesRunUnchangedWithJetFieldNames) {
 
     // The stored query itself, opened by name.
     auto grouping = open(*db, "OG_WVW");
-    EXPECT_EQ(grouping->FieldNames(), (std::vector<std::string>{"OGCODE Veld", "SomVanOW_HuidigeWaarde", "OG_WVW"}));
+    EXPECT_EQ(grouping->fieldNames(), (std::vector<std::string>{"OGCODE Veld", "SomVanOW_HuidigeWaarde", "OG_WVW"}));
 }
 
 TEST_F(DatabaseEngine, ValuesFollowTheDeclaredTypes) {

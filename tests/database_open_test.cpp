@@ -10,7 +10,7 @@
 #include <optional>
 #include <thread>
 
-#include "database/database.h"
+#include "database/sqlite_connection.h"
 #include "database/sqlite_handle.h"
 #include "database_test_support.h"
 
@@ -91,7 +91,7 @@ TEST_F(DatabaseOpen, AccessCopyLivesOnDiskWithoutANameAndGoesWithTheConnection) 
         return AccessImportResult{0, "", {}};
     };
     const auto usedBefore = sqlite3_memory_used();
-    auto db = Database::open(mdb, OpenOptions{}, importer);
+    auto db = SqliteConnection::open(mdb, OpenOptions{}, importer);
     EXPECT_LT(sqlite3_memory_used() - usedBefore, 8 << 20);
     EXPECT_TRUE(db->isCopy());
     EXPECT_TRUE(db->fileIsReadOnly());
@@ -111,7 +111,7 @@ TEST_F(DatabaseOpen, AccessCopyLivesOnDiskWithoutANameAndGoesWithTheConnection) 
         writeBytes(sqlite, "half");
         return AccessImportResult{3343, "Onbekende database-indeling", {}};
     };
-    EXPECT_EQ(errorOf([&] { Database::open(mdb, OpenOptions{}, failing); }), 3343);
+    EXPECT_EQ(errorOf([&] { SqliteConnection::open(mdb, OpenOptions{}, failing); }), 3343);
     EXPECT_EQ(tempDirEntries("zelk-import-"), "");
 
     // A read-only SQLite file without statistics is analysed in a copy on disk, too.
@@ -119,7 +119,7 @@ TEST_F(DatabaseOpen, AccessCopyLivesOnDiskWithoutANameAndGoesWithTheConnection) 
     OpenOptions readOnly;
     readOnly.readOnly = true;
     const auto usedBeforeSqlite = sqlite3_memory_used();
-    auto ro = Database::open(demo, readOnly);
+    auto ro = SqliteConnection::open(demo, readOnly);
     EXPECT_LT(sqlite3_memory_used() - usedBeforeSqlite, 8 << 20);
     EXPECT_TRUE(ro->isCopy());
     EXPECT_TRUE(ro->hasStatistics());
@@ -142,7 +142,7 @@ TEST_F(DatabaseOpen, DamagedFilesAreRefusedAsDamaged) {
         OpenOptions o;
         o.readOnly = readOnly;
         try {
-            Database::open(damaged, o);
+            SqliteConnection::open(damaged, o);
             ADD_FAILURE() << "opened a damaged file, read-only " << readOnly;
         } catch (const RuntimeError& e) {
             EXPECT_EQ(e.number(), 3049);
@@ -167,7 +167,7 @@ TEST_F(DatabaseOpen, DamagedFilesAreRefusedAsDamaged) {
         writeBytes(sqlite, readBytes(damaged));
         return AccessImportResult{0, "", {}};
     };
-    EXPECT_EQ(errorOf([&] { Database::open(mdb, OpenOptions{}, importer); }), 3049);
+    EXPECT_EQ(errorOf([&] { SqliteConnection::open(mdb, OpenOptions{}, importer); }), 3049);
     EXPECT_EQ(tempDirEntries("zelk-import-"), "");
     EXPECT_FALSE(holdsOpen(temp.str()));
 }
@@ -205,7 +205,7 @@ TEST_F(DatabaseOpen, SecondUserWritingIsWaitedForThenReportedAsLocked) {
     };
 
     pid_t other = holdLock(800ms);
-    auto db = Database::open(demo, OpenOptions{});  // waits for the other's commit
+    auto db = SqliteConnection::open(demo, OpenOptions{});  // waits for the other's commit
     reap(other);
     other = holdLock(800ms);
     db->CreateQueryDef("Eigenaren", "SELECT CODE FROM Eigenaar");

@@ -8,7 +8,7 @@
 #include <atomic>
 #include <list>
 
-#include "database/database.h"
+#include "database/sqlite_connection.h"
 #include "database/sqlite_handle.h"
 #include "database_test_support.h"
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <set>
 
-#include "database/database.h"
+#include "database/sqlite_connection.h"
 #include "database/sqlite_handle.h"
 #include "database_test_support.h"
 
@@ -98,7 +98,7 @@ TEST(DemoDatabase, HoldsTheCornerCasesTheExportsReactTo) {
 
     // The owners whose names become place codes, and the near misses, as the exports see them.
     OpenOptions o;
-    auto engine = Database::open(db, o);
+    auto engine = SqliteConnection::open(db, o);
     auto rs = engine->OpenRecordset(movableAssetsSql(), dbOpenDynaset);
     std::set<std::string> seen;
     for (; !rs->Eof(); rs->MoveNext()) seen.insert(displayText(rs->Field("Eigenaar.NAAM")));

@@ -51,7 +51,7 @@ TEST_F(SavePolicy, UsesTheExportFolderAndFreeNames) {
     platform.store.set(kAppTitle, "Excel", "ExportDir", out.string());
     platform.clock = makeDateTime({2026, 12, 6, 10, 15, 3});
 
-    const auto first = SaveAndShow(alg, book, "ZELK-Extract-1 Roerend", true);
+    const auto first = saveAndShow(alg, book, "ZELK-Extract-1 Roerend", true);
     ASSERT_TRUE(first);
     EXPECT_EQ(*first, out / "ZELK-Extract-1 Roerend 2026-12-06 101503.xlsx");
     EXPECT_TRUE(fs::is_regular_file(*first));
@@ -60,7 +60,7 @@ TEST_F(SavePolicy, UsesTheExportFolderAndFreeNames) {
 
     // The same second again: a free name, the first file untouched.
     const auto before = readBytes(*first);
-    const auto second = SaveAndShow(alg, book, "ZELK-Extract-1 Roerend", false);
+    const auto second = saveAndShow(alg, book, "ZELK-Extract-1 Roerend", false);
     ASSERT_TRUE(second);
     EXPECT_EQ(*second, out / "ZELK-Extract-1 Roerend 2026-12-06 101503 (2).xlsx");
     EXPECT_EQ(readBytes(*first), before);
@@ -69,7 +69,7 @@ TEST_F(SavePolicy, UsesTheExportFolderAndFreeNames) {
     // A folder that cannot be made: a message box, no line, nothing opened.
     std::ofstream(dir.path() / "blokkade") << "x";
     platform.store.set(kAppTitle, "Excel", "ExportDir", (dir.path() / "blokkade" / "map").string());
-    EXPECT_FALSE(SaveAndShow(alg, book, "ZELK-Extract-2", true));
+    EXPECT_FALSE(saveAndShow(alg, book, "ZELK-Extract-2", true));
     ASSERT_EQ(platform.asked.size(), 1u);
     EXPECT_EQ(platform.asked[0].style, vbCritical);
     EXPECT_EQ(platform.openedDocuments.size(), 1u);
@@ -82,7 +82,7 @@ TEST_F(SavePolicy, DefaultFolderIsInThePlatformsDocuments) {
     platform.store.set(kAppTitle, "Excel", "ExportDir", "   ");
     EXPECT_EQ(exportDirectory(platform), dir.path() / "Documenten" / "ZelkExtract");
 
-    const auto p = SaveAndShow(alg, smallBook(), "ZELK-Extract-2 Mapping", false);
+    const auto p = saveAndShow(alg, smallBook(), "ZELK-Extract-2 Mapping", false);
     ASSERT_TRUE(p);
     EXPECT_EQ(p->parent_path(), dir.path() / "Documenten" / "ZelkExtract");  // made with its parents
 }
@@ -93,7 +93,7 @@ TEST_F(SavePolicy, ANameThatCannotBeChosenEndsTheSaveAsFailed) {
     // Too long for the file system: the name cannot be tested, so no name is free.
     const std::string longName(300, 'x');
     EXPECT_THROW(freeWorkbookPath(dir.path(), longName, platform.clock), fs::filesystem_error);
-    EXPECT_FALSE(SaveAndShow(alg, book, longName, true));
+    EXPECT_FALSE(saveAndShow(alg, book, longName, true));
     ASSERT_EQ(platform.asked.size(), 1u);
     EXPECT_EQ(platform.asked[0].style, vbCritical);
     EXPECT_EQ(alg.screen().text().find("Werkmap opgeslagen"), std::string::npos);
@@ -106,7 +106,7 @@ TEST_F(SavePolicy, ANameThatCannotBeChosenEndsTheSaveAsFailed) {
     for (int n = 2; n <= kMaxWorkbookNameTries; ++n)
         std::ofstream(dir.path() / (stem + " (" + std::to_string(n) + ").xlsx")) << "x";
     EXPECT_THROW(freeWorkbookPath(dir.path(), "Vol", platform.clock), std::runtime_error);
-    EXPECT_FALSE(SaveAndShow(alg, book, "Vol", false));
+    EXPECT_FALSE(saveAndShow(alg, book, "Vol", false));
     EXPECT_EQ(platform.asked.size(), 2u);
 }
 

@@ -126,11 +126,11 @@ TEST(ExportTexts, SqlLengthsAndCodeTables) {
     EXPECT_EQ(UsageText(Variant(std::int16_t{2})), Variant("Niet in eigen gebruik"));
     EXPECT_TRUE(UsageText(Variant(std::int16_t{3})).isEmpty());
 
-    EXPECT_EQ(OwnerPlaceCode(Variant("kalmerstede A")), Variant("B0190"));
-    EXPECT_EQ(OwnerPlaceCode(Variant("Facilitair Bedrijf")), Variant("B0107"));
-    EXPECT_TRUE(OwnerPlaceCode(Variant("KALMERSTEDE B")).isEmpty());
-    EXPECT_TRUE(OwnerPlaceCode(Variant(" KALMERSTEDE")).isEmpty());
-    EXPECT_TRUE(OwnerPlaceCode(Variant::null()).isEmpty());
+    EXPECT_EQ(ownerPlaceCode(Variant("kalmerstede A")), Variant("B0190"));
+    EXPECT_EQ(ownerPlaceCode(Variant("Facilitair Bedrijf")), Variant("B0107"));
+    EXPECT_TRUE(ownerPlaceCode(Variant("KALMERSTEDE B")).isEmpty());
+    EXPECT_TRUE(ownerPlaceCode(Variant(" KALMERSTEDE")).isEmpty());
+    EXPECT_TRUE(ownerPlaceCode(Variant::null()).isEmpty());
 }
 
 TEST(Export1a, MovableAssetsFollowTheColumnRules) {
@@ -448,7 +448,7 @@ TEST(ExportOutput, SavedWorkbookIsShownAndReleased) {
     f.platform.store.set(kAppTitle, "Excel", "ExportDir", (admin.dir / "uit").string());
     ASSERT_TRUE(RunExport(f.s, ExportKind::Mapping, {}));
     ASSERT_EQ(f.s.excelInstances.count(), 1u);
-    ASSERT_TRUE(SaveAndShowActiveWorkbook(f.s, ExportKind::Mapping, true));
+    ASSERT_TRUE(saveAndShowActiveWorkbook(f.s, ExportKind::Mapping, true));
     ASSERT_EQ(f.platform.openedDocuments.size(), 1u);
     const std::filesystem::path saved = f.platform.openedDocuments[0];
     EXPECT_EQ(saved.parent_path(), admin.dir / "uit");
@@ -459,7 +459,7 @@ TEST(ExportOutput, SavedWorkbookIsShownAndReleased) {
 
     // A second run never overwrites the first file.
     ASSERT_TRUE(RunExport(f.s, ExportKind::Mapping, {}));
-    ASSERT_TRUE(SaveAndShowActiveWorkbook(f.s, ExportKind::Mapping, false));
+    ASSERT_TRUE(saveAndShowActiveWorkbook(f.s, ExportKind::Mapping, false));
     EXPECT_EQ(f.platform.openedDocuments.size(), 1u);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(admin.dir / "uit"), {}), 2);
 }

@@ -21,14 +21,14 @@ public:
     void MoveNext() override { ++record; }
     void MovePrevious() override {}
     long RecordCount() const override { return 10; }
-    std::vector<std::string> FieldNames() const override { return {"A", "B"}; }
-    std::size_t FieldIndex(const std::string& name) const override {
+    std::vector<std::string> fieldNames() const override { return {"A", "B"}; }
+    std::size_t fieldIndex(const std::string& name) const override {
         ++lookups;
         if (name == "A") return 0;
         if (name == "B") return 1;
         throw RuntimeError(3265);
     }
-    Variant FieldAt(std::size_t index) const override {
+    Variant fieldAt(std::size_t index) const override {
         return Variant(static_cast<std::int32_t>(record * 10 + static_cast<int>(index)));
     }
     void SetIndex(const std::string&) override {}

@@ -33,18 +33,18 @@ public:
     float ScreenWidth() const override { return screenWidth; }
     float ScreenHeight() const override { return screenHeight; }
     TwipsRect Placement() const override { return place; }
-    void SetPlacement(const TwipsRect& p) override { place = p; }
+    void setPlacement(const TwipsRect& p) override { place = p; }
     WindowState State() const override { return state; }
-    void SetCaption(const std::string& c) override { caption = c; }
+    void setCaption(const std::string& c) override { caption = c; }
     bool Visible() const override { return visible; }
-    void ShowMessageScreen() override { visible = true; }
-    void ArmTimer(int ms) override {
+    void showMessageScreen() override { visible = true; }
+    void armTimer(int ms) override {
         timerOn = true;
         timerInterval = ms;
     }
-    void DisableTimer() override { timerOn = false; }
-    void UnloadDialogs() override { ++dialogsUnloaded; }
-    void SetExportRunning(bool running) override { exportRunning.push_back(running); }
+    void disableTimer() override { timerOn = false; }
+    void unloadDialogs() override { ++dialogsUnloaded; }
+    void setExportRunning(bool running) override { exportRunning.push_back(running); }
 };
 
 // One program on a scripted desktop, in a directory of its own (the log file
@@ -96,7 +96,7 @@ protected:
             }
         }
     }
-    TwipsRect storedPlacement() const { return StoredPlacement(platform.store, kAppTitle, 0, 0); }
+    TwipsRect savedPlacement() const { return storedPlacement(platform.store, kAppTitle, 0, 0); }
     std::string logText() { return zelk::testing::readBytes(dir / (std::string(kAppTitle) + ".Log")); }
     int indexOf(const std::string& text) {
         for (std::size_t i = 0; i < lines.size(); ++i)
@@ -132,9 +132,9 @@ protected:
 
 TEST(ShellCommandLine, ArgumentsFollowTheProgramName) {
     const char* none[] = {"zelkextract2"};
-    EXPECT_EQ(CommandLineText(1, none), "");
+    EXPECT_EQ(commandLineText(1, none), "");
     const char* some[] = {"zelkextract2", "/auto", "C:\\Mijn Data\\zelk.mdb", ""};
-    EXPECT_EQ(CommandLineText(4, some), "/auto \"C:\\Mijn Data\\zelk.mdb\" \"\"");
+    EXPECT_EQ(commandLineText(4, some), "/auto \"C:\\Mijn Data\\zelk.mdb\" \"\"");
 }
 
 TEST_F(ShellProgram, FirstStartWithoutSettingsAsksForTheDatabaseAndCloses) {
@@ -161,26 +161,26 @@ TEST_F(ShellProgram, FirstStartWithoutSettingsAsksForTheDatabaseAndCloses) {
     for (std::size_t i = 1; i < lines.size(); ++i) EXPECT_EQ(lines[i].colour, 0u) << lines[i].text;
 
     window.place = TwipsRect{300, 450, 9000, 6000};
-    EXPECT_THROW(logic->RequestClose(), ProgramEnded);
+    EXPECT_THROW(logic->requestClose(), ProgramEnded);
     const std::string log = logText();
     EXPECT_EQ(log.find("Welkom in ZelkExtract-2 (Naar Excel), Versie 0.1.11. dd. 20 februari 2009.\r\n\r\n"
                        "Opdracht parameters: -x 'y'\r\n"),
               0u);
     EXPECT_NE(log.find("Opdracht parameters: Waar\r\n" + std::string(80, '-') + "\r\n\r\n"), std::string::npos);
     EXPECT_EQ(log.substr(log.size() - 84), std::string(80, '-') + "\r\n\r\n");
-    EXPECT_EQ(storedPlacement(), (TwipsRect{300, 450, 9000, 6000}));
+    EXPECT_EQ(savedPlacement(), (TwipsRect{300, 450, 9000, 6000}));
     EXPECT_EQ(platform.store.value(kAppTitle, "Database", "Database", "(geen)"), "(geen)");
 }
 
 TEST_F(ShellProgram, PlacementIsRestoredAndKeptOnlyFromTheNormalWindow) {
-    StorePlacement(platform.store, kAppTitle, TwipsRect{900, 600, 12000, 8000});
+    storePlacement(platform.store, kAppTitle, TwipsRect{900, 600, 12000, 8000});
     start(countingJobs());
     EXPECT_EQ(window.place, (TwipsRect{900, 600, 12000, 8000}));
     window.place = TwipsRect{0, 0, 19200, 15000};
     for (WindowState state : {WindowState::Maximized, WindowState::Minimized}) {
         window.state = state;
         EXPECT_THROW(logic->Form_Unload(), ProgramEnded);
-        EXPECT_EQ(storedPlacement(), (TwipsRect{900, 600, 12000, 8000}));
+        EXPECT_EQ(savedPlacement(), (TwipsRect{900, 600, 12000, 8000}));
     }
 }
 
@@ -297,7 +297,7 @@ TEST_F(ShellProgram, CommandsDuringAnExportWaitForItOrAreRefused) {
         logic->Command(MenuCommand::OpenDatabase);
         logic->Timer1_Timer();
         logic->Command(MenuCommand::Einde);
-        logic->RequestClose();
+        logic->requestClose();
     };
     // The close asked for during the export follows it.
     EXPECT_THROW(logic->Command(MenuCommand::Sheet1), ProgramEnded);
@@ -394,7 +394,7 @@ TEST_F(ShellProgram, AnotherPasswordIsAskedMaskedAndGoesNowhere) {
         EXPECT_EQ(value.find("password"), std::string::npos) << std::get<2>(key);
         EXPECT_EQ(value.find("vastactiva"), std::string::npos) << std::get<2>(key);
     }
-    EXPECT_THROW(logic->RequestClose(), ProgramEnded);
+    EXPECT_THROW(logic->requestClose(), ProgramEnded);
     const std::string log = logText();
     EXPECT_EQ(log.find("password"), std::string::npos);
     EXPECT_EQ(log.find("vastactiva"), std::string::npos);

@@ -15,30 +15,30 @@
 using namespace zelk;
 
 TEST(ShellSettingNumbers, SwitchesAndWindowTexts) {
-    EXPECT_EQ(StrText(11520), " 11520");
-    EXPECT_EQ(StrText(-3.5), "-3.5");
-    EXPECT_EQ(SingleText(12288.f), "12288");
+    EXPECT_EQ(strText(11520), " 11520");
+    EXPECT_EQ(strText(-3.5), "-3.5");
+    EXPECT_EQ(singleText(12288.f), "12288");
 
-    EXPECT_EQ(WholeNumberSetting("1"), 1);
-    EXPECT_EQ(WholeNumberSetting(" 0 "), 0);
-    EXPECT_FALSE(WholeNumberSetting("ja").has_value());
-    EXPECT_FALSE(WholeNumberSetting("").has_value());
-    EXPECT_EQ(RealNumberSetting("0,5"), 0.5);
-    EXPECT_FALSE(RealNumberSetting("aan").has_value());
+    EXPECT_EQ(wholeNumberSetting("1"), 1);
+    EXPECT_EQ(wholeNumberSetting(" 0 "), 0);
+    EXPECT_FALSE(wholeNumberSetting("ja").has_value());
+    EXPECT_FALSE(wholeNumberSetting("").has_value());
+    EXPECT_EQ(realNumberSetting("0,5"), 0.5);
+    EXPECT_FALSE(realNumberSetting("aan").has_value());
 }
 
 TEST(ShellWindowPlacement, DefaultsAreFourFifthsCentredAndStoredValuesWin) {
     MemorySettings s;
-    const TwipsRect d = StoredPlacement(s, kAppTitle, 19200, 15360);
+    const TwipsRect d = storedPlacement(s, kAppTitle, 19200, 15360);
     EXPECT_EQ(d, (TwipsRect{1920, 1536, 15360, 12288}));
-    EXPECT_EQ(d, DefaultPlacement(19200, 15360));
+    EXPECT_EQ(d, defaultPlacement(19200, 15360));
 
-    StorePlacement(s, kAppTitle, TwipsRect{150, 300, 9000, 6000});
+    storePlacement(s, kAppTitle, TwipsRect{150, 300, 9000, 6000});
     EXPECT_EQ(s.value(kAppTitle, "Main", "WindowLeft", ""), "150");
     EXPECT_EQ(s.value(kAppTitle, "Main", "WindowTop", ""), "300");
     EXPECT_EQ(s.value(kAppTitle, "Main", "WindowWidth", ""), "9000");
     EXPECT_EQ(s.value(kAppTitle, "Main", "WindowHeight", ""), "6000");
-    EXPECT_EQ(StoredPlacement(s, kAppTitle, 19200, 15360), (TwipsRect{150, 300, 9000, 6000}));
+    EXPECT_EQ(storedPlacement(s, kAppTitle, 19200, 15360), (TwipsRect{150, 300, 9000, 6000}));
 
     // A damaged value reads as 0 or as far as it is a number; a missing one
     // keeps its default.
@@ -46,9 +46,9 @@ TEST(ShellWindowPlacement, DefaultsAreFourFifthsCentredAndStoredValuesWin) {
     s.set(kAppTitle, "Main", "WindowTop", "9216,5");
     MemorySettings partial;
     partial.set(kAppTitle, "Main", "WindowHeight", "3000");
-    EXPECT_EQ(StoredPlacement(s, kAppTitle, 19200, 15360).left, 0);
-    EXPECT_EQ(StoredPlacement(s, kAppTitle, 19200, 15360).top, 9216);
-    EXPECT_EQ(StoredPlacement(partial, kAppTitle, 19200, 15360), (TwipsRect{1920, 1536, 15360, 3000}));
+    EXPECT_EQ(storedPlacement(s, kAppTitle, 19200, 15360).left, 0);
+    EXPECT_EQ(storedPlacement(s, kAppTitle, 19200, 15360).top, 9216);
+    EXPECT_EQ(storedPlacement(partial, kAppTitle, 19200, 15360), (TwipsRect{1920, 1536, 15360, 3000}));
 }
 
 TEST(ShellForms, ParametersLoadAndUnloadSteerTheAutorunSettings) {

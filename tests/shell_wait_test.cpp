@@ -43,8 +43,8 @@ TEST(ShellWait, WaitsTheWholeIntervalAlsoAcrossTheTickWrap) {
     const int events = p.doEventsCalls;
     EXPECT_EQ(WaitMilliseconds(p, -5), kWaitTimeout);
     EXPECT_EQ(p.doEventsCalls, events);  // nothing waited for
-    EXPECT_EQ(WrapAdd(0x7FFFFFFF, 1), static_cast<std::int32_t>(0x80000000u));
-    EXPECT_EQ(WrapSub(static_cast<std::int32_t>(0x80000000u), 1), 0x7FFFFFFF);
+    EXPECT_EQ(wrapAdd(0x7FFFFFFF, 1), static_cast<std::int32_t>(0x80000000u));
+    EXPECT_EQ(wrapSub(static_cast<std::int32_t>(0x80000000u), 1), 0x7FFFFFFF);
 }
 
 TEST(ShellWait, WithoutLimitOnlyEventsRun) {

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "database/database.h"
+#include "database/sqlite_connection.h"
 #include "database/dynaset_recordset.h"
 #include "database/materialized_recordset.h"
 #include "database/row_store.h"
@@ -81,14 +81,14 @@ Variant otherCase(const Variant& v) {
 
 struct TableRecordsets : ::testing::Test {
     ScratchDir dir;
-    std::unique_ptr<Database> db;
+    std::unique_ptr<SqliteConnection> db;
 
     void SetUp() override {
         const std::string path = dir.file("t.db");
         auto c = sqlite::open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         sqlite::exec(c.get(), std::string(kSchema) + rows());
         c.reset();
-        db = Database::open(path, {});
+        db = SqliteConnection::open(path, {});
     }
 
     // The table read whole and sorted in memory: the order to match.
@@ -120,7 +120,7 @@ TEST_F(TableRecordsets, EveryIndexOrderMoveAndSeekMatchesTheSortedTable) {
             ASSERT_EQ(backward(*rs), backward(*ref));
 
             std::vector<std::string> keyNames;
-            for (const IndexColumn& c : index.columns) keyNames.push_back(ref->FieldNames()[c.column]);
+            for (const IndexColumn& c : index.columns) keyNames.push_back(ref->fieldNames()[c.column]);
             int seeks = 0;
             for (ref->MoveFirst(); !ref->Eof(); ref->MoveNext()) {
                 std::vector<Variant> full;
@@ -202,8 +202,8 @@ TEST_F(TableRecordsets, DynasetsStepThroughTheirRows) {
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {}
     EXPECT_EQ(errorOf([&] { rs->Field("id"); }), 3021);
     rs->MovePrevious();
-    EXPECT_EQ(rs->FieldAt(rs->FieldIndex("ID")), Variant(static_cast<std::int32_t>(ids.back())));
-    EXPECT_EQ(errorOf([&] { rs->FieldIndex("bestaat_niet"); }), 3265);
+    EXPECT_EQ(rs->fieldAt(rs->fieldIndex("ID")), Variant(static_cast<std::int32_t>(ids.back())));
+    EXPECT_EQ(errorOf([&] { rs->fieldIndex("bestaat_niet"); }), 3265);
 
     auto none = db->OpenRecordset("SELECT id FROM T WHERE 0", dbOpenDynaset);
     EXPECT_TRUE(none->Eof() && none->Bof());

@@ -30,14 +30,14 @@ int main(int argc, char** argv) {
         [&window](const std::string& label, long done, long total) { window.showProgress(label, done, total); });
     window.attachMessageScreen(session.alg);
 
-    MdiZelkExtract2 logic(session, window, SessionExportJobs(session), CommandLineText(argc, argv));
+    MdiZelkExtract2 logic(session, window, SessionExportJobs(session), commandLineText(argc, argv));
     window.setForms(&logic.parameters(), &logic.opties());
 
     const Guard guarded = [&platform](const std::function<void()>& f) { runGuarded(platform, f); };
     window.guard = guarded;
     window.onCommand = [&](MenuCommand c) { guarded([&] { logic.Command(c); }); };
     window.onTimer = [&] { guarded([&] { logic.Timer1_Timer(); }); };
-    window.onCloseRequested = [&] { guarded([&] { logic.RequestClose(); }); };
+    window.onCloseRequested = [&] { guarded([&] { logic.requestClose(); }); };
     QTimer::singleShot(0, &window, [&] { guarded([&] { logic.Form_Load(); }); });
     return QApplication::exec();
 }

@@ -61,7 +61,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::buildMenu() {
-    for (const MenuTitle& title : MainMenu()) {
+    for (const MenuTitle& title : mainMenu()) {
         const QString titleName = QString::fromUtf8(title.name.data(), static_cast<qsizetype>(title.name.size()));
         // Captions are shown as they stand: a '&' would otherwise mark a mnemonic.
         auto caption = [](std::string_view c) {
@@ -159,7 +159,7 @@ TwipsRect MainWindow::Placement() const {
     return r;
 }
 
-void MainWindow::SetPlacement(const TwipsRect& place) {
+void MainWindow::setPlacement(const TwipsRect& place) {
     const QRect px = toPixels(place);
     resize(std::max(px.width(), 1), std::max(px.height(), 1));
     move(px.topLeft());
@@ -171,9 +171,9 @@ WindowState MainWindow::State() const {
     return WindowState::Normal;
 }
 
-void MainWindow::SetCaption(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }
+void MainWindow::setCaption(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }
 
-void MainWindow::ShowMessageScreen() {
+void MainWindow::showMessageScreen() {
     if (!isVisible()) show();
     if (!messageWindow_->isVisible()) {
         // Placed before it shows, so that its first layout has its real size.
@@ -187,19 +187,19 @@ void MainWindow::ShowMessageScreen() {
     fillClientArea();
 }
 
-void MainWindow::ArmTimer(int intervalMs) {
+void MainWindow::armTimer(int intervalMs) {
     timer_->setInterval(intervalMs);
     timer_->start();
 }
 
-void MainWindow::DisableTimer() { timer_->stop(); }
+void MainWindow::disableTimer() { timer_->stop(); }
 
-void MainWindow::UnloadDialogs() {
+void MainWindow::unloadDialogs() {
     if (parametersDialog_) parametersDialog_->close();
     if (optiesDialog_) optiesDialog_->close();
 }
 
-void MainWindow::SetExportRunning(bool running) {
+void MainWindow::setExportRunning(bool running) {
     for (const char* name : kBusyLocked)
         if (QAction* a = action(QString::fromLatin1(name))) a->setEnabled(!running);
     if (!running) {

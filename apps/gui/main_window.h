@@ -61,15 +61,15 @@ public:
     float ScreenWidth() const override;
     float ScreenHeight() const override;
     TwipsRect Placement() const override;
-    void SetPlacement(const TwipsRect& place) override;
+    void setPlacement(const TwipsRect& place) override;
     WindowState State() const override;
-    void SetCaption(const std::string& caption) override;
+    void setCaption(const std::string& caption) override;
     bool Visible() const override { return isVisible(); }
-    void ShowMessageScreen() override;
-    void ArmTimer(int intervalMs) override;
-    void DisableTimer() override;
-    void UnloadDialogs() override;
-    void SetExportRunning(bool running) override;
+    void showMessageScreen() override;
+    void armTimer(int intervalMs) override;
+    void disableTimer() override;
+    void unloadDialogs() override;
+    void setExportRunning(bool running) override;
 
     void showParameters();
     void showOpties();

@@ -73,7 +73,7 @@ private:
 
 }  // namespace
 
-int VbAnswerFor(int standardButton) {
+int vbAnswerFor(int standardButton) {
     switch (standardButton) {
     case QMessageBox::Ok: return vbOK;
     case QMessageBox::Cancel: return vbCancel;
@@ -109,14 +109,14 @@ int QtPlatform::msgBox(const std::string& prompt, int style, const std::string& 
     const int safe = safeAnswer(style);
     ReplyDeadline deadline(replyTimeout(), box, [&box, &buttons, safe] {
         for (const auto& s : buttons)
-            if (VbAnswerFor(s.button) == safe) box.button(s.button)->click();
+            if (vbAnswerFor(s.button) == safe) box.button(s.button)->click();
     });
     box.exec();
     if (deadline.expired()) {
         reportUnanswered({titleOr(title).toStdString(), prompt, answerText(safe)});
         return safe;
     }
-    const int answer = VbAnswerFor(box.standardButton(box.clickedButton()));
+    const int answer = vbAnswerFor(box.standardButton(box.clickedButton()));
     return answer ? answer : safe;
 }
 

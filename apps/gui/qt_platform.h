@@ -49,6 +49,6 @@ private:
 };
 
 // The Qt answer of a message box mapped to the numbers the callers test.
-int VbAnswerFor(int standardButton);
+int vbAnswerFor(int standardButton);
 
 }  // namespace zelk

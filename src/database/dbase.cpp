@@ -4,7 +4,7 @@
 #include <cassert>
 #include <cctype>
 
-#include "database/database.h"
+#include "database/sqlite_connection.h"
 #include "database/jet_errors.h"
 #include "messages/alg.h"
 #include "platform/platform.h"
@@ -57,7 +57,7 @@ struct Dbase::Impl {
     std::string workspaceUser;
     AccessImporter importer;
 
-    std::array<std::unique_ptr<Database>, kMaxDatabases + 1> db;
+    std::array<std::unique_ptr<SqliteConnection>, kMaxDatabases + 1> db;
     std::array<std::string, kMaxDatabases + 1> name;
     std::array<bool, kMaxDatabases + 1> open{};
     std::array<std::array<std::unique_ptr<Recordset>, kMaxRecordsets + 1>, kMaxDatabases + 1> rs;
@@ -144,7 +144,7 @@ int Dbase::freeDatabaseSlot() const {
     return -1;
 }
 
-void Dbase::fillSlot(int slot, std::unique_ptr<Database> db, const std::string& name) {
+void Dbase::fillSlot(int slot, std::unique_ptr<SqliteConnection> db, const std::string& name) {
     Impl& m = *impl_;
     const auto i = static_cast<size_t>(slot);
     assert(slot >= 1 && slot <= kMaxDatabases && !m.open[i] && "a database goes into a free slot");
@@ -227,7 +227,7 @@ int Dbase::openDatabase(std::string& name, std::string& password, const OpenData
             } else {
                 engine.connect = ";pwd=" + password;
             }
-            fillSlot(slot, Database::open(file, engine, m.importer), name);
+            fillSlot(slot, SqliteConnection::open(file, engine, m.importer), name);
             return slot;
         } catch (const RuntimeError& e) {
             if (reportOpenFailure(e, name, password, options) == AfterFailure::GiveUp) return -1;
@@ -367,9 +367,9 @@ int Dbase::OpenRecordsetRetry(const RuntimeError& ErrInfo, const std::string& So
 bool Dbase::Create_Query(int DbNr, const std::string& QueryName, const std::string& SqlText, bool LogQuery,
                          bool AskReplace) {
     Impl& m = *impl_;
-    const auto database = [&]() -> Database& {
+    const auto database = [&]() -> SqliteConnection& {
         requireSlot(DbNr);
-        Database* db = m.db[static_cast<size_t>(DbNr)].get();
+        SqliteConnection* db = m.db[static_cast<size_t>(DbNr)].get();
         if (!db) throw RuntimeError(91);
         return *db;
     };
@@ -425,7 +425,7 @@ bool Dbase::DbOpen(int DbNr) const {
     return impl_->open[static_cast<size_t>(DbNr)];
 }
 
-Database* Dbase::DbObject(int DbNr) {
+SqliteConnection* Dbase::DbObject(int DbNr) {
     requireSlot(DbNr);
     return impl_->db[static_cast<size_t>(DbNr)].get();
 }

@@ -15,7 +15,7 @@ namespace zelk {
 
 class Alg;
 class Platform;
-class Database;  // an open database of the engine
+class SqliteConnection;  // an open database of the engine
 
 // How Dbase::openDatabase finds, opens and reports on a database.
 struct OpenDatabaseOptions {
@@ -71,7 +71,7 @@ public:
     bool RsOpen(int DbNr, int RsNr) const;
     const std::string& DbName(int DbNr) const;
     bool DbOpen(int DbNr) const;
-    Database* DbObject(int DbNr);
+    SqliteConnection* DbObject(int DbNr);
 
     long DbErrNr = 0;
     std::string DbErrText;
@@ -79,7 +79,7 @@ public:
 private:
     enum class AfterFailure { Retry, GiveUp };
     int freeDatabaseSlot() const;
-    void fillSlot(int slot, std::unique_ptr<Database> db, const std::string& name);
+    void fillSlot(int slot, std::unique_ptr<SqliteConnection> db, const std::string& name);
     AfterFailure reportOpenFailure(const RuntimeError& e, std::string& name, std::string& password,
                                    const OpenDatabaseOptions& options);
 

@@ -94,17 +94,17 @@ long DynasetRecordset::RecordCount() const {
     return count_;
 }
 
-std::vector<std::string> DynasetRecordset::FieldNames() const {
+std::vector<std::string> DynasetRecordset::fieldNames() const {
     requireOpen();
     return naming_.names();
 }
 
-std::size_t DynasetRecordset::FieldIndex(const std::string& name) const {
+std::size_t DynasetRecordset::fieldIndex(const std::string& name) const {
     requireOpen();
     return naming_.indexOf(name);
 }
 
-Variant DynasetRecordset::FieldAt(std::size_t index) const {
+Variant DynasetRecordset::fieldAt(std::size_t index) const {
     requireOpen();
     if (!reach(pos_)) throw jet::noCurrentRecord();
     return fieldValue(columns_[index].kind, storedAt(stmt_.get(), static_cast<int>(index)));

@@ -25,8 +25,8 @@ public:
             serial_ = rs.serial();
         }
         std::size_t& p = pos_[field];
-        if (p == kUnresolved) p = rs.FieldIndex(names_[field]);
-        return rs.FieldAt(p);
+        if (p == kUnresolved) p = rs.fieldIndex(names_[field]);
+        return rs.fieldAt(p);
     }
 
 private:

@@ -68,18 +68,18 @@ long MaterializedRecordset::RecordCount() const {
     return static_cast<long>(size());
 }
 
-std::size_t MaterializedRecordset::FieldIndex(const std::string& name) const {
+std::size_t MaterializedRecordset::fieldIndex(const std::string& name) const {
     requireOpen();
     return naming_.indexOf(name);
 }
 
-Variant MaterializedRecordset::FieldAt(std::size_t index) const {
+Variant MaterializedRecordset::fieldAt(std::size_t index) const {
     requireOpen();
     if (Eof() || Bof()) throw jet::noCurrentRecord();
     return rows_.value(order_[static_cast<std::size_t>(pos_)], index);
 }
 
-std::vector<std::string> MaterializedRecordset::FieldNames() const {
+std::vector<std::string> MaterializedRecordset::fieldNames() const {
     requireOpen();
     return naming_.names();
 }

@@ -47,12 +47,12 @@ public:
     // Value of a field of the current record, by name without regard to case;
     // a doubled column of a join is named Table.Column. Error 3265 when the
     // field does not exist, 3021 when there is no current record.
-    Variant Field(const std::string& name) const { return FieldAt(FieldIndex(name)); }
-    virtual std::vector<std::string> FieldNames() const = 0;
+    Variant Field(const std::string& name) const { return fieldAt(fieldIndex(name)); }
+    virtual std::vector<std::string> fieldNames() const = 0;
     // The position of a field, resolved once by callers that read it on
     // every record (3265 when there is none), and its value by position.
-    virtual std::size_t FieldIndex(const std::string& name) const = 0;
-    virtual Variant FieldAt(std::size_t index) const = 0;
+    virtual std::size_t fieldIndex(const std::string& name) const = 0;
+    virtual Variant fieldAt(std::size_t index) const = 0;
 
     // Table recordsets only (error 3251 otherwise).
     virtual void SetIndex(const std::string& indexName) = 0;  // 3800 when the index does not exist

@@ -283,17 +283,17 @@ long TableRecordset::RecordCount() const {
     return count_;
 }
 
-std::vector<std::string> TableRecordset::FieldNames() const {
+std::vector<std::string> TableRecordset::fieldNames() const {
     requireOpen();
     return naming_.names();
 }
 
-std::size_t TableRecordset::FieldIndex(const std::string& name) const {
+std::size_t TableRecordset::fieldIndex(const std::string& name) const {
     requireOpen();
     return naming_.indexOf(name);
 }
 
-Variant TableRecordset::FieldAt(std::size_t index) const {
+Variant TableRecordset::fieldAt(std::size_t index) const {
     if (Eof() || Bof()) throw jet::noCurrentRecord();
     const Bound& b = row()[index];
     StoredValue v;

@@ -38,9 +38,9 @@ public:
     void MoveNext() override;
     void MovePrevious() override;
     long RecordCount() const override;
-    std::vector<std::string> FieldNames() const override;
-    std::size_t FieldIndex(const std::string& name) const override;
-    Variant FieldAt(std::size_t index) const override;
+    std::vector<std::string> fieldNames() const override;
+    std::size_t fieldIndex(const std::string& name) const override;
+    Variant fieldAt(std::size_t index) const override;
     void SetIndex(const std::string& indexName) override;
     void Seek(const std::string& comparison, const std::vector<Variant>& keys) override;
     bool NoMatch() const override;

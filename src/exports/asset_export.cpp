@@ -161,7 +161,7 @@ VariantArray assetRow(Session& s, const AssetKind& kind, const Recordset& rs, co
         row(1) = naam;
     row(3) = f(rs, fCT_OMS);
     row(5) = f(rs, fOW_AanschafWaarde);
-    row(6) = OwnerPlaceCode(f(rs, fEigenaar_NAAM));
+    row(6) = ownerPlaceCode(f(rs, fEigenaar_NAAM));
     const Variant ogCode = f(rs, fOg_Code);
     row(8) = joined({Variant("B"), ogCode});
     row(9) = Variant(std::int32_t{813121});

@@ -28,7 +28,7 @@ Variant UsageText(const Variant& code) {
     return Variant();
 }
 
-Variant OwnerPlaceCode(const Variant& ownerName) {
+Variant ownerPlaceCode(const Variant& ownerName) {
     // Compared exactly in capitals, without trimming: a leading blank is another name.
     std::string name = displayText(ownerName);
     std::transform(name.begin(), name.end(), name.begin(),

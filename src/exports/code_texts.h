@@ -10,6 +10,6 @@ Variant OwnershipText(const Variant& code);
 // "Gebruik" of a building: 1 In eigen gebruik, 2 Niet in eigen gebruik, else empty.
 Variant UsageText(const Variant& code);
 // The ledger's location code ("Plaats") for an owner's name; empty when unknown.
-Variant OwnerPlaceCode(const Variant& ownerName);
+Variant ownerPlaceCode(const Variant& ownerName);
 
 }  // namespace zelk

@@ -32,7 +32,7 @@ fs::path freeWorkbookPath(const fs::path& dir, const std::string& baseName, Date
     throw std::runtime_error("geen vrije bestandsnaam gevonden");
 }
 
-std::optional<fs::path> SaveAndShow(Alg& alg, Workbook& book, const std::string& baseName, bool open) {
+std::optional<fs::path> saveAndShow(Alg& alg, Workbook& book, const std::string& baseName, bool open) {
     Platform& platform = alg.platform();
     const fs::path dir = exportDirectory(platform);
     auto fail = [&](const std::string& why) -> std::optional<fs::path> {

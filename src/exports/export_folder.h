@@ -29,6 +29,6 @@ std::filesystem::path freeWorkbookPath(const std::filesystem::path& dir, const s
 // Saves the workbook in the export folder (creating the folder) under a
 // free name, adds "Werkmap opgeslagen: <path>" and, when `open`, opens it.
 // A failure is reported with a message box; the result is then empty.
-std::optional<std::filesystem::path> SaveAndShow(Alg& alg, Workbook& book, const std::string& baseName, bool open);
+std::optional<std::filesystem::path> saveAndShow(Alg& alg, Workbook& book, const std::string& baseName, bool open);
 
 }  // namespace zelk

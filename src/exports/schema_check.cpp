@@ -9,7 +9,7 @@
 #include <memory>
 #include <string_view>
 
-#include "database/database.h"
+#include "database/sqlite_connection.h"
 #include "database/dbase.h"
 #include "messages/alg.h"
 #include "session/session.h"
@@ -124,7 +124,7 @@ bool isMissingSchemaLine(std::string_view line) {
 
 std::vector<std::string> reportMissingSchema(Session& s, int db, const SchemaNeeds& needs) {
     if (db < 1 || db > Dbase::kMaxDatabases || !s.dbase.DbOpen(db)) return {};
-    Database* database = s.dbase.DbObject(db);
+    SqliteConnection* database = s.dbase.DbObject(db);
     if (!database || !database->connection()) return {};
     const std::vector<std::string> lines = missingSchema(database->connection(), needs);
     for (const std::string& line : lines) s.alg.AddMelding(line, 0, false, kRed);

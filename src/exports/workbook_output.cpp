@@ -24,10 +24,10 @@ void releaseSavedWorkbook(Session& s) { s.exl.ExcelApp->Quit(); }
 
 }  // namespace
 
-bool SaveAndShowActiveWorkbook(Session& s, ExportKind kind, bool open) {
+bool saveAndShowActiveWorkbook(Session& s, ExportKind kind, bool open) {
     if (!s.exl.ExcelApp) return false;
     try {
-        if (!SaveAndShow(s.alg, s.exl.ExcelApp->ActiveWorkbook(), workbookBaseName(kind), open)) return false;
+        if (!saveAndShow(s.alg, s.exl.ExcelApp->ActiveWorkbook(), workbookBaseName(kind), open)) return false;
         releaseSavedWorkbook(s);
         return true;
     } catch (const RuntimeError& e) {

@@ -17,7 +17,7 @@ std::string workbookBaseName(ExportKind kind);
 // Saves the active workbook in the export folder under a name that is free,
 // names the file on the message screen and, when `open`, opens it with the
 // desktop's spreadsheet program. False (after a message box) when it failed.
-bool SaveAndShowActiveWorkbook(Session& s, ExportKind kind, bool open);
+bool saveAndShowActiveWorkbook(Session& s, ExportKind kind, bool open);
 
 // Writes the active workbook to `path`, replacing a file there in one step.
 // A failure is reported on the message screen and in a message box.

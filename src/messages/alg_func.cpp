@@ -64,8 +64,8 @@ Variant pick(const std::vector<Variant>& values, int wantedSign) {
 
 }  // namespace
 
-Variant MaximumOf(const std::vector<Variant>& values) { return pick(values, 1); }
-Variant MinimumOf(const std::vector<Variant>& values) { return pick(values, -1); }
+Variant maximumOf(const std::vector<Variant>& values) { return pick(values, 1); }
+Variant minimumOf(const std::vector<Variant>& values) { return pick(values, -1); }
 
 std::string GetSettingValue(const SettingsStore& store, const std::string& AppName, const std::string& Section,
                             const std::string& Key, const std::string& Default, bool StripSuffix,

@@ -32,17 +32,17 @@ std::string UpToLast(const std::string& Value, const std::string& Separator, boo
 // The largest / smallest value by the runtime's comparison; on equal values
 // the earlier stays, and a Null never wins a comparison (a Null first value
 // is returned as it is). Up to six further values may follow the first two.
-Variant MaximumOf(const std::vector<Variant>& values);
-Variant MinimumOf(const std::vector<Variant>& values);
+Variant maximumOf(const std::vector<Variant>& values);
+Variant minimumOf(const std::vector<Variant>& values);
 template <class... More>
 Variant Maximum(const Variant& a, const Variant& b, const More&... more) {
     static_assert(sizeof...(More) <= 6, "Maximum takes at most eight values");
-    return MaximumOf({a, b, Variant(more)...});
+    return maximumOf({a, b, Variant(more)...});
 }
 template <class... More>
 Variant Minimum(const Variant& a, const Variant& b, const More&... more) {
     static_assert(sizeof...(More) <= 6, "Minimum takes at most eight values");
-    return MinimumOf({a, b, Variant(more)...});
+    return minimumOf({a, b, Variant(more)...});
 }
 
 // The stored setting, or `Default` when it is missing, empty or only blanks;

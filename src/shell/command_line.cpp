@@ -2,7 +2,7 @@
 
 namespace zelk {
 
-std::string CommandLineText(int argc, const char* const* argv) {
+std::string commandLineText(int argc, const char* const* argv) {
     std::string out;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];

@@ -7,6 +7,6 @@
 
 namespace zelk {
 
-std::string CommandLineText(int argc, const char* const* argv);
+std::string commandLineText(int argc, const char* const* argv);
 
 }  // namespace zelk

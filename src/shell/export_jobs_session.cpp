@@ -10,7 +10,7 @@ ExportJobs SessionExportJobs(Session& session) {
     jobs.run = [&session](ExportKind kind, const ExportRequest& request) {
         return RunExport(session, kind, request);
     };
-    jobs.keep = [&session](ExportKind kind, bool open) { SaveAndShowActiveWorkbook(session, kind, open); };
+    jobs.keep = [&session](ExportKind kind, bool open) { saveAndShowActiveWorkbook(session, kind, open); };
     return jobs;
 }
 

@@ -44,13 +44,13 @@ public:
         ++w_.busy_;
         if (exporting_) {
             w_.exporting_ = true;
-            w_.window_.SetExportRunning(true);
+            w_.window_.setExportRunning(true);
         }
     }
     ~BusyScope() {
         if (exporting_) {
             w_.exporting_ = false;
-            w_.window_.SetExportRunning(false);
+            w_.window_.setExportRunning(false);
         }
         --w_.busy_;
     }
@@ -70,7 +70,7 @@ MdiZelkExtract2::MdiZelkExtract2(Session& session, MainWindowPort& window, Expor
       parameters_(session.platform.settings(), session.main),
       opties_(session.platform, session.main) {}
 
-MdiZelkExtract2::~MdiZelkExtract2() { FollowAutorun(false); }
+MdiZelkExtract2::~MdiZelkExtract2() { followAutorun(false); }
 
 void MdiZelkExtract2::Form_Load() {
     {
@@ -83,15 +83,15 @@ void MdiZelkExtract2::Form_Load() {
         m.VersieDatum = kReleaseDate;
         m.Versie = std::string("Versie ") + kVersion;
         const std::string caption = std::string(kAppTitle) + ", " + m.Versie;
-        window_.SetCaption(caption);
-        window_.SetPlacement(StoredPlacement(settings, kAppTitle, window_.ScreenWidth(), window_.ScreenHeight()));
+        window_.setCaption(caption);
+        window_.setPlacement(storedPlacement(settings, kAppTitle, window_.ScreenWidth(), window_.ScreenHeight()));
         m.Logbestand = settings.value(kAppTitle, "Logbestand", "Filename", "0");
         // Before the first question (the log file's): an autorun may start
         // with nobody there. An invalid value is reported once the screen is up.
-        FollowAutorun(RealNumberSetting(settings.value(kAppTitle, "Database", "Autorun", "0")).value_or(0) > 0);
+        followAutorun(realNumberSetting(settings.value(kAppTitle, "Database", "Autorun", "0")).value_or(0) > 0);
         s_.platform.doEvents();
 
-        window_.ShowMessageScreen();
+        window_.showMessageScreen();
         std::string logName;
         s_.alg.OpenLogFile(logName, "Append", 1, settings.value(kAppTitle, "Database", "FileDir", ""));
         s_.alg.AddMelding("Welkom in " + caption + ". dd. " + m.VersieDatum + ".", 1, false, kGreeting);
@@ -100,7 +100,7 @@ void MdiZelkExtract2::Form_Load() {
         m.dbMain = OpenMainDatabase(true, 0, "");
         s_.alg.AddMelding("Opdracht parameters: " + Variant(window_.Visible()).toString());
     }
-    AfterBusy();
+    afterBusy();
 }
 
 void MdiZelkExtract2::Form_Unload() {
@@ -109,11 +109,11 @@ void MdiZelkExtract2::Form_Unload() {
     if (s_.main.dbMain > 0) s_.dbase.CloseDatabase(s_.main.dbMain);
     // Only the normal window's placement is worth coming back to.
     if (window_.State() == WindowState::Normal)
-        StorePlacement(s_.platform.settings(), kAppTitle, window_.Placement());
+        storePlacement(s_.platform.settings(), kAppTitle, window_.Placement());
     s_.platform.endProgram(0);
 }
 
-void MdiZelkExtract2::RequestClose() {
+void MdiZelkExtract2::requestClose() {
     if (!Busy()) {
         Form_Unload();
         return;
@@ -124,7 +124,7 @@ void MdiZelkExtract2::RequestClose() {
     }
 }
 
-void MdiZelkExtract2::AfterBusy() {
+void MdiZelkExtract2::afterBusy() {
     if (closePending_ && !Busy()) Form_Unload();
 }
 
@@ -132,10 +132,10 @@ void MdiZelkExtract2::Command(MenuCommand command) {
     switch (command) {
     case MenuCommand::OpenDatabase: mnuOpenDatabase_Click(); break;
     case MenuCommand::Exporteer: Export(); break;
-    case MenuCommand::Einde: RequestClose(); break;
-    case MenuCommand::Sheet1: RunMenuExport(ExportKind::Roerend); break;
-    case MenuCommand::Sheet1b: RunMenuExport(ExportKind::Onroerend); break;
-    case MenuCommand::Sheet2: RunMenuExport(ExportKind::Mapping); break;
+    case MenuCommand::Einde: requestClose(); break;
+    case MenuCommand::Sheet1: runMenuExport(ExportKind::Roerend); break;
+    case MenuCommand::Sheet1b: runMenuExport(ExportKind::Onroerend); break;
+    case MenuCommand::Sheet2: runMenuExport(ExportKind::Mapping); break;
     default: break;  // the dialogs are the window's own business
     }
 }
@@ -152,31 +152,31 @@ void MdiZelkExtract2::mnuOpenDatabase_Click() {
             // The slot is closed: nothing may use it while the next one is chosen.
             m.dbMain = -1;
         }
-        window_.UnloadDialogs();
+        window_.unloadDialogs();
         m.dbMain = OpenMainDatabase(false, 0, "");
     }
-    AfterBusy();
+    afterBusy();
 }
 
-void MdiZelkExtract2::RunMenuExport(ExportKind kind) {
+void MdiZelkExtract2::runMenuExport(ExportKind kind) {
     if (Busy()) return;
     {
         BusyScope busy(*this, true);
         if (jobs_.run(kind, ExportRequest{}) && jobs_.keep) jobs_.keep(kind, true);
     }
-    AfterBusy();
+    afterBusy();
 }
 
 void MdiZelkExtract2::Export() {
     if (Busy()) return;
     {
         BusyScope busy(*this, true);
-        ExportAll();
+        exportAll();
     }
-    AfterBusy();
+    afterBusy();
 }
 
-void MdiZelkExtract2::ExportAll() {
+void MdiZelkExtract2::exportAll() {
     // Nobody need be there: the processing date takes its default and the
     // workbooks are only saved.
     ExportRequest request;
@@ -198,16 +198,16 @@ void MdiZelkExtract2::Timer1_Timer() {
         Form_Unload();
         return;
     }
-    const bool autorun = AutorunSetting() > 0;
-    FollowAutorun(autorun);
+    const bool autorun = autorunSetting() > 0;
+    followAutorun(autorun);
     if (!autorun) return;
     {
         BusyScope busy(*this, false);
         s_.alg.AddMelding(Now() + " Autorun gestart", 0, false, kBlack);
-        window_.DisableTimer();
+        window_.disableTimer();
         {
             BusyScope exporting(*this, true);
-            ExportAll();
+            exportAll();
         }
         s_.alg.AddMelding(Now() + " Autorun beeindigd", 0, false, kBlack);
         WaitMilliseconds(s_.platform, 3000);
@@ -238,23 +238,23 @@ int MdiZelkExtract2::OpenMainDatabase(bool NameKnown, int /*unused*/, const std:
         settings.set(kAppTitle, "Database", "Database", opened);
         s_.alg.AddMelding(std::string(kAppTitle) + ": Database '" + opened + "' is geopend.", 0, false, kBlack);
     }
-    const bool autorun = AutorunSetting() > 0;
-    FollowAutorun(autorun);
+    const bool autorun = autorunSetting() > 0;
+    followAutorun(autorun);
     if (autorun) {
         s_.alg.AddMelding("Wacht tot Autorun start", 0, false, kBlack);
-        window_.ArmTimer(kAutorunIntervalMs);
+        window_.armTimer(kAutorunIntervalMs);
     }
     return slot;
 }
 
-double MdiZelkExtract2::AutorunSetting() {
+double MdiZelkExtract2::autorunSetting() {
     const std::string text = s_.platform.settings().value(kAppTitle, "Database", "Autorun", "0");
-    if (const auto v = RealNumberSetting(text)) return *v;
+    if (const auto v = realNumberSetting(text)) return *v;
     s_.alg.AddMelding("Ongeldige waarde voor Autorun: '" + text + "'", 0, false, kBlack);
     return 0;
 }
 
-void MdiZelkExtract2::FollowAutorun(bool on) {
+void MdiZelkExtract2::followAutorun(bool on) {
     if (!on) {
         s_.platform.setReplyTimeout(std::nullopt);
         return;

@@ -38,12 +38,12 @@ public:
     void Form_Unload();
     // Einde and the close box: the close handler now, or right after the
     // work that runs.
-    void RequestClose();
+    void requestClose();
 
     void Command(MenuCommand command);
     void mnuOpenDatabase_Click();
     // One export from the menu; its finished workbook is saved and opened.
-    void RunMenuExport(ExportKind kind);
+    void runMenuExport(ExportKind kind);
     // The three exports in a row, unattended; workbooks saved, not opened.
     void Export();
     void Timer1_Timer();
@@ -51,20 +51,20 @@ public:
     int OpenMainDatabase(bool NameKnown, int unused, const std::string& DialogCaption);
 
     bool Busy() const { return busy_ > 0; }
-    bool ClosePending() const { return closePending_; }
+    bool closePending() const { return closePending_; }
     FrmParameters& parameters() { return parameters_; }
     FrmOpties& opties() { return opties_; }
 
 private:
     class BusyScope;
     // "Autorun" as a number; a text that is none counts as 0 and says so.
-    double AutorunSetting();
+    double autorunSetting();
     // Under Autorun nobody need be there: questions take their safe answer
     // when no reply comes in time, and say so on the message screen.
-    void FollowAutorun(bool on);
+    void followAutorun(bool on);
     std::string Now() const;
-    void ExportAll();
-    void AfterBusy();
+    void exportAll();
+    void afterBusy();
 
     Session& s_;
     MainWindowPort& window_;

@@ -2,7 +2,7 @@
 
 namespace zelk {
 
-const std::vector<MenuTitle>& MainMenu() {
+const std::vector<MenuTitle>& mainMenu() {
     static const std::vector<MenuTitle> menu{
         {"mnuBestand",
          "Bestand",

@@ -35,6 +35,6 @@ struct MenuTitle {
     std::vector<MenuItem> items;
 };
 
-const std::vector<MenuTitle>& MainMenu();
+const std::vector<MenuTitle>& mainMenu();
 
 }  // namespace zelk

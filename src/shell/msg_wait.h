@@ -20,10 +20,10 @@ std::int32_t WaitWithMessages(Platform& platform, std::int32_t interval);
 std::int32_t WaitMilliseconds(Platform& platform, std::int32_t interval);
 
 // Tick arithmetic in signed 32 bits that wraps instead of overflowing.
-constexpr std::int32_t WrapAdd(std::int32_t a, std::int32_t b) {
+constexpr std::int32_t wrapAdd(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
 }
-constexpr std::int32_t WrapSub(std::int32_t a, std::int32_t b) {
+constexpr std::int32_t wrapSub(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
 }
 

@@ -9,7 +9,7 @@
 namespace zelk {
 
 int FrmOpties::Form_Load() const {
-    const auto v = WholeNumberSetting(platform_.settings().value(kAppTitle, "Logbestand", "Filename", "0"));
+    const auto v = wholeNumberSetting(platform_.settings().value(kAppTitle, "Logbestand", "Filename", "0"));
     return v && *v > 0 ? 1 : 0;
 }
 

@@ -16,7 +16,7 @@ FrmParameters::Fields FrmParameters::Form_Load() {
     // A check box knows only off and on. Any positive number switches the
     // autorun on, so it shows as on; anything else (also a damaged text) as
     // off, rather than refusing to open the dialog.
-    const auto autorun = WholeNumberSetting(settings_.value(kAppTitle, "Database", "Autorun", "0"));
+    const auto autorun = wholeNumberSetting(settings_.value(kAppTitle, "Database", "Autorun", "0"));
     f.chkAutoRun = autorun && *autorun > 0 ? 1 : 0;
     main_.ParmLoaded = true;
     return f;

@@ -5,7 +5,7 @@
 
 namespace zelk {
 
-std::optional<int> WholeNumberSetting(const std::string& text) {
+std::optional<int> wholeNumberSetting(const std::string& text) {
     try {
         return Variant(text).toInteger();
     } catch (const RuntimeError&) {
@@ -13,7 +13,7 @@ std::optional<int> WholeNumberSetting(const std::string& text) {
     }
 }
 
-std::optional<double> RealNumberSetting(const std::string& text) {
+std::optional<double> realNumberSetting(const std::string& text) {
     try {
         return Variant(text).toDouble();
     } catch (const RuntimeError&) {
@@ -21,7 +21,7 @@ std::optional<double> RealNumberSetting(const std::string& text) {
     }
 }
 
-std::string StrText(double value) {
+std::string strText(double value) {
     const std::string s = Variant(value).toString();
     // Str always writes a point, whatever the desktop's decimal sign.
     std::string out = value >= 0 ? " " : "";
@@ -29,6 +29,6 @@ std::string StrText(double value) {
     return out;
 }
 
-std::string SingleText(float value) { return Variant(value).toString(); }
+std::string singleText(float value) { return Variant(value).toString(); }
 
 }  // namespace zelk

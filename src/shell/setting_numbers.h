@@ -11,14 +11,14 @@ namespace zelk {
 
 // A 16-bit whole number as a check box stores it ("0", "1"); nullopt when the
 // text is not one.
-std::optional<int> WholeNumberSetting(const std::string& text);
+std::optional<int> wholeNumberSetting(const std::string& text);
 
 // A real number ("1", " 2 ", "0,5"); nullopt when the text is not one.
-std::optional<double> RealNumberSetting(const std::string& text);
+std::optional<double> realNumberSetting(const std::string& text);
 
 // The text of a number as Str writes it: a leading blank when not negative.
-std::string StrText(double value);
+std::string strText(double value);
 // The text of a single-precision value as the window's properties give it.
-std::string SingleText(float value);
+std::string singleText(float value);
 
 }  // namespace zelk

@@ -5,7 +5,7 @@
 
 namespace zelk {
 
-TwipsRect DefaultPlacement(float screenWidth, float screenHeight) {
+TwipsRect defaultPlacement(float screenWidth, float screenHeight) {
     TwipsRect r;
     r.height = screenHeight * 4.0f / 5.0f;
     r.width = screenWidth * 4.0f / 5.0f;
@@ -14,11 +14,11 @@ TwipsRect DefaultPlacement(float screenWidth, float screenHeight) {
     return r;
 }
 
-TwipsRect StoredPlacement(const SettingsStore& settings, const std::string& app, float screenWidth,
+TwipsRect storedPlacement(const SettingsStore& settings, const std::string& app, float screenWidth,
                           float screenHeight) {
-    const TwipsRect d = DefaultPlacement(screenWidth, screenHeight);
+    const TwipsRect d = defaultPlacement(screenWidth, screenHeight);
     auto read = [&](const char* key, float fallback) {
-        return static_cast<float>(val(settings.value(app, "Main", key, StrText(fallback))));
+        return static_cast<float>(val(settings.value(app, "Main", key, strText(fallback))));
     };
     TwipsRect r;
     r.height = read("WindowHeight", d.height);
@@ -28,11 +28,11 @@ TwipsRect StoredPlacement(const SettingsStore& settings, const std::string& app,
     return r;
 }
 
-void StorePlacement(SettingsStore& settings, const std::string& app, const TwipsRect& place) {
-    settings.set(app, "Main", "WindowTop", SingleText(place.top));
-    settings.set(app, "Main", "WindowLeft", SingleText(place.left));
-    settings.set(app, "Main", "WindowWidth", SingleText(place.width));
-    settings.set(app, "Main", "WindowHeight", SingleText(place.height));
+void storePlacement(SettingsStore& settings, const std::string& app, const TwipsRect& place) {
+    settings.set(app, "Main", "WindowTop", singleText(place.top));
+    settings.set(app, "Main", "WindowLeft", singleText(place.left));
+    settings.set(app, "Main", "WindowWidth", singleText(place.width));
+    settings.set(app, "Main", "WindowHeight", singleText(place.height));
 }
 
 }  // namespace zelk

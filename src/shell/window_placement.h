@@ -15,14 +15,14 @@ struct TwipsRect {
 };
 
 // 4/5 of the screen in each direction, centred.
-TwipsRect DefaultPlacement(float screenWidth, float screenHeight);
+TwipsRect defaultPlacement(float screenWidth, float screenHeight);
 
 // The stored placement, each key falling back to the default placement. A
 // damaged value reads as 0.
-TwipsRect StoredPlacement(const SettingsStore& settings, const std::string& app, float screenWidth,
+TwipsRect storedPlacement(const SettingsStore& settings, const std::string& app, float screenWidth,
                           float screenHeight);
 
 // Stores top, left, width and height, in that order.
-void StorePlacement(SettingsStore& settings, const std::string& app, const TwipsRect& place);
+void storePlacement(SettingsStore& settings, const std::string& app, const TwipsRect& place);
 
 }  // namespace zelk

@@ -18,26 +18,26 @@ public:
     virtual float ScreenHeight() const = 0;
 
     virtual TwipsRect Placement() const = 0;
-    virtual void SetPlacement(const TwipsRect& place) = 0;
+    virtual void setPlacement(const TwipsRect& place) = 0;
     virtual WindowState State() const = 0;
-    virtual void SetCaption(const std::string& caption) = 0;
+    virtual void setCaption(const std::string& caption) = 0;
     virtual bool Visible() const = 0;
 
     // The message screen's first use: it shows in the client area, and with it
     // the main window.
-    virtual void ShowMessageScreen() = 0;
+    virtual void showMessageScreen() = 0;
 
     // The autorun timer: armed with an interval, or silent.
-    virtual void ArmTimer(int intervalMs) = 0;
-    virtual void DisableTimer() = 0;
+    virtual void armTimer(int intervalMs) = 0;
+    virtual void disableTimer() = 0;
 
     // Closes every window except the main window and the message screen; the
     // dialogs' unload rules run.
-    virtual void UnloadDialogs() = 0;
+    virtual void unloadDialogs() = 0;
 
     // While an export runs the commands that would start another one, or
     // open another database, are not offered.
-    virtual void SetExportRunning(bool running) = 0;
+    virtual void setExportRunning(bool running) = 0;
 };
 
 }  // namespace zelk

@@ -71,11 +71,11 @@ TEST(GuiMainWindow, MenuCaptionsNamesAndSwitchedOffEntries) {
     w.action("mnuSheet1b")->trigger();
     w.action("mnuEinde")->trigger();
     EXPECT_EQ(got, (std::vector<MenuCommand>{MenuCommand::Sheet1b, MenuCommand::Einde}));
-    w.SetExportRunning(true);
+    w.setExportRunning(true);
     for (const char* n : {"mnuOpenDatabase", "mnuSheet1", "mnuSheet1b", "mnuSheet2"})
         EXPECT_FALSE(w.action(n)->isEnabled()) << n;
     EXPECT_TRUE(w.action("mnuEinde")->isEnabled());  // a close waits for the export instead
-    w.SetExportRunning(false);
+    w.setExportRunning(false);
     for (const char* n : {"mnuOpenDatabase", "mnuSheet1", "mnuSheet1b", "mnuSheet2"})
         EXPECT_TRUE(w.action(n)->isEnabled()) << n;
     EXPECT_FALSE(w.action("mnuExporteer")->isEnabled());
@@ -88,12 +88,12 @@ TEST(GuiMainWindow, PlacementInTwipsTimerAndTheMessageScreenFillingTheClientArea
     EXPECT_EQ(w.ScreenWidth(), static_cast<float>(screen.width() * 15));
     EXPECT_EQ(w.ScreenHeight(), static_cast<float>(screen.height() * 15));
 
-    w.SetPlacement(TwipsRect{1500, 750, 9000, 6000});
+    w.setPlacement(TwipsRect{1500, 750, 9000, 6000});
     EXPECT_FALSE(w.Visible());
     EXPECT_EQ(w.Placement(), (TwipsRect{1500, 750, 9000, 6000}));
     EXPECT_EQ(w.State(), WindowState::Normal);
 
-    w.ShowMessageScreen();
+    w.showMessageScreen();
     EXPECT_TRUE(w.Visible());
     ASSERT_TRUE(w.messageWindow()->isVisible());
     EXPECT_EQ(w.messageWindow()->windowTitle(), "Meldingen");
@@ -134,12 +134,12 @@ TEST(GuiMainWindow, PlacementInTwipsTimerAndTheMessageScreenFillingTheClientArea
     int ticks = 0;
     w.onTimer = [&] { ++ticks; };
     EXPECT_FALSE(w.timer()->isActive());
-    w.ArmTimer(5000);
+    w.armTimer(5000);
     EXPECT_TRUE(w.timer()->isActive());
     EXPECT_EQ(w.timer()->interval(), 5000);
-    w.ArmTimer(20);
+    w.armTimer(20);
     while (ticks < 2) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    w.DisableTimer();
+    w.disableTimer();
     EXPECT_FALSE(w.timer()->isActive());
 
     // A close request goes to the logic, which decides when the window goes.
@@ -154,6 +154,6 @@ TEST(GuiMainWindow, PlacementInTwipsTimerAndTheMessageScreenFillingTheClientArea
     EXPECT_EQ(w.progressBar()->value(), 40);
     EXPECT_EQ(w.progressBar()->maximum(), 200);
     EXPECT_EQ(w.progressBar()->text(), "40 van 200 rijen");
-    w.SetExportRunning(false);
+    w.setExportRunning(false);
     EXPECT_FALSE(w.progressBar()->isVisible());
 }

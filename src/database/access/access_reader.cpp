@@ -30,24 +30,24 @@ constexpr std::size_t kLongValueHeader = 12;
 std::uint32_t le16(const unsigned char* p) { return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8; }
 std::uint32_t le32(const unsigned char* p) { return le16(p) | le16(p + 2) << 16; }
 
-FieldKind kindOf(int mdbType) {
+ColumnType kindOf(int mdbType) {
     switch (mdbType) {
-    case MDB_TEXT: return FieldKind::Text;
-    case MDB_MEMO: return FieldKind::Memo;
-    case MDB_BYTE: return FieldKind::Byte;
-    case MDB_INT: return FieldKind::Integer;
-    case MDB_LONGINT: return FieldKind::Long;
-    case MDB_FLOAT: return FieldKind::Single;
-    case MDB_DOUBLE: return FieldKind::Double;
-    case MDB_MONEY: return FieldKind::Currency;
-    case MDB_DATETIME: return FieldKind::DateTime;
-    case MDB_BOOL: return FieldKind::Boolean;
-    case MDB_NUMERIC: return FieldKind::Numeric;
-    case MDB_REPID: return FieldKind::Guid;
-    case MDB_BINARY: return FieldKind::Binary;
-    case MDB_OLE: return FieldKind::OleObject;
-    case MDB_COMPLEX: return FieldKind::Complex;
-    default: return FieldKind::Unknown;
+    case MDB_TEXT: return ColumnType::Text;
+    case MDB_MEMO: return ColumnType::Memo;
+    case MDB_BYTE: return ColumnType::Byte;
+    case MDB_INT: return ColumnType::Integer;
+    case MDB_LONGINT: return ColumnType::Long;
+    case MDB_FLOAT: return ColumnType::Single;
+    case MDB_DOUBLE: return ColumnType::Double;
+    case MDB_MONEY: return ColumnType::Currency;
+    case MDB_DATETIME: return ColumnType::DateTime;
+    case MDB_BOOL: return ColumnType::Boolean;
+    case MDB_NUMERIC: return ColumnType::Numeric;
+    case MDB_REPID: return ColumnType::Guid;
+    case MDB_BINARY: return ColumnType::Binary;
+    case MDB_OLE: return ColumnType::OleObject;
+    case MDB_COMPLEX: return ColumnType::Complex;
+    default: return ColumnType::Unknown;
     }
 }
 
@@ -65,7 +65,7 @@ struct AccessFile::Impl {
 struct AccessTable::Impl {
     MdbHandle* mdb = nullptr;
     std::unique_ptr<MdbTableDef, TableFreer> table;
-    std::vector<FieldKind> kinds;
+    std::vector<ColumnType> kinds;
     std::vector<int> scales;
 
     bool jet3() const { return mdb->f->jet_version == MDB_VER_JET3; }
@@ -204,70 +204,70 @@ bool AccessTable::Impl::readLongValue(int start, int size, Blob& out) {
 }
 
 FieldValue AccessTable::Impl::decode(std::size_t column, const MdbField& f) {
-    const FieldKind kind = kinds[column];
+    const ColumnType kind = kinds[column];
     // A Yes/No field has no bytes: its null-mask bit is its value.
-    if (kind == FieldKind::Boolean) return std::int64_t{f.is_null ? 0 : 1};
+    if (kind == ColumnType::Boolean) return std::int64_t{f.is_null ? 0 : 1};
     if (f.is_null) return {};
     if (f.start < 0 || f.siz < 0 || f.start + f.siz > pageSize()) return {};
     const unsigned char* p = mdb->pg_buf + f.start;
     const auto n = static_cast<std::size_t>(f.siz);
     auto needs = [&](std::size_t bytes) { return n >= bytes; };
     switch (kind) {
-    case FieldKind::Text: return text(p, n);
-    case FieldKind::Memo: {
+    case ColumnType::Text: return text(p, n);
+    case ColumnType::Memo: {
         Blob bytes;
         if (!readLongValue(f.start, f.siz, bytes)) return std::string();
         return text(bytes.data(), bytes.size());
     }
-    case FieldKind::OleObject: {
+    case ColumnType::OleObject: {
         Blob bytes;
         if (!readLongValue(f.start, f.siz, bytes)) return {};
         return bytes;
     }
-    case FieldKind::Byte:
+    case ColumnType::Byte:
         if (!needs(1)) return {};
         return std::int64_t{p[0]};
-    case FieldKind::Integer:
+    case ColumnType::Integer:
         if (!needs(2)) return {};
         return std::int64_t{static_cast<std::int16_t>(le16(p))};
-    case FieldKind::Long:
-    case FieldKind::Complex:
+    case ColumnType::Long:
+    case ColumnType::Complex:
         if (!needs(4)) return {};
         return std::int64_t{static_cast<std::int32_t>(le32(p))};
-    case FieldKind::Single: {
+    case ColumnType::Single: {
         if (!needs(4)) return {};
         float v = 0;
         std::memcpy(&v, p, sizeof v);
         return static_cast<double>(v);
     }
-    case FieldKind::Double: {
+    case ColumnType::Double: {
         if (!needs(8)) return {};
         double v = 0;
         std::memcpy(&v, p, sizeof v);
         return v;
     }
-    case FieldKind::Currency: {
+    case ColumnType::Currency: {
         if (!needs(8)) return {};
         std::int64_t v = 0;
         std::memcpy(&v, p, sizeof v);
         return currencyToReal(v);
     }
-    case FieldKind::DateTime: {
+    case ColumnType::DateTime: {
         if (!needs(8)) return {};
         double v = 0;
         std::memcpy(&v, p, sizeof v);
         if (auto t = jetDateText(v)) return *t;
         return {};
     }
-    case FieldKind::Numeric:
+    case ColumnType::Numeric:
         if (!needs(17)) return {};
         return jetNumericToReal(p, scales[column]);
-    case FieldKind::Guid:
+    case ColumnType::Guid:
         if (!needs(16)) return {};
         return jetGuidText(p);
-    case FieldKind::Boolean: break;
-    case FieldKind::Binary:
-    case FieldKind::Unknown: return Blob(p, p + n);
+    case ColumnType::Boolean: break;
+    case ColumnType::Binary:
+    case ColumnType::Unknown: return Blob(p, p + n);
     }
     return {};
 }

@@ -19,14 +19,14 @@ using Blob = std::vector<std::uint8_t>;
 // NULL, a whole number, a real number, a UTF-8 text, or bytes.
 using FieldValue = std::variant<std::monostate, std::int64_t, double, std::string, Blob>;
 
-enum class FieldKind {
+enum class ColumnType {
     Text, Memo, Byte, Integer, Long, Single, Double, Currency, DateTime, Boolean,
     Numeric, Guid, Binary, OleObject, Complex, Unknown
 };
 
 struct ColumnInfo {
     std::string name;
-    FieldKind kind = FieldKind::Unknown;
+    ColumnType kind = ColumnType::Unknown;
     int number = 0;  // Jet's column number, which the indexes refer to
 };
 

@@ -17,24 +17,24 @@ CopyError errorFor(int rc, const std::string& message) {
 
 }  // namespace
 
-std::string declaredType(FieldKind kind) {
+std::string declaredType(ColumnType kind) {
     switch (kind) {
-    case FieldKind::Text:
-    case FieldKind::Memo:
-    case FieldKind::Guid: return "TEXT COLLATE NOCASE";
-    case FieldKind::Byte: return "BYTE";
-    case FieldKind::Integer: return "SMALLINT";
-    case FieldKind::Long:
-    case FieldKind::Complex: return "INTEGER";
-    case FieldKind::Single: return "SINGLE";
-    case FieldKind::Double:
-    case FieldKind::Numeric: return "DOUBLE";
-    case FieldKind::Currency: return "CURRENCY";
-    case FieldKind::DateTime: return "DATETIME";
-    case FieldKind::Boolean: return "BOOLEAN";
-    case FieldKind::Binary:
-    case FieldKind::OleObject:
-    case FieldKind::Unknown: return "BLOB";
+    case ColumnType::Text:
+    case ColumnType::Memo:
+    case ColumnType::Guid: return "TEXT COLLATE NOCASE";
+    case ColumnType::Byte: return "BYTE";
+    case ColumnType::Integer: return "SMALLINT";
+    case ColumnType::Long:
+    case ColumnType::Complex: return "INTEGER";
+    case ColumnType::Single: return "SINGLE";
+    case ColumnType::Double:
+    case ColumnType::Numeric: return "DOUBLE";
+    case ColumnType::Currency: return "CURRENCY";
+    case ColumnType::DateTime: return "DATETIME";
+    case ColumnType::Boolean: return "BOOLEAN";
+    case ColumnType::Binary:
+    case ColumnType::OleObject:
+    case ColumnType::Unknown: return "BLOB";
     }
     return "BLOB";
 }

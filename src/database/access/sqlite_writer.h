@@ -53,6 +53,6 @@ private:
 };
 
 // The declared SQLite type of a column of the given Access kind.
-std::string declaredType(FieldKind kind);
+std::string declaredType(ColumnType kind);
 
 }  // namespace zelk::access

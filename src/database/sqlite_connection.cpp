@@ -1,4 +1,4 @@
-#include "database/database.h"
+#include "database/sqlite_connection.h"
 #include "runtime/text.h"
 
 #include <array>
@@ -158,12 +158,12 @@ access::ScratchFolder scratchFolder() {
 
 }  // namespace
 
-Database::Database(std::string path, sqlite::Connection db, Storage storage)
+SqliteConnection::SqliteConnection(std::string path, sqlite::Connection db, Storage storage)
     : path_(std::move(path)), db_(std::move(db)), storage_(storage) {}
 
-Database::~Database() = default;
+SqliteConnection::~SqliteConnection() = default;
 
-std::unique_ptr<Database> Database::open(const std::string& path, const OpenOptions& options,
+std::unique_ptr<SqliteConnection> SqliteConnection::open(const std::string& path, const OpenOptions& options,
                                          const AccessImporter& importer) {
     const Connect connect = parseConnect(options.connect);
     if (!connect.type.empty()) throw jet::isamNotFound();
@@ -175,7 +175,7 @@ std::unique_ptr<Database> Database::open(const std::string& path, const OpenOpti
     }
 }
 
-std::unique_ptr<Database> Database::openSqlite(const std::string& path, const OpenOptions& options) {
+std::unique_ptr<SqliteConnection> SqliteConnection::openSqlite(const std::string& path, const OpenOptions& options) {
     const jet::Context ctx{jet::kSourceWorkspace, path, ""};
     // SQLite writes a journal beside the file, so the folder must be writable too.
     const bool writable =
@@ -197,7 +197,7 @@ std::unique_ptr<Database> Database::openSqlite(const std::string& path, const Op
             storage = Storage::Copy;
         }
         registerJetFunctions(db.get());
-        return std::unique_ptr<Database>(new Database(path, std::move(db), storage));
+        return std::unique_ptr<SqliteConnection>(new SqliteConnection(path, std::move(db), storage));
     } catch (const sqlite::Failure& f) {
         // The file exists (checkPath saw it): what SQLite cannot open beside
         // it, a journal or a WAL index, is a matter of permissions.
@@ -206,7 +206,7 @@ std::unique_ptr<Database> Database::openSqlite(const std::string& path, const Op
     }
 }
 
-std::unique_ptr<Database> Database::openAccess(const std::string& path, const std::string& password,
+std::unique_ptr<SqliteConnection> SqliteConnection::openAccess(const std::string& path, const std::string& password,
                                                const AccessImporter& importer) {
     if (!importer) throw jet::unrecognisedFormat(path);
     const access::ScratchFolder folder = scratchFolder();
@@ -218,7 +218,7 @@ std::unique_ptr<Database> Database::openAccess(const std::string& path, const st
         // Also the reader's own output: a copy it left half written is no database.
         requireSound(db.get(), path);
         registerJetFunctions(db.get());
-        auto out = std::unique_ptr<Database>(new Database(path, std::move(db), Storage::Copy));
+        auto out = std::unique_ptr<SqliteConnection>(new SqliteConnection(path, std::move(db), Storage::Copy));
         out->notes_ = result.notes;
         return out;  // the folder and the copy's name go now; the open connection keeps its pages
     } catch (const sqlite::Failure& f) {
@@ -226,7 +226,7 @@ std::unique_ptr<Database> Database::openAccess(const std::string& path, const st
     }
 }
 
-sqlite::Connection Database::copyToDisk(sqlite3* source) {
+sqlite::Connection SqliteConnection::copyToDisk(sqlite3* source) {
     const access::ScratchFolder folder = scratchFolder();
     const std::string copy = folder.copyPath();
     {
@@ -244,11 +244,11 @@ sqlite::Connection Database::copyToDisk(sqlite3* source) {
     return db;
 }
 
-void Database::requireOpen() const {
+void SqliteConnection::requireOpen() const {
     if (!db_) throw jet::objectInvalid(jet::kSourceDatabase);
 }
 
-std::optional<Database::Found> Database::find(const std::string& name, bool anyKind) {
+std::optional<SqliteConnection::Found> SqliteConnection::find(const std::string& name, bool anyKind) {
     const std::string kinds = anyKind ? "" : " AND type IN ('table','view')";
     const std::string sql = "SELECT 'temp', type, name FROM temp.sqlite_master WHERE name = ?1 COLLATE NOCASE" + kinds +
                             " UNION ALL SELECT 'main', type, name FROM main.sqlite_master WHERE name = ?1 COLLATE "
@@ -264,7 +264,7 @@ std::optional<Database::Found> Database::find(const std::string& name, bool anyK
     return std::nullopt;
 }
 
-std::unique_ptr<Recordset> Database::dynaset(const std::string& sql) {
+std::unique_ptr<Recordset> SqliteConnection::dynaset(const std::string& sql) {
     std::string_view tail;
     auto st = sqlite::prepare(db_.get(), sql, &tail);
     if (!trim(std::string(tail)).empty() || !sqlite3_stmt_readonly(st.get()) || sqlite3_column_count(st.get()) == 0)
@@ -272,7 +272,7 @@ std::unique_ptr<Recordset> Database::dynaset(const std::string& sql) {
     return std::make_unique<DynasetRecordset>(db_.get(), alive_, std::move(st));
 }
 
-std::unique_ptr<Recordset> Database::table(const std::string& schema, const std::string& name) {
+std::unique_ptr<Recordset> SqliteConnection::table(const std::string& schema, const std::string& name) {
     if (auto rs = TableRecordset::open(db_.get(), alive_, schema, name)) return rs;
     auto st = sqlite::prepare(db_.get(),
                               "SELECT * FROM " + sqlite::quoteIdentifier(schema) + "." + sqlite::quoteIdentifier(name));
@@ -282,7 +282,7 @@ std::unique_ptr<Recordset> Database::table(const std::string& schema, const std:
     return std::make_unique<MaterializedRecordset>(std::move(rows), std::move(indexes));
 }
 
-std::unique_ptr<Recordset> Database::OpenRecordset(const std::string& source, int type) {
+std::unique_ptr<Recordset> SqliteConnection::OpenRecordset(const std::string& source, int type) {
     requireOpen();
     const std::string text = trim(source);
     jet::Context ctx{jet::kSourceDatabase, path_, ""};
@@ -303,7 +303,7 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const std::string& source, in
     }
 }
 
-bool Database::QueryDefExists(const std::string& name) {
+bool SqliteConnection::QueryDefExists(const std::string& name) {
     requireOpen();
     try {
         const auto f = find(name);
@@ -313,7 +313,7 @@ bool Database::QueryDefExists(const std::string& name) {
     }
 }
 
-void Database::CreateQueryDef(const std::string& name, const std::string& sqlText) {
+void SqliteConnection::CreateQueryDef(const std::string& name, const std::string& sqlText) {
     requireOpen();
     const jet::Context ctx{jet::kSourceDatabase, path_, name};
     try {
@@ -333,7 +333,7 @@ void Database::CreateQueryDef(const std::string& name, const std::string& sqlTex
     if (storage_ == Storage::File) ensureStatistics();
 }
 
-void Database::DeleteQueryDef(const std::string& name) {
+void SqliteConnection::DeleteQueryDef(const std::string& name) {
     requireOpen();
     try {
         const auto f = find(name);
@@ -349,13 +349,13 @@ void Database::DeleteQueryDef(const std::string& name) {
     }
 }
 
-bool Database::hasStatistics() {
+bool SqliteConnection::hasStatistics() {
     requireOpen();
     auto st = sqlite::prepare(db_.get(), "SELECT 1 FROM main.sqlite_master WHERE name = 'sqlite_stat1'");
     return sqlite::step(db_.get(), st.get());
 }
 
-void Database::ensureStatistics() {
+void SqliteConnection::ensureStatistics() {
     try {
         if (!hasStatistics()) sqlite::exec(db_.get(), "ANALYZE");
     } catch (const sqlite::Failure&) {
@@ -364,7 +364,7 @@ void Database::ensureStatistics() {
     }
 }
 
-void Database::Close() {
+void SqliteConnection::Close() {
     requireOpen();
     alive_.reset();
     db_.reset();

@@ -37,17 +37,17 @@ struct OpenOptions {
     std::string connect;
 };
 
-class Database {
+class SqliteConnection {
 public:
     // Opens `path`. Throws DbError: 3024, 3044, 3055, 3051 for the path, 3343
     // for a file that is no database this engine reads, 3049 for a damaged
     // one, 3261 when it is locked, 3043 for an I/O error, 3170 for a
     // connect-string type; the importer's errors (3031...) for Access files.
-    static std::unique_ptr<Database> open(const std::string& path, const OpenOptions& options,
+    static std::unique_ptr<SqliteConnection> open(const std::string& path, const OpenOptions& options,
                                           const AccessImporter& importer = {});
-    ~Database();
-    Database(const Database&) = delete;
-    Database& operator=(const Database&) = delete;
+    ~SqliteConnection();
+    SqliteConnection(const SqliteConnection&) = delete;
+    SqliteConnection& operator=(const SqliteConnection&) = delete;
 
     // A table (dbOpenTable) or a table, stored query or select text
     // (dbOpenDynaset). Throws DbError (3078 no such table or query, 3219 for a
@@ -81,9 +81,9 @@ private:
         std::string schema, type, name;
     };
 
-    Database(std::string path, sqlite::Connection db, Storage storage);
-    static std::unique_ptr<Database> openSqlite(const std::string& path, const OpenOptions& options);
-    static std::unique_ptr<Database> openAccess(const std::string& path, const std::string& password,
+    SqliteConnection(std::string path, sqlite::Connection db, Storage storage);
+    static std::unique_ptr<SqliteConnection> openSqlite(const std::string& path, const OpenOptions& options);
+    static std::unique_ptr<SqliteConnection> openAccess(const std::string& path, const std::string& password,
                                                 const AccessImporter& importer);
     // A read-only connection to a copy of the whole database with planner
     // statistics, in a temporary file that has no name any more.
