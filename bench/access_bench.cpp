@@ -55,7 +55,8 @@ double rowsPer100k(const std::string& file, const std::string& tableName, const 
     SqliteWriter db(target);
     std::string create = "CREATE TABLE t (";
     for (std::size_t i = 0; i < table->columns().size(); ++i)
-        create += (i ? ", " : "") + quoteIdentifier(table->columns()[i].name) + " " + declaredType(table->columns()[i].kind);
+        create +=
+            (i ? ", " : "") + quoteIdentifier(table->columns()[i].name) + " " + declaredType(table->columns()[i].kind);
     db.exec(create + ")");
     const auto start = Clock::now();
     db.exec("BEGIN");
@@ -99,7 +100,8 @@ int main(int argc, char** argv) {
     const double mixed = rowsPer100k(largest, "Table1", dir, 100000);
     std::printf("rows of V2003-test.mdb Table1 (9 columns, every type): %.0f ms per 100 000 rows\n", mixed);
     const double indexed = rowsPer100k(fixtures + "/V2003-desc-index.mdb", "Table1", dir, 100000);
-    std::printf("rows of V2003-desc-index.mdb Table1 (3 columns, descending index): %.0f ms per 100 000 rows\n", indexed);
+    std::printf("rows of V2003-desc-index.mdb Table1 (3 columns, descending index): %.0f ms per 100 000 rows\n",
+                indexed);
 
     std::filesystem::remove_all(dir);
     return 0;

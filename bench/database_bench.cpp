@@ -15,10 +15,10 @@
 #include <filesystem>
 #include <string>
 
-#include "database/sqlite_connection.h"
 #include "database/dbase.h"
 #include "database/demo_database.h"
 #include "database/field_cache.h"
+#include "database/sqlite_connection.h"
 #include "exports/export_sql.h"
 #include "messages/alg.h"
 #include "messages/datum_routines.h"
@@ -62,9 +62,9 @@ int main(int argc, char** argv) {
     {
         auto db = SqliteConnection::open(path, {});
         if (!db->QueryDefExists("OG_WVW")) db->CreateQueryDef("OG_WVW", ogWvwSql());
-        for (const auto& [name, sql] : {std::pair{"movable", movableAssetsSql()},
-                                         std::pair{"immovable", immovableAssetsSql()},
-                                         std::pair{"mapping", categoryMappingSql()}}) {
+        for (const auto& [name, sql] :
+             {std::pair{"movable", movableAssetsSql()}, std::pair{"immovable", immovableAssetsSql()},
+              std::pair{"mapping", categoryMappingSql()}}) {
             auto t = Clock::now();
             auto rs = db->OpenRecordset(sql, dbOpenDynaset);
             const std::size_t fields = rs->fieldNames().size();
@@ -75,8 +75,8 @@ int main(int argc, char** argv) {
             t = Clock::now();
             auto counted = db->OpenRecordset(sql, dbOpenDynaset);
             const long count = counted->RecordCount();
-            std::printf("%-9s query: %ld rows, every field read: %.2f s; counted %ld: %.2f s; peak %.1f MB\n", name,
-                        n, stepped, count, since(t), peakMb());
+            std::printf("%-9s query: %ld rows, every field read: %.2f s; counted %ld: %.2f s; peak %.1f MB\n", name, n,
+                        stepped, count, since(t), peakMb());
         }
     }
 

@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <string>
 
+#include "exl/exl.h"
 #include "messages/alg.h"
 #include "platform/scripted_platform.h"
 #include "runtime/dates.h"
-#include "exl/exl.h"
 #include "spreadsheet/xlsx_writer.h"
 
 using namespace zelk;

@@ -48,7 +48,9 @@ void writeCells(lxw_worksheet* ws, const zelk::Worksheet& sheet) {
             const auto col = static_cast<lxw_col_t>(c);
             switch (cell.kind()) {
             case zelk::CellKind::Empty: break;
-            case zelk::CellKind::String: worksheet_write_string(ws, row, col, strings.at(cell.stringId()).c_str(), nullptr); break;
+            case zelk::CellKind::String:
+                worksheet_write_string(ws, row, col, strings.at(cell.stringId()).c_str(), nullptr);
+                break;
             case zelk::CellKind::Boolean: worksheet_write_boolean(ws, row, col, cell.boolean(), nullptr); break;
             default: worksheet_write_number(ws, row, col, cell.number(), nullptr); break;
             }

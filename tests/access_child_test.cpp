@@ -25,10 +25,10 @@
 #include "database/sqlite_handle.h"
 
 using access_test::ScratchDir;
-using zelk::testing::OwnTempDir;
+using zelk::access::ScratchFolder;
 using zelk::os::IsolatedRun;
 using zelk::os::runIsolated;
-using zelk::access::ScratchFolder;
+using zelk::testing::OwnTempDir;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 

@@ -24,14 +24,15 @@ namespace {
 using Rows = std::vector<std::vector<std::string>>;
 
 const std::vector<std::string> kReadable = {
-    "V1997-test.mdb",      "V2000_with-password.mdb", "V2003-desc-index.mdb",    "V2003-empty.mdb",
-    "V2003-index.mdb",     "V2003-numeric.mdb",       "V2003-queries.mdb",       "V2003-test.mdb",
-    "V2003_no-password.mdb", "V2003_with-password.mdb", "V2010-test.accdb",      "V2016-currency.accdb"};
+    "V1997-test.mdb",        "V2000_with-password.mdb", "V2003-desc-index.mdb", "V2003-empty.mdb",
+    "V2003-index.mdb",       "V2003-numeric.mdb",       "V2003-queries.mdb",    "V2003-test.mdb",
+    "V2003_no-password.mdb", "V2003_with-password.mdb", "V2010-test.accdb",     "V2016-currency.accdb"};
 
 std::vector<std::string> tablesOf(const std::string& db) {
     std::vector<std::string> names;
-    for (const auto& r : query(db, "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%' "
-                                   "ORDER BY name"))
+    for (const auto& r : query(db,
+                               "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%' "
+                               "ORDER BY name"))
         names.push_back(r[0].substr(5));
     return names;
 }
@@ -64,19 +65,26 @@ TEST(AccessImport, TableOneOfTheTestFileReadsBackWithItsTypesAndValues) {
         EXPECT_TRUE(r.notes.empty());
         EXPECT_EQ(tablesOf(db), (std::vector<std::string>{"Table1", "Table2", "Table3", "Table4"}));
         const auto types = declaredTypes(db, "Table1");
-        EXPECT_EQ(types, (std::map<std::string, std::string>{{"A", "TEXT"}, {"B", "TEXT"}, {"C", "BYTE"},
-                                                             {"D", "SMALLINT"}, {"E", "INTEGER"}, {"F", "DOUBLE"},
-                                                             {"G", "DATETIME"}, {"H", "CURRENCY"}, {"I", "BOOLEAN"}}));
+        EXPECT_EQ(types, (std::map<std::string, std::string>{{"A", "TEXT"},
+                                                             {"B", "TEXT"},
+                                                             {"C", "BYTE"},
+                                                             {"D", "SMALLINT"},
+                                                             {"E", "INTEGER"},
+                                                             {"F", "DOUBLE"},
+                                                             {"G", "DATETIME"},
+                                                             {"H", "CURRENCY"},
+                                                             {"I", "BOOLEAN"}}));
         const Rows rows = query(db, "SELECT * FROM Table1 ORDER BY A DESC");
         ASSERT_EQ(rows.size(), 2u);
         EXPECT_EQ(rows[0], (std::vector<std::string>{"text:abcdefg", "text:hijklmnop", "integer:2", "integer:222",
-                                                     "integer:333333333", "real:444.555", "text:1974-09-21",
-                                                     "real:3.5", "integer:1"}));
+                                                     "integer:333333333", "real:444.555", "text:1974-09-21", "real:3.5",
+                                                     "integer:1"}));
         EXPECT_EQ(rows[1], (std::vector<std::string>{"text:a", "text:b", "integer:0", "integer:0", "integer:0",
                                                      "real:0.0", "text:1981-12-12", "integer:0", "integer:0"}));
         // Texts compare without regard to case, as Jet compares them.
         EXPECT_EQ(query(db, "SELECT count(*) FROM Table1 WHERE A = 'ABCDEFG'")[0][0], "integer:1");
-        EXPECT_EQ(declaredTypes(db, "Table4"), (std::map<std::string, std::string>{{"name", "TEXT"}, {"data", "TEXT"}}));
+        EXPECT_EQ(declaredTypes(db, "Table4"),
+                  (std::map<std::string, std::string>{{"name", "TEXT"}, {"data", "TEXT"}}));
         EXPECT_EQ(query(db, "SELECT count(*) FROM sqlite_stat1")[0][0].substr(0, 8), "integer:");
     }
 }
@@ -85,7 +93,8 @@ TEST(AccessImport, CurrencyDecimalsAndTheEmptyDatabase) {
     ZELK_NEEDS_FIXTURES();
     ScratchDir dir;
     std::string db = copyOf(dir, "V2016-currency.accdb");
-    EXPECT_EQ(declaredTypes(db, "Table"), (std::map<std::string, std::string>{{"ID", "INTEGER"}, {"Money", "CURRENCY"}}));
+    EXPECT_EQ(declaredTypes(db, "Table"),
+              (std::map<std::string, std::string>{{"ID", "INTEGER"}, {"Money", "CURRENCY"}}));
     EXPECT_EQ(query(db, "SELECT ID, Money FROM \"Table\""), (Rows{{"integer:1", "integer:42"}}));
 
     db = copyOf(dir, "V2003-numeric.mdb");
@@ -107,13 +116,15 @@ TEST(AccessImport, IndexesKeepTheirColumnsOrderAndUniqueness) {
     EXPECT_NE(indexes[0][1].find("(\"CD_AGENTE\" DESC)"), std::string::npos) << indexes[0][1];
     EXPECT_EQ(query(db, "SELECT desc FROM pragma_index_xinfo('" + name + "') WHERE cid >= 0"), (Rows{{"integer:1"}}));
     // The index gives the rows in descending order.
-    const Rows first = query(db, "SELECT CD_AGENTE FROM Table1 INDEXED BY \"" + name + "\" ORDER BY CD_AGENTE DESC LIMIT 1");
+    const Rows first =
+        query(db, "SELECT CD_AGENTE FROM Table1 INDEXED BY \"" + name + "\" ORDER BY CD_AGENTE DESC LIMIT 1");
     EXPECT_EQ(first, query(db, "SELECT max(CD_AGENTE) FROM Table1"));
 
     db = copyOf(dir, "V2003-index.mdb");
     // Every table has "PrimaryKey" (and an index "id"): the names are made unique per table.
-    const Rows named = query(db, "SELECT name, tbl_name, sql LIKE 'CREATE UNIQUE%' FROM sqlite_master "
-                                 "WHERE type='index' AND name LIKE '%PrimaryKey' ORDER BY name");
+    const Rows named = query(db,
+                             "SELECT name, tbl_name, sql LIKE 'CREATE UNIQUE%' FROM sqlite_master "
+                             "WHERE type='index' AND name LIKE '%PrimaryKey' ORDER BY name");
     EXPECT_EQ(named, (Rows{{"text:Table1_PrimaryKey", "text:Table1", "integer:1"},
                            {"text:Table2_PrimaryKey", "text:Table2", "integer:1"},
                            {"text:Table3_PrimaryKey", "text:Table3", "integer:1"}}));
@@ -260,7 +271,8 @@ std::int64_t scaledDecimal(const std::string& text) {
 std::string canonical(const std::string& type, bool isNull, const std::string& text, bool fromExport) {
     if (isNull) return "NULL";
     if (type == "CURRENCY") {
-        const std::int64_t scaled = fromExport ? scaledDecimal(text) : zelk::Currency::fromDouble(std::stod(text)).scaled;
+        const std::int64_t scaled =
+            fromExport ? scaledDecimal(text) : zelk::Currency::fromDouble(std::stod(text)).scaled;
         return std::to_string(scaled);
     }
     if (type == "DOUBLE" || type == "SINGLE") {

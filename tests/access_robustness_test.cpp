@@ -41,7 +41,8 @@ std::vector<char> readAll(const std::string& path) {
 }
 
 void writeAll(const std::string& path, const std::vector<char>& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace
@@ -54,7 +55,12 @@ TEST(IsolatedRun, ReportsCrashesHangsAndExitsWithoutHarmToTheParent) {
     ASSERT_EQ(run.end, IsolatedRun::End::Reported);  // a report larger than the pipe's buffer
     EXPECT_EQ(run.report, std::string(3u << 20, 'x'));
 
-    run = runIsolated([](const auto&) -> std::string { raise(SIGSEGV); return "never"; }, 10s, none);
+    run = runIsolated(
+        [](const auto&) -> std::string {
+            raise(SIGSEGV);
+            return "never";
+        },
+        10s, none);
     EXPECT_EQ(run.end, IsolatedRun::End::Crashed);
 
     run = runIsolated([](const auto&) -> std::string { throw std::runtime_error("x"); }, 10s, none);
@@ -70,7 +76,11 @@ TEST(IsolatedRun, ReportsCrashesHangsAndExitsWithoutHarmToTheParent) {
 
     // A hang is killed after the idle timeout.
     auto start = Clock::now();
-    run = runIsolated([](const auto&) -> std::string { for (;;) pause(); }, 300ms, none);
+    run = runIsolated(
+        [](const auto&) -> std::string {
+            for (;;) pause();
+        },
+        300ms, none);
     EXPECT_EQ(run.end, IsolatedRun::End::TimedOut);
     EXPECT_LT(Clock::now() - start, 10s);
 
@@ -128,24 +138,26 @@ TEST(AccessRobustness, DamagedAndForeignFilesNeverCrashOrHang) {
         std::vector<char> bytes;
     };
     std::vector<Variant> variants;
-    const std::vector<std::string> sources = {"V1997-test.mdb", "V2003_no-password.mdb", "V2003-index.mdb",
-                                              "V2016-currency.accdb", "V2010-test.accdb", "V2003-queries.mdb",
+    const std::vector<std::string> sources = {"V1997-test.mdb",       "V2003_no-password.mdb", "V2003-index.mdb",
+                                              "V2016-currency.accdb", "V2010-test.accdb",      "V2003-queries.mdb",
                                               "V2003-desc-index.mdb"};
     for (const std::string& name : sources) {
         const std::vector<char> original = readAll(fixture(name));
         const std::size_t page = name == "V1997-test.mdb" ? 2048 : 4096;
         const std::size_t pages = original.size() / page;
         // Cut short: inside page 0, at and around page borders, at random points.
-        for (std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{20}, std::size_t{0x97},
-                                   std::size_t{0x98}, page - 1, page, page + 1, 2 * page, 3 * page + 17,
-                                   original.size() / 2, original.size() - 1})
-            variants.push_back({name + " cut at " + std::to_string(length),
-                                std::vector<char>(original.begin(),
-                                                  original.begin() + static_cast<std::ptrdiff_t>(std::min(length, original.size())))});
+        for (std::size_t length :
+             {std::size_t{0}, std::size_t{1}, std::size_t{20}, std::size_t{0x97}, std::size_t{0x98}, page - 1, page,
+              page + 1, 2 * page, 3 * page + 17, original.size() / 2, original.size() - 1})
+            variants.push_back(
+                {name + " cut at " + std::to_string(length),
+                 std::vector<char>(original.begin(),
+                                   original.begin() + static_cast<std::ptrdiff_t>(std::min(length, original.size())))});
         for (int i = 0; i < 4; ++i) {
             const std::size_t length = std::uniform_int_distribution<std::size_t>(page, original.size() - 1)(random);
-            variants.push_back({name + " cut at " + std::to_string(length),
-                                std::vector<char>(original.begin(), original.begin() + static_cast<std::ptrdiff_t>(length))});
+            variants.push_back(
+                {name + " cut at " + std::to_string(length),
+                 std::vector<char>(original.begin(), original.begin() + static_cast<std::ptrdiff_t>(length))});
         }
         // Page 0 damaged behind its signature.
         for (int i = 0; i < 6; ++i) {
@@ -178,7 +190,8 @@ TEST(AccessRobustness, DamagedAndForeignFilesNeverCrashOrHang) {
             if (original[p * page] != 0x02) continue;
             std::vector<char> bytes = original;
             for (int k = 0; k < 6; ++k)
-                bytes[p * page + std::uniform_int_distribution<std::size_t>(8, 160)(random)] = static_cast<char>(random());
+                bytes[p * page + std::uniform_int_distribution<std::size_t>(8, 160)(random)] =
+                    static_cast<char>(random());
             variants.push_back({name + " table definition " + std::to_string(p) + " damaged", bytes});
             ++definitions;
         }
@@ -220,8 +233,10 @@ TEST(AccessRobustness, DamagedAndForeignFilesNeverCrashOrHang) {
             continue;
         }
         ++copied;
-        EXPECT_EQ(access_test::query(output, "PRAGMA integrity_check"), (std::vector<std::vector<std::string>>{{"text:ok"}}));
-        for (const auto& table : access_test::query(output, "SELECT name FROM sqlite_master WHERE type IN ('table','view')"))
+        EXPECT_EQ(access_test::query(output, "PRAGMA integrity_check"),
+                  (std::vector<std::vector<std::string>>{{"text:ok"}}));
+        for (const auto& table :
+             access_test::query(output, "SELECT name FROM sqlite_master WHERE type IN ('table','view')"))
             EXPECT_NO_THROW(access_test::query(output, "SELECT count(*) FROM \"" + table[0].substr(5) + "\""));
         std::remove(output.c_str());
     }

@@ -59,8 +59,8 @@ TEST(AccessText, Jet4CompressedAndPlainUtf16AndJet3CodePage) {
     EXPECT_EQ(decodeJet3Text(jet3.data(), jet3.size()), "caf\u00E9 \u20AC\u0178");
 
     EXPECT_EQ(utf8ToUtf16("W\u00E9b\u20AC\U0001F600"), u"W\u00E9b\u20AC\U0001F600");
-    EXPECT_EQ(utf8ToUtf16("a\xC3"), u"a\uFFFD");          // cut short
-    EXPECT_EQ(utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong
+    EXPECT_EQ(utf8ToUtf16("a\xC3"), u"a\uFFFD");                    // cut short
+    EXPECT_EQ(utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");            // overlong
     EXPECT_EQ(utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // encoded surrogate
     EXPECT_EQ(utf16ToUtf8(u"\u00E9\U0001F600"), "\u00E9\U0001F600");
 }
@@ -68,12 +68,12 @@ TEST(AccessText, Jet4CompressedAndPlainUtf16AndJet3CodePage) {
 TEST(AccessValues, DateSerialsBecomeIsoText) {
     EXPECT_EQ(jetDateText(27293.0), "1974-09-21");
     EXPECT_EQ(jetDateText(27293.5), "1974-09-21 12:00:00");
-    EXPECT_EQ(jetDateText(0.75), "18:00:00");                 // a time without a date
+    EXPECT_EQ(jetDateText(0.75), "18:00:00");  // a time without a date
     EXPECT_EQ(jetDateText(0.0), "1899-12-30");
-    EXPECT_EQ(jetDateText(-1.25), "1899-12-29 06:00:00");     // the time counts forward from midnight
+    EXPECT_EQ(jetDateText(-1.25), "1899-12-29 06:00:00");  // the time counts forward from midnight
     EXPECT_EQ(jetDateText(2.0), "1900-01-01");
     EXPECT_EQ(jetDateText(60.0), "1900-02-28");
-    EXPECT_EQ(jetDateText(61.0), "1900-03-01");               // no 29 February 1900 in Jet serials
+    EXPECT_EQ(jetDateText(61.0), "1900-03-01");  // no 29 February 1900 in Jet serials
     EXPECT_EQ(jetDateText(43890.0), "2020-02-29");
     EXPECT_EQ(jetDateText(27293.0 + 86399.6 / 86400), "1974-09-22");  // rounds to the next midnight
     EXPECT_EQ(jetDateText(27293.0 + 1.4 / 86400), "1974-09-21 00:00:01");
@@ -129,12 +129,12 @@ TEST(AccessHeader, FormatAndPasswordOfTheFixtures) {
         bool jet3, ace, encrypted;
         std::u16string password;
     };
-    for (const Row& row : {Row{"V2003_with-password.mdb", false, false, false, u"password"},
-                           Row{"V2000_with-password.mdb", false, false, false, u"password"},
-                           Row{"V2003_no-password.mdb", false, false, false, u""},
-                           Row{"V1997-test.mdb", true, false, false, u""},
-                           Row{"V2010_with-password.accdb", false, true, true, u""},
-                           Row{"V2016-currency.accdb", false, true, false, u""}}) {
+    for (const Row& row :
+         {Row{"V2003_with-password.mdb", false, false, false, u"password"},
+          Row{"V2000_with-password.mdb", false, false, false, u"password"},
+          Row{"V2003_no-password.mdb", false, false, false, u""}, Row{"V1997-test.mdb", true, false, false, u""},
+          Row{"V2010_with-password.accdb", false, true, true, u""},
+          Row{"V2016-currency.accdb", false, true, false, u""}}) {
         SCOPED_TRACE(row.file);
         const auto header = readFileHeader(fixture(row.file));
         ASSERT_TRUE(header);
@@ -212,12 +212,21 @@ QueryRow row(int attribute, std::optional<long> flag, std::string name1 = "", st
 TEST(AccessQueries, SelectQueriesAreRebuiltFromTheirRows) {
     // The rows of V2003-queries.mdb's SelectQuery, in stored order.
     std::vector<QueryRow> rows = {
-        row(0, 0), row(255, std::nullopt), row(1, 1), row(3, 2), row(5, std::nullopt, "Table1"),
-        row(5, std::nullopt, "Table2"), row(5, std::nullopt, "Table3"), row(6, 0, "", "", "Table1.*"),
-        row(6, 0, "", "", "Table2.col1"), row(6, 0, "", "", "Table2.col2"), row(6, 0, "", "", "Table3.col3"),
+        row(0, 0),
+        row(255, std::nullopt),
+        row(1, 1),
+        row(3, 2),
+        row(5, std::nullopt, "Table1"),
+        row(5, std::nullopt, "Table2"),
+        row(5, std::nullopt, "Table3"),
+        row(6, 0, "", "", "Table1.*"),
+        row(6, 0, "", "", "Table2.col1"),
+        row(6, 0, "", "", "Table2.col2"),
+        row(6, 0, "", "", "Table3.col3"),
         row(7, 2, "Table1", "Table3", "Table1.col1 = Table3.col1"),
         row(7, 1, "Table3", "Table2", "Table3.col1 = Table2.col1"),
-        row(7, 1, "Table3", "Table2", "Table3.col1 = Table2.col2"), row(11, std::nullopt, "", "", "Table2.col1"),
+        row(7, 1, "Table3", "Table2", "Table3.col1 = Table2.col2"),
+        row(11, std::nullopt, "", "", "Table2.col1"),
         row(8, std::nullopt, "", "", "(((Table2.col2)=\"foo\" Or (Table2.col2) In (\"buzz\",\"bazz\")))")};
     QuerySql sql = buildSelectQuery(rows);
     EXPECT_EQ(sql.problem, "");
@@ -227,10 +236,15 @@ TEST(AccessQueries, SelectQueriesAreRebuiltFromTheirRows) {
               "Table2.col2) WHERE (((Table2.col2)='foo' Or (Table2.col2) In ('buzz','bazz'))) ORDER BY Table2.col1");
 
     // Aliases, column names, grouping, descending order, a right join.
-    rows = {row(1, 1), row(5, std::nullopt, "OB", "o"), row(5, std::nullopt, "OG", ""),
-            row(6, 0, "Aantal", "", "Count(*)"), row(6, 0, "", "", "o.OGCODE"),
-            row(7, 3, "o", "OG", "o.OGCODE = OG.OG_CODE"), row(9, 0, "", "", "o.OGCODE"),
-            row(10, std::nullopt, "", "", "Count(*) > 1"), row(11, std::nullopt, "D", "", "o.OGCODE")};
+    rows = {row(1, 1),
+            row(5, std::nullopt, "OB", "o"),
+            row(5, std::nullopt, "OG", ""),
+            row(6, 0, "Aantal", "", "Count(*)"),
+            row(6, 0, "", "", "o.OGCODE"),
+            row(7, 3, "o", "OG", "o.OGCODE = OG.OG_CODE"),
+            row(9, 0, "", "", "o.OGCODE"),
+            row(10, std::nullopt, "", "", "Count(*) > 1"),
+            row(11, std::nullopt, "D", "", "o.OGCODE")};
     sql = buildSelectQuery(rows);
     EXPECT_EQ(sql.problem, "");
     EXPECT_EQ(sql.sql,

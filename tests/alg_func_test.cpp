@@ -73,8 +73,8 @@ TEST(AlgFunc, GetSettingValueFallsBackAndStripsOneSuffix) {
 
 TEST(AlgFunc, FormatDatumGivesAFixedWidthOrTheDefault) {
     EXPECT_EQ(FormatDatum(Variant(makeDate(2026, 12, 5)), "DD-MM-YYYY", ""), "05-12-2026");
-    EXPECT_EQ(FormatDatum(Variant(makeDate(2026, 5, 5)), "MMMM YY", ""), " mei 26");  // blanks in front
-    EXPECT_EQ(FormatDatum(Variant(makeDate(2026, 12, 5)), "DDDD", ""), "rdag");       // zaterdag, cut left
+    EXPECT_EQ(FormatDatum(Variant(makeDate(2026, 5, 5)), "MMMM YY", ""), " mei 26");    // blanks in front
+    EXPECT_EQ(FormatDatum(Variant(makeDate(2026, 12, 5)), "DDDD", ""), "rdag");         // zaterdag, cut left
     EXPECT_EQ(FormatDatum(Variant(makeDate(2026, 12, 5)), "d-m-yyyy", "").size(), 8u);  // "5-12-2026" cut left
     EXPECT_EQ(FormatDatum(Variant(makeDate(2026, 12, 5)), "d-m-yyyy", ""), "-12-2026");
     EXPECT_EQ(FormatDatum(kNull, "DD-MM-YYYY", "geen"), "geen");

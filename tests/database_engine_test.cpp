@@ -22,7 +22,9 @@ std::unique_ptr<SqliteConnection> openFile(const std::string& path, bool readOnl
     return SqliteConnection::open(path, o);
 }
 
-long openError(const std::string& path) { return errorOf([&] { openFile(path); }); }
+long openError(const std::string& path) {
+    return errorOf([&] { openFile(path); });
+}
 
 std::unique_ptr<Recordset> open(SqliteConnection& db, const std::string& source, int type = dbOpenDynaset) {
     return db.OpenRecordset(source, type);
@@ -86,8 +88,8 @@ TEST_F(DatabaseEngine, ReadingNeverWritesTheFile) {
     {
         auto db = openFile(demo);
         EXPECT_FALSE(db->fileIsReadOnly());
-        for (const char* t : {"Eigenaar", "OG", "Categori", "IC", "IC_Waardering", "OB", "OB_Waardering",
-                              "Waardering", "Historie", "HI_Waardering"}) {
+        for (const char* t : {"Eigenaar", "OG", "Categori", "IC", "IC_Waardering", "OB", "OB_Waardering", "Waardering",
+                              "Historie", "HI_Waardering"}) {
             auto rs = open(*db, t, dbOpenTable);
             EXPECT_GT(rs->RecordCount(), 0) << t;
         }
@@ -237,9 +239,9 @@ TEST_F(DatabaseEngine, ValuesFollowTheDeclaredTypes) {
     EXPECT_EQ(rs->Field("b"), Variant(false));
     EXPECT_EQ(rs->Field("x"), Variant("tekst"));
     rs->MoveNext();
-    EXPECT_EQ(errorOf([&] { rs->Field("l"); }), 6);   // beyond a Long
-    EXPECT_EQ(errorOf([&] { rs->Field("s"); }), 6);   // beyond an Integer
-    EXPECT_EQ(errorOf([&] { rs->Field("c"); }), 13);  // no number
+    EXPECT_EQ(errorOf([&] { rs->Field("l"); }), 6);    // beyond a Long
+    EXPECT_EQ(errorOf([&] { rs->Field("s"); }), 6);    // beyond an Integer
+    EXPECT_EQ(errorOf([&] { rs->Field("c"); }), 13);   // no number
     EXPECT_EQ(errorOf([&] { rs->Field("dt"); }), 13);  // no date
     EXPECT_EQ(rs->Field("x"), Variant(2.5));
     rs->MoveNext();

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "database/dbase.h"
-#include "exports/export_sql.h"
 #include "database/demo_database.h"
+#include "exports/export_sql.h"
 #include "messages/alg.h"
 #include "platform/scripted_platform.h"
 #include "support/checks.h"

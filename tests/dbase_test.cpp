@@ -79,8 +79,7 @@ struct SlotLayer : DemoFixture {};
 TEST_F(SlotLayer, CancelledDialogTouchesNoSlot) {
     std::string name = "C:\\Data\\ZELK.MDB";
     std::string password = "vastactiva";
-    const int slot = l.db.OpenDatabase(name, "/start", password, false, "Geef de naam van de database", false,
-                                       false);
+    const int slot = l.db.OpenDatabase(name, "/start", password, false, "Geef de naam van de database", false, false);
     EXPECT_EQ(slot, -1);
     ASSERT_EQ(l.platform.asked.size(), 2u);
     const Q& dialog = l.platform.asked[0];
@@ -123,8 +122,8 @@ TEST_F(SlotLayer, MissingFileAsksAgainOnTheSameSlot) {
 
     // Without asking for a new name: the number and the description are logged.
     std::string missing = dir.file("weg.mdb");
-    const int none = l.db.OpenDatabase(missing, "", password, true, "Kies", false, false, std::nullopt,
-                                       std::nullopt, false, true, true);
+    const int none = l.db.OpenDatabase(missing, "", password, true, "Kies", false, false, std::nullopt, std::nullopt,
+                                       false, true, true);
     EXPECT_EQ(none, -1);
     EXPECT_EQ(l.db.DbErrNr, 3024);
     EXPECT_EQ(l.platform.asked.size(), 2u);  // nothing asked
@@ -133,8 +132,8 @@ TEST_F(SlotLayer, MissingFileAsksAgainOnTheSameSlot) {
 
     // Not interactive: three lines, the first two red.
     l.alg.ClearAlg();
-    const int quiet = l.db.OpenDatabase(missing, "", password, true, "Kies", false, false, std::nullopt,
-                                        std::nullopt, true, false, false);
+    const int quiet = l.db.OpenDatabase(missing, "", password, true, "Kies", false, false, std::nullopt, std::nullopt,
+                                        true, false, false);
     EXPECT_EQ(quiet, -1);
     EXPECT_EQ(l.screen(), "Open Database: Fout #  3024 was aangemaakt door DAO.Workspace\rKan bestand '" + missing +
                               "' niet vinden.\r\n\r\n");
@@ -146,8 +145,11 @@ TEST_F(SlotLayer, MissingFileAsksAgainOnTheSameSlot) {
     writeBytes(junk, "geen database");
     std::string junkName = junk;
     EXPECT_EQ(l.db.OpenDatabase(junkName, "", password, true, "Kies", false, false), -1);
-    EXPECT_EQ(box(l.platform.asked.back()), box("Open Database: Fout", "Fout #  3343 was aangemaakt door DAO.Workspace\r"
-                                                "Onbekende database-indeling '" + junk + "'.", vbOKOnly));
+    EXPECT_EQ(box(l.platform.asked.back()), box("Open Database: Fout",
+                                                "Fout #  3343 was aangemaakt door DAO.Workspace\r"
+                                                "Onbekende database-indeling '" +
+                                                    junk + "'.",
+                                                vbOKOnly));
 }
 
 TEST_F(SlotLayer, FortyDatabaseSlotsAndTheFortyFirstRefused) {
@@ -190,16 +192,19 @@ TEST_F(SlotLayer, ThirtyNineRecordsetsPerDatabase) {
 
     // A slot that never held a recordset.
     EXPECT_EQ(l.db.CloseRecordset(b, 5), -1);
-    EXPECT_EQ(box(l.boxes().back()), box("Open Database: Fout", "Fout #  91 was aangemaakt door ZelkExtract2\r"
-                                         "Objectvariabele of blokvariabele With is niet ingesteld", vbOKOnly));
+    EXPECT_EQ(box(l.boxes().back()), box("Open Database: Fout",
+                                         "Fout #  91 was aangemaakt door ZelkExtract2\r"
+                                         "Objectvariabele of blokvariabele With is niet ingesteld",
+                                         vbOKOnly));
     EXPECT_EQ(l.db.CloseRecordset(-1, 5), -1);
     EXPECT_EQ(l.boxes().size(), 3u);
 
     // No database at all.
     l.alg.ClearAlg();
     EXPECT_EQ(l.db.OpenRecordset(0, "Historie", dbOpenTable), -1);
-    EXPECT_EQ(box(l.boxes().back()), box("Open tabel of query in database mislukt",
-                                         "Er is geen database beschikbaar voor de tabel of SQL:\r\nHistorie", vbCritical));
+    EXPECT_EQ(box(l.boxes().back()),
+              box("Open tabel of query in database mislukt",
+                  "Er is geen database beschikbaar voor de tabel of SQL:\r\nHistorie", vbCritical));
     EXPECT_EQ(l.db.OpenRecordset(-1, "Historie", dbOpenTable, false, true, true), -1);
     EXPECT_EQ(l.boxes().size(), 4u);
     EXPECT_NE(l.screen().find("\r\n\r\nEr is geen database beschikbaar voor de tabel of SQL:\r\nHistorie\r\n"),
@@ -215,9 +220,9 @@ TEST_F(SlotLayer, MisspeltTableNamesTheDatabase) {
               box("Open Recordset", "Recordset 'Histroie' is niet te openen in database:\r\n" + demo, vbCritical));
     EXPECT_EQ(l.db.OpenRecordset(db, "SELECT * FROM Histroie", dbOpenDynaset, false), -1);
     EXPECT_EQ(l.boxes().size(), 1u);
-    EXPECT_NE(l.screen().find("Open Recordset: Recordset 'SELECT * FROM Histroie' is niet te openen in database:\r\n" +
-                              demo),
-              std::string::npos);
+    EXPECT_NE(
+        l.screen().find("Open Recordset: Recordset 'SELECT * FROM Histroie' is niet te openen in database:\r\n" + demo),
+        std::string::npos);
     EXPECT_FALSE(l.db.RsOpen(db, 1));
 
     // An SQL text the engine rejects: three lines and the error box with the source.
@@ -249,7 +254,8 @@ TEST_F(SlotLayer, LockedTableOffersToTryAgain) {
     ASSERT_GE(l.boxes().size(), 1u);
     EXPECT_EQ(box(l.boxes()[0]), box("Toegang geweigerd",
                                      "Recordset: Historie\r\nTabel 'Historie' is vergrendeld door een andere gebruiker "
-                                     "of een ander proces.\r\n\r\nWilt u het opnieuw proberen?", vbYesNo | vbQuestion));
+                                     "of een ander proces.\r\n\r\nWilt u het opnieuw proberen?",
+                                     vbYesNo | vbQuestion));
     EXPECT_GT(l.db.RsObject(db, slot).RecordCount(), 0);
 
     // Answered no: -1 and no further message.
@@ -266,8 +272,10 @@ TEST_F(SlotLayer, LockedTableOffersToTryAgain) {
     // The retry question for the other locking error, and none for the rest.
     l.platform.msgBoxAnswers = {vbYes};
     EXPECT_EQ(l.db.OpenRecordsetRetry(DbError(3262, "Kan tabel niet vergrendelen"), "OB"), 1);
-    EXPECT_EQ(box(l.boxes().back()), box("Kan tabel niet vergrendelen", "Recordset: OB\r\n\r\n is niet te openen "
-                                         "voor exclusief gebruik.\r\n\r\nWilt u het opnieuw proberen", vbYesNo));
+    EXPECT_EQ(box(l.boxes().back()), box("Kan tabel niet vergrendelen",
+                                         "Recordset: OB\r\n\r\n is niet te openen "
+                                         "voor exclusief gebruik.\r\n\r\nWilt u het opnieuw proberen",
+                                         vbYesNo));
     EXPECT_EQ(l.db.OpenRecordsetRetry(DbError(3008, "In gebruik"), "OB"), 2);
     const size_t before = l.boxes().size();
     EXPECT_EQ(l.db.OpenRecordsetRetry(DbError(3078, "Niet gevonden"), "OB"), -1);
@@ -284,7 +292,8 @@ TEST_F(SlotLayer, DiskErrorEndsTheProgramAfterItsMessage) {
     EXPECT_EQ(l.db.DbErrNr, 3043);
     ASSERT_EQ(l.boxes().size(), 1u);
     EXPECT_EQ(l.boxes()[0].title, "Onherstelbare applicatiefout");
-    EXPECT_EQ(l.boxes()[0].prompt, "Toepassing wordt afgebroken:\r\n3043 - Er is een schijf- of netwerkfout opgetreden.");
+    EXPECT_EQ(l.boxes()[0].prompt,
+              "Toepassing wordt afgebroken:\r\n3043 - Er is een schijf- of netwerkfout opgetreden.");
     EXPECT_NE(l.screen().find("Open Recordset: Fout #  3043 was aangemaakt door DAO.Database\r"), std::string::npos);
 }
 
@@ -341,8 +350,9 @@ TEST_F(SlotLayer, PasswordQuestionIsMaskedAndNeverShowsThePassword) {
         if (password != "geheim") return AccessImportResult{3031, "Geen geldig wachtwoord.", {}};
         copies.push_back(sqlite);
         auto c = sqlite::open(sqlite, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-        sqlite::exec(c.get(), "CREATE TABLE Waardering (WD_Waardering TEXT, WD_Omschrijving TEXT);"
-                              "INSERT INTO Waardering VALUES ('COM', 'Commercieel');");
+        sqlite::exec(c.get(),
+                     "CREATE TABLE Waardering (WD_Waardering TEXT, WD_Omschrijving TEXT);"
+                     "INSERT INTO Waardering VALUES ('COM', 'Commercieel');");
         return AccessImportResult{0, "", {"Query 'Kapot' is niet overgenomen."}};
     });
 
@@ -383,6 +393,7 @@ TEST_F(SlotLayer, PasswordQuestionIsMaskedAndNeverShowsThePassword) {
     l.platform.msgBoxAnswers = {vbNo};
     EXPECT_EQ(l.db.OpenDatabase(again, "", wrong, true, "Kies", false, false), -1);
     EXPECT_EQ(box(l.boxes().back()),
-              box("Open Database: Fout", "Fout #  3031 was aangemaakt door DAO.Workspace\rGeen geldig wachtwoord.", vbOKOnly));
+              box("Open Database: Fout", "Fout #  3031 was aangemaakt door DAO.Workspace\rGeen geldig wachtwoord.",
+                  vbOKOnly));
     EXPECT_EQ(wrong, "fout");
 }

@@ -52,8 +52,12 @@ TEST(DemoDatabase, HoldsTheCornerCasesTheExportsReactTo) {
 
     // Categories: percentages 10, 3, 7, 0, none and negative; one without a 'COM' row.
     for (const char* pct : {"10.0", "3.0", "7.0", "0.0", "<null>", "-5.0"})
-        EXPECT_GT(count(db, "IC_Waardering WHERE IW_Waardering = 'COM' AND ifnull(CAST(IW_Afschr_Percentage AS "
-                            "TEXT), '<null>') = '" + std::string(pct) + "'"), 0) << pct;
+        EXPECT_GT(count(db,
+                        "IC_Waardering WHERE IW_Waardering = 'COM' AND ifnull(CAST(IW_Afschr_Percentage AS "
+                        "TEXT), '<null>') = '" +
+                            std::string(pct) + "'"),
+                  0)
+            << pct;
     EXPECT_EQ(count(db, "IC WHERE IC_CODE NOT IN (SELECT IW_IcCode FROM IC_Waardering WHERE IW_Waardering = 'COM')"),
               1);
     EXPECT_EQ(count(db, "OB"), 200);
@@ -79,7 +83,8 @@ TEST(DemoDatabase, HoldsTheCornerCasesTheExportsReactTo) {
                  " AND OW_Waardering = 'COM')",
              // history: several bookings per asset, both kinds, and the odd ones
              "Historie WHERE DatBoe IS NULL",
-             "(SELECT 1 FROM Historie WHERE DatBoe IS NOT NULL GROUP BY OGCODE, ICCODE, VLGNUM, DatBoe HAVING count(*) > 1)",
+             "(SELECT 1 FROM Historie WHERE DatBoe IS NOT NULL GROUP BY OGCODE, ICCODE, VLGNUM, DatBoe HAVING count(*) "
+             "> 1)",
              "OB WHERE NOT EXISTS (SELECT 1 FROM Historie H WHERE H.OGCODE = OB.OGCODE AND H.ICCODE = OB.ICCODE AND "
              "H.VLGNUM = OB.VLGNUM)",
              "Historie H WHERE NOT EXISTS (SELECT 1 FROM HI_Waardering W WHERE W.HW_OgCode = H.OGCODE AND W.HW_IcCode "
@@ -90,9 +95,10 @@ TEST(DemoDatabase, HoldsTheCornerCasesTheExportsReactTo) {
              "count(*) > 1)"})
         EXPECT_GT(count(db, where), 0) << where;
     // The last asset in the history index is booked only after the processing dates.
-    const auto last = column(db, "SELECT min(DatBoe) FROM Historie WHERE OGCODE || ICCODE || VLGNUM = "
-                                  "(SELECT OGCODE || ICCODE || VLGNUM FROM Historie ORDER BY OGCODE COLLATE NOCASE "
-                                  "DESC, ICCODE DESC, VLGNUM DESC LIMIT 1)");
+    const auto last = column(db,
+                             "SELECT min(DatBoe) FROM Historie WHERE OGCODE || ICCODE || VLGNUM = "
+                             "(SELECT OGCODE || ICCODE || VLGNUM FROM Historie ORDER BY OGCODE COLLATE NOCASE "
+                             "DESC, ICCODE DESC, VLGNUM DESC LIMIT 1)");
     EXPECT_GT(last[0], "2026-12-31");
     EXPECT_EQ(column(db, "SELECT name FROM sqlite_master WHERE name = 'sqlite_stat1'").size(), 1u);
 

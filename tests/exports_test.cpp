@@ -11,8 +11,8 @@
 #include "exports/code_texts.h"
 #include "exports/export_run.h"
 #include "exports/export_sql.h"
-#include "exports/schema_check.h"
 #include "exports/exports.h"
+#include "exports/schema_check.h"
 #include "exports/workbook_output.h"
 #include "platform/scripted_platform.h"
 #include "runtime/dates.h"
@@ -172,7 +172,7 @@ TEST(Export1a, MovableAssetsFollowTheColumnRules) {
     EXPECT_EQ(f.cell("X8"), money(300));
     EXPECT_EQ(f.cell("Y8"), money(300));  // C(31-03-2026) 500 - C(01-01-2026) 200
     EXPECT_EQ(f.cell("AB8"), Variant(120.0));
-    EXPECT_EQ(f.cell("AE8"), money(0));   // C(P) = C(28-02-2026)
+    EXPECT_EQ(f.cell("AE8"), money(0));  // C(P) = C(28-02-2026)
     EXPECT_EQ(f.cell("AF8"), Variant("Amount"));
     EXPECT_EQ(f.cell("AG8"), money(50));
     EXPECT_EQ(f.cell("AH8"), Variant("No"));
@@ -226,8 +226,8 @@ TEST(Export1b, ImmovableAssetsUseTheirLifeAndTheIfrFigures) {
     EXPECT_TRUE(f.cell("AZ4").isEmpty());
     EXPECT_TRUE(f.cell("BA4").isEmpty());
     EXPECT_EQ(f.cell("AO8"), Variant("G1 - I2 - 1"));
-    EXPECT_EQ(f.cell("X8"), money(800));  // IFR as of the processing date, not OW_CumAfschr
-    EXPECT_EQ(f.cell("AB8"), Variant(120.0));   // a life of 10 years beats the category's 3%
+    EXPECT_EQ(f.cell("X8"), money(800));       // IFR as of the processing date, not OW_CumAfschr
+    EXPECT_EQ(f.cell("AB8"), Variant(120.0));  // a life of 10 years beats the category's 3%
     EXPECT_EQ(f.cell("AH8"), Variant("No"));
     EXPECT_TRUE(f.cell("AZ8").isEmpty());  // EdatCoHAf is filled, but not read here
     EXPECT_TRUE(f.cell("AO9").isEmpty());
@@ -265,7 +265,7 @@ TEST(Export2, CategoryMappingRowsAndAccountBlocks) {
     EXPECT_EQ(f.cell("K9"), date(1950, 1, 1));  // no DatBoeAkt
     EXPECT_EQ(f.cell("L10"), Variant(400.0));   // 3%
     EXPECT_EQ(f.cell("AK10"), Variant("234567"));
-    EXPECT_EQ(f.cell("L11"), Variant(0.0));           // no percentage
+    EXPECT_EQ(f.cell("L11"), Variant(0.0));  // no percentage
     EXPECT_EQ(f.cell("AK11"), Variant("000000"));
     EXPECT_EQ(f.cell("L12"), Variant(171.42857142857144));
     EXPECT_TRUE(f.cell("A13").isEmpty());
@@ -368,7 +368,8 @@ TEST(ExportFailures, LinesThatExplainAFailureAreKnownAmongTheMessages) {
     });
     f.platform.inputAnswers.push_back("31-03-2026");
     ASSERT_FALSE(Export1a(f.s, {}));
-    EXPECT_EQ(schema, (std::vector<std::string>{"Kolom 'OB.PrjNr' ontbreekt", "Tabel 'Historie' ontbreekt in de database"}));
+    EXPECT_EQ(schema,
+              (std::vector<std::string>{"Kolom 'OB.PrjNr' ontbreekt", "Tabel 'Historie' ontbreekt in de database"}));
     EXPECT_TRUE(lost.empty());
     EXPECT_GT(all.size(), schema.size() + 2);  // the failed query's report came too
 
@@ -483,11 +484,15 @@ TEST(ExportOutput, RowsThatCannotBeWrittenAreCountedAndTextsCarriedWhole) {
     // A clean run says nothing of lost rows; the count only grows.
     ASSERT_TRUE(Export2(f.s));
     EXPECT_EQ(f.s.alg.screen().text().find("rijen niet weggeschreven", screen.size()), std::string::npos);
-    EXPECT_EQ(f.cell("AK8"), Variant(std::string("047\0" "11", 6)));
+    EXPECT_EQ(f.cell("AK8"), Variant(std::string("047\0"
+                                                 "11",
+                                                 6)));
     const std::string file = (admin.dir / "mapping.xlsx").string();
     ASSERT_TRUE(saveActiveWorkbook(f.s, file));
     auto app = f.s.excelInstances.start(f.platform);
     const Worksheet& back = *app->Workbooks().Open(file).sheets()[0];
-    EXPECT_EQ(back.value(8, 37), Variant(std::string("047\0" "11", 6)));
+    EXPECT_EQ(back.value(8, 37), Variant(std::string("047\0"
+                                                     "11",
+                                                     6)));
     EXPECT_EQ(f.s.exl.rowsNotWritten(), 1);
 }

@@ -37,16 +37,25 @@ TEST_F(FileOpening, EveryModeWordOpensInItsWay) {
         bool replaceQuestion;
     };
     const Row rows[] = {
-        {"INPUT", false, false, false, false},          {"input-np", false, false, false, false},
-        {"INPUT-Q", false, true, false, false},         {"OUTPUT", true, false, false, true},
-        {"OUTPUT-NT", true, false, false, false},       {"Output-Q", true, true, true, false},
-        {"OUTPUT-QU", true, true, true, true},          {"APPEND", false, false, false, false},
-        {"APPEND-Q", false, true, true, false},         {"BINARY", false, false, false, false},
-        {"BINARY-WRITE", false, false, false, false},   {"BINARY-Q", false, true, true, false},
-        {"INPUT-BINARY", false, false, false, false},   {"INPUT-BINARY-SHARED", false, false, false, false},
-        {"INPUT-BINARY-Q", false, true, false, false},  {"INPUT-SHARED-NQ", false, false, false, false},
+        {"INPUT", false, false, false, false},
+        {"input-np", false, false, false, false},
+        {"INPUT-Q", false, true, false, false},
+        {"OUTPUT", true, false, false, true},
+        {"OUTPUT-NT", true, false, false, false},
+        {"Output-Q", true, true, true, false},
+        {"OUTPUT-QU", true, true, true, true},
+        {"APPEND", false, false, false, false},
+        {"APPEND-Q", false, true, true, false},
+        {"BINARY", false, false, false, false},
+        {"BINARY-WRITE", false, false, false, false},
+        {"BINARY-Q", false, true, true, false},
+        {"INPUT-BINARY", false, false, false, false},
+        {"INPUT-BINARY-SHARED", false, false, false, false},
+        {"INPUT-BINARY-Q", false, true, false, false},
+        {"INPUT-SHARED-NQ", false, false, false, false},
         {"INPUT-BINARY-SHARED-NQ", false, false, false, false},
-        {"OUTPUT-BINARY", true, false, false, true},    {"OUTPUT-BINARY-NQ", true, false, false, false},
+        {"OUTPUT-BINARY", true, false, false, true},
+        {"OUTPUT-BINARY-NQ", true, false, false, false},
         {"OUTPUT-BINARY-Q", true, true, true, true},
     };
     for (const Row& row : rows) {
@@ -95,7 +104,9 @@ TEST_F(FileOpening, OpenedFilesCanBeUsedInTheirMode) {
     files.close(r);
     const int b = FileOpen(alg, out, "", "BINARY");
     files.putBytes(b, 2, "EE");
-    EXPECT_EQ(files.getBytes(b, 1, 4), "\xE9" "EE\r");  // é is one byte
+    EXPECT_EQ(files.getBytes(b, 1, 4),
+              "\xE9"
+              "EE\r");  // é is one byte
     EXPECT_EQ(files.lof(b), 11);
     files.close(b);
     EXPECT_FALSE(files.isOpen(b));
@@ -244,8 +255,14 @@ TEST_F(MakingPaths, ReportsWhatItMadeAndRefusesNothingToMake) {
 }
 
 TEST_F(FileOpening, OddNamesEndInMinusOneWithoutHarm) {
-    const std::string names[] = {"", std::string("a\0b", 3), "/", ".", dir.str(), dir.str() + "/",
-                                 dir / std::string(5000, 'n'), dir / "x/../../.."};
+    const std::string names[] = {"",
+                                 std::string("a\0b", 3),
+                                 "/",
+                                 ".",
+                                 dir.str(),
+                                 dir.str() + "/",
+                                 dir / std::string(5000, 'n'),
+                                 dir / "x/../../.."};
     for (const char* mode : {"INPUT", "OUTPUT", "APPEND", "BINARY", "INPUT-BINARY", "OUTPUT-BINARY-NQ",
                              "INPUT-SHARED-NQ", "BINARY-WRITE"}) {
         for (const std::string& original : names) {

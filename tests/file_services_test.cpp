@@ -10,8 +10,8 @@
 #include "support/checks.h"
 
 using namespace zelk;
-using zelk::testing::readBytes;
 using zelk::testing::box;
+using zelk::testing::readBytes;
 using zelk::testing::writeBytes;
 
 struct FileServices : zelk::testing::AlgFixture {};
@@ -76,8 +76,9 @@ TEST_F(FileServices, FileKillDeletesPatternsAndAsksWhenItCannot) {
 
     EXPECT_FALSE(FileKill(alg, dir / "x*.tmp"));  // nothing left: Cancel on the question
     ASSERT_EQ(platform.asked.size(), 1u);
-    EXPECT_EQ(box(platform.asked[0]), box("Verwijderen bestand(en)",
-                                          "Fout # 53 was aangemaakt door ZelkExtract2\rKan bestand niet vinden", vbOKCancel));
+    EXPECT_EQ(box(platform.asked[0]),
+              box("Verwijderen bestand(en)", "Fout # 53 was aangemaakt door ZelkExtract2\rKan bestand niet vinden",
+                  vbOKCancel));
 
     // OK tries again; the question comes back until the user cancels.
     std::filesystem::create_directory(dir / "busy");

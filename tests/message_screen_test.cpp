@@ -17,8 +17,8 @@ struct LogFile : zelk::testing::AlgFixture {};
 TEST_F(MessageLines, TrimCutsAtTheFirstLineFeedFromPosition32000) {
     // A line feed at position 31999 lies before the window and must not be used;
     // the next one, at 32010, is where the cut ends.
-    alg.AddMelding(std::string(31997, 'a'));          // CR at 31998, LF at 31999
-    alg.AddMelding(std::string(9, 'b'));              // LF at 32010
+    alg.AddMelding(std::string(31997, 'a'));               // CR at 31998, LF at 31999
+    alg.AddMelding(std::string(9, 'b'));                   // LF at 32010
     alg.AddMelding(std::string(128000 - 32010 - 2, 'c'));  // screen exactly 128000 long
     ASSERT_EQ(alg.screen().size(), 128000u);
 
@@ -90,8 +90,9 @@ TEST_F(MessageLines, MessageBoxesAddTheirLineAndAskThePlatform) {
     platform.msgBoxAnswers.push_back(vbYes);
     EXPECT_EQ(alg.AddMsgBoxMeldingJN("Wachtwoord?", "Database", 32), vbYes);
     EXPECT_EQ(alg.AddMsgBoxMeldingJN("Nog eens?", "", 32), vbNo);  // unanswered: the safe No
-    EXPECT_EQ(alg.screen().text(),
-              "Maximum aantal databases = 40\r\nKan niet\r\nBestand zoeken\r\nWachtwoord?\r\nDatabase\r\nNog eens?\r\n");
+    EXPECT_EQ(
+        alg.screen().text(),
+        "Maximum aantal databases = 40\r\nKan niet\r\nBestand zoeken\r\nWachtwoord?\r\nDatabase\r\nNog eens?\r\n");
     ASSERT_EQ(platform.asked.size(), 3u);
     EXPECT_EQ(box(platform.asked[0]), box("Bestand zoeken", "Kan niet", 16));
     EXPECT_EQ(box(platform.asked[1]), box("Database", "Wachtwoord?", 32 | vbYesNo));
@@ -117,8 +118,7 @@ TEST_F(LogFile, AppendsWindows1252LinesWithCrLfAcrossRuns) {
         secondRun.AddMelding(Variant::null());  // Null is logged as an empty line
         secondRun.AddMelding(Variant(std::int32_t{42}));
     }
-    EXPECT_EQ(readBytes(name),
-              "De functie 'Export1a' niet correct be\xEBindigd\r\n\x80 and ?\r\n\r\n42\r\n");
+    EXPECT_EQ(readBytes(name), "De functie 'Export1a' niet correct be\xEBindigd\r\n\x80 and ?\r\n\r\n42\r\n");
     EXPECT_EQ(platform.store.value(kAppTitle, "Main", "CommandMode", ""), "1");
     EXPECT_EQ(platform.store.value(kAppTitle, "Main", "LogFile", ""), name);
 }

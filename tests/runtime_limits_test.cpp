@@ -95,8 +95,7 @@ TEST(CurrencyLimits, ConversionsIntoCurrencyOverflowPastBothEnds) {
     EXPECT_EQ(Variant(std::numeric_limits<std::int32_t>::min()).toCurrency().scaled, -21474836480000);
 
     // A stored amount (or a sum a query returns) read as Currency.
-    EXPECT_EQ(fieldValue(FieldKind::Currency, integerValue(922337203685477)).currency().scaled,
-              9223372036854770000);
+    EXPECT_EQ(fieldValue(FieldKind::Currency, integerValue(922337203685477)).currency().scaled, 9223372036854770000);
     EXPECT_EQ(errorOf([] { fieldValue(FieldKind::Currency, integerValue(922337203685478)); }), 6);
     EXPECT_EQ(errorOf([] { fieldValue(FieldKind::Currency, integerValue(std::numeric_limits<std::int64_t>::min())); }),
               6);

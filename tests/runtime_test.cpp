@@ -19,7 +19,7 @@ TEST(Dates, SerialsRoundTripAndKnownDays) {
     EXPECT_EQ(std::tie(p.year, p.month, p.day, p.hour, p.minute, p.second), std::tuple(2024, 2, 29, 13, 5, 9));
     EXPECT_EQ(makeDate(2026, 13, 1).serial, makeDate(2027, 1, 1).serial);  // month overflow carries
     EXPECT_EQ(makeDate(2026, 3, 0).serial, makeDate(2026, 2, 28).serial);  // day 0 is the day before
-    EXPECT_EQ(weekday(makeDate(2026, 12, 6)), 1);                           // a Sunday
+    EXPECT_EQ(weekday(makeDate(2026, 12, 6)), 1);                          // a Sunday
 }
 
 TEST(Dates, AddMonthsClampsToTheLastDayAndRoundsTheCount) {

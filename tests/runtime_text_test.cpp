@@ -13,8 +13,10 @@ TEST(RuntimeText, Windows1252BothWaysAndCase) {
     std::string all;
     for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
     EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8(all)), all);  // every byte survives, undefined ones too
-    EXPECT_EQ(utf8ToU32("a\xFF" "b\xC3"), U"a\uFFFDb\uFFFD");  // broken bytes never stop a conversion
-    EXPECT_EQ(utf8ToU32("\xC0\xAF"), U"\uFFFD\uFFFD");        // no overlong forms
+    EXPECT_EQ(utf8ToU32("a\xFF"
+                        "b\xC3"),
+              U"a\uFFFDb\uFFFD");                       // broken bytes never stop a conversion
+    EXPECT_EQ(utf8ToU32("\xC0\xAF"), U"\uFFFD\uFFFD");  // no overlong forms
     EXPECT_EQ(upperCase("één straße œ ÿ"), "ÉÉN STRAßE Œ Ÿ");
     EXPECT_EQ(lowerCase("ÉÉN ÀÖ Š"), "één àö š");
     EXPECT_EQ(trimBlanks("  a b \t"), "a b \t");  // blanks only

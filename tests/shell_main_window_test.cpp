@@ -6,10 +6,10 @@
 #include "database/demo_database.h"
 #include "platform/scripted_platform.h"
 #include "runtime/dates.h"
+#include "session/session.h"
 #include "shell/command_line.h"
 #include "shell/export_jobs_session.h"
 #include "shell/mdi_zelk_extract2.h"
-#include "session/session.h"
 #include "shell/window_placement.h"
 #include "support/test_files.h"
 
@@ -190,8 +190,8 @@ TEST_F(ShellProgram, AutorunExportsFiveSecondsAfterStartAndEndsThreeSecondsAfter
     platform.clock = makeDateTime({2026, 12, 6, 10, 15, 3});
     start(countingJobs());
     ASSERT_GT(session->main.dbMain, 0);
-    const int opened = indexOf("ZelkExtract-2 (Naar Excel): Database '" + (dir / "activa.sqlite").string() +
-                               "' is geopend.");
+    const int opened =
+        indexOf("ZelkExtract-2 (Naar Excel): Database '" + (dir / "activa.sqlite").string() + "' is geopend.");
     const int waiting = indexOf("Wacht tot Autorun start");
     ASSERT_GE(opened, 0);
     EXPECT_EQ(waiting, opened + 1);
@@ -305,7 +305,7 @@ TEST_F(ShellProgram, CommandsDuringAnExportWaitForItOrAreRefused) {
     EXPECT_EQ(kept, (std::vector<std::pair<ExportKind, bool>>{{ExportKind::Roerend, true}}));
     EXPECT_EQ(window.exportRunning, (std::vector<bool>{true, false}));
     EXPECT_EQ(window.dialogsUnloaded, 0);
-    EXPECT_EQ(session->main.dbMain, db);  // the database stayed open under the export
+    EXPECT_EQ(session->main.dbMain, db);              // the database stayed open under the export
     EXPECT_TRUE(session->dbase.DbOpen(db) == false);  // and was closed by the close handler after it
     const int pending = indexOf("Het programma wordt afgesloten zodra het lopende werk klaar is.");
     ASSERT_GE(pending, 0);
@@ -367,9 +367,10 @@ TEST_F(ShellProgram, RealExportsUnattendedByAutorunAndAskingFromTheMenu) {
                                 "Export2 wordt opgestart", "Done", "Werkmap opgeslagen", "Autorun beeindigd"})
             if (l.text.find(key) != std::string::npos) flow += std::string(key) + "; ";
     }
-    EXPECT_EQ(flow, "Export1a wordt opgestart; Done; Werkmap opgeslagen; Autorun gestart; Export1a wordt opgestart; "
-                    "Done; Werkmap opgeslagen; Export1b wordt opgestart; Done; Werkmap opgeslagen; "
-                    "Export2 wordt opgestart; Done; Werkmap opgeslagen; Autorun beeindigd; ");
+    EXPECT_EQ(flow,
+              "Export1a wordt opgestart; Done; Werkmap opgeslagen; Autorun gestart; Export1a wordt opgestart; "
+              "Done; Werkmap opgeslagen; Export1b wordt opgestart; Done; Werkmap opgeslagen; "
+              "Export2 wordt opgestart; Done; Werkmap opgeslagen; Autorun beeindigd; ");
     std::size_t workbooks = 0;
     for (const auto& e : fs::directory_iterator(dir / "werkmappen")) workbooks += e.path().extension() == ".xlsx";
     EXPECT_EQ(workbooks, 4u);
@@ -446,15 +447,15 @@ TEST_F(ShellProgram, UnderAutorunAFailedExportsBoxIsAnsweredAndLogged) {
     EXPECT_THROW(advance(5000), ProgramEnded);
     EXPECT_EQ(runs.size(), 3u);
     EXPECT_EQ(platform.ticks - begin, 5000u + 3 * 60000u + 3000u);
-    const std::string line = "Geen antwoord binnen 60 seconden op 'Foutje: De functie 'Aanmaken overzicht 1a' niet "
-                             "correct beëindigd', beantwoord met 'OK'";
+    const std::string line =
+        "Geen antwoord binnen 60 seconden op 'Foutje: De functie 'Aanmaken overzicht 1a' niet "
+        "correct beëindigd', beantwoord met 'OK'";
     EXPECT_GE(indexOf(line), 0);
     // The log keeps its own code page; the line is there once per export.
     const std::string log = logText();
     std::size_t inLog = 0;
-    for (std::size_t at = 0; (at = log.find("Geen antwoord binnen 60 seconden op 'Foutje: De functie", at)) !=
-                             std::string::npos;
-         ++at)
+    for (std::size_t at = 0;
+         (at = log.find("Geen antwoord binnen 60 seconden op 'Foutje: De functie", at)) != std::string::npos; ++at)
         ++inLog;
     EXPECT_EQ(inLog, 3u);
 }

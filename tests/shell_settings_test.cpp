@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "exports/export_folder.h"
 #include "messages/alg.h"
 #include "platform/scripted_platform.h"
 #include "platform/settings_store.h"
@@ -10,7 +11,6 @@
 #include "shell/parameters_form.h"
 #include "shell/setting_numbers.h"
 #include "shell/window_placement.h"
-#include "exports/export_folder.h"
 
 using namespace zelk;
 

@@ -28,7 +28,7 @@ TEST(ShellWait, WaitsTheWholeIntervalAlsoAcrossTheTickWrap) {
         p.ticks = start;
         EXPECT_EQ(WaitMilliseconds(p, 10000), kWaitTimeout);
         EXPECT_EQ(static_cast<std::uint32_t>(p.ticks - start), 10000u);
-        EXPECT_EQ(p.waits, 15);  // 14 wake-ups by events, the last one by the time-out
+        EXPECT_EQ(p.waits, 15);          // 14 wake-ups by events, the last one by the time-out
         EXPECT_EQ(p.doEventsCalls, 30);  // each wake-up lets the events run after the wait as well
 
         ScriptedPlatform quiet;

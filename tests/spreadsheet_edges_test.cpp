@@ -46,9 +46,16 @@ std::vector<TextCase> textCases() {
         {"lit_x0041_eral", "lit_x0041_eral"},
         {"_x005f_ en _x005F_", "_x005f_ en _x005F_"},
         {"_xZZZZ_", "_xZZZZ_"},
-        {"a\x01" "b\x1f" "c\td\ne\rf\x7f", "a\x01" "b\x1f" "c\td\ne\rf\x7f"},
+        {"a\x01"
+         "b\x1f"
+         "c\td\ne\rf\x7f",
+         "a\x01"
+         "b\x1f"
+         "c\td\ne\rf\x7f"},
         {"A\0Bouwgrond"s, "A\0Bouwgrond"s},
-        {"A\xff" "B\xc3", "A\uFFFDB\uFFFD"},
+        {"A\xff"
+         "B\xc3",
+         "A\uFFFDB\uFFFD"},
         {"A\uFFFF\uFFFE", "A\uFFFF\uFFFE"},
         {repeated("é", 20000), repeated("é", 20000)},
         {cp1252Sample(), cp1252Sample()},
@@ -58,8 +65,8 @@ std::vector<TextCase> textCases() {
 
 struct DateCase {
     Date date;
-    const char* plain;   // in a column of the default form
-    const char* monthly; // in a D-MMM-YYYY column
+    const char* plain;    // in a column of the default form
+    const char* monthly;  // in a D-MMM-YYYY column
 };
 std::vector<DateCase> dateCases() {
     return {

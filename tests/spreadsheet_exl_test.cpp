@@ -3,12 +3,12 @@
 
 #include <filesystem>
 
+#include "exl/exl.h"
 #include "messages/alg.h"
 #include "platform/scripted_platform.h"
 #include "runtime/dates.h"
 #include "runtime/runtime_error.h"
 #include "spreadsheet/cell_address.h"
-#include "exl/exl.h"
 #include "spreadsheet/xlsx_writer.h"
 #include "support/test_files.h"
 

@@ -5,8 +5,8 @@
 #include "runtime/dates.h"
 #include "runtime/runtime_error.h"
 #include "spreadsheet/cell_address.h"
-#include "spreadsheet/excel_application.h"
 #include "spreadsheet/cell_format.h"
+#include "spreadsheet/excel_application.h"
 #include "spreadsheet/variant_array.h"
 #include "support/checks.h"
 
@@ -114,8 +114,8 @@ TEST_F(ModelFixture, DeletingSheetsAsksUnlessAlertsAreOff) {
 TEST_F(ModelFixture, SheetNamesFollowTheApplicationsRules) {
     app->Workbooks().Add();
     Worksheet& ws = app->Sheets()(n(1));
-    for (const char* bad : {"", "a:b", "a/b", "a\\b", "a?", "a*", "[a]", "'a", "a'", "BLAD2",
-                            "1234567890123456789012345678901x"})
+    for (const char* bad :
+         {"", "a:b", "a/b", "a\\b", "a?", "a*", "[a]", "'a", "a'", "BLAD2", "1234567890123456789012345678901x"})
         EXPECT_EQ(errorOf([&] { ws.Name(bad); }), 1004) << bad;
     ws.Name("ZELK-Extract-2");
     ws.Name("zelk-extract-2");  // its own name in other letters is fine

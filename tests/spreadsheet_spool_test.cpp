@@ -114,7 +114,8 @@ TEST(SpreadsheetSpool, SpooledSheetSavesTheSameCellsAsOneInMemory) {
     EXPECT_EQ(spooled.sheet, inMemory.sheet);
     EXPECT_EQ(spooled.styles, inMemory.styles);
     EXPECT_EQ(spooled.early, Variant("Naam " + std::string(100 % 17, 'x') + "100"));
-    EXPECT_EQ(spooled.late, Variant("B\xef\xbf\xbd" "419"));  // the broken byte repaired
+    EXPECT_EQ(spooled.late, Variant("B\xef\xbf\xbd"
+                                    "419"));  // the broken byte repaired
     EXPECT_EQ(inMemory.early, spooled.early);
     EXPECT_EQ(inMemory.late, spooled.late);
     // Nothing of the spool stays behind.
@@ -173,9 +174,10 @@ TEST(SpreadsheetSpool, AFailedWriteRefusesOneRowAndKeepsTheOthers) {
 }
 
 TEST(SpreadsheetSpool, SheetScanGivesTheSameAnswerWhereverThePiecesBreak) {
-    const std::string part = "<worksheet><cols><col min=\"1\"/></cols><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\">"
-                             "<is><t>\xe2\x82\xac &lt;c </t></is></c><c r=\"B1\"/><c><v>1</v></c></row></sheetData>"
-                             "</worksheet>\n";
+    const std::string part =
+        "<worksheet><cols><col min=\"1\"/></cols><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\">"
+        "<is><t>\xe2\x82\xac &lt;c </t></is></c><c r=\"B1\"/><c><v>1</v></c></row></sheetData>"
+        "</worksheet>\n";
     for (std::size_t cut = 0; cut <= part.size(); ++cut) {
         SheetPartScan scan;
         scan.feed(std::string_view(part).substr(0, cut));
@@ -190,11 +192,11 @@ TEST(SpreadsheetSpool, SheetScanGivesTheSameAnswerWhereverThePiecesBreak) {
         return scan;
     };
     EXPECT_FALSE(scanned(part.substr(0, part.size() - 4)).complete());
-    EXPECT_FALSE(scanned("<worksheet>\x01</worksheet>").characters());           // a control character
-    EXPECT_FALSE(scanned("<worksheet>\xef\xbf\xbe</worksheet>").characters());   // U+FFFE
-    EXPECT_FALSE(scanned("<worksheet>\xed\xa0\x80</worksheet>").characters());   // a surrogate
-    EXPECT_FALSE(scanned("<worksheet>\xc0\xaf</worksheet>").characters());       // overlong
-    EXPECT_FALSE(scanned("<worksheet>\xe2\x82").characters());                   // cut inside a character
+    EXPECT_FALSE(scanned("<worksheet>\x01</worksheet>").characters());          // a control character
+    EXPECT_FALSE(scanned("<worksheet>\xef\xbf\xbe</worksheet>").characters());  // U+FFFE
+    EXPECT_FALSE(scanned("<worksheet>\xed\xa0\x80</worksheet>").characters());  // a surrogate
+    EXPECT_FALSE(scanned("<worksheet>\xc0\xaf</worksheet>").characters());      // overlong
+    EXPECT_FALSE(scanned("<worksheet>\xe2\x82").characters());                  // cut inside a character
     EXPECT_TRUE(scanned("<worksheet>\t\r\n\xf0\x9f\x98\x80</worksheet>").characters());
 }
 

@@ -343,7 +343,8 @@ TEST_F(XlsxFixture, InterruptedSavesLeaveNoTemporaryFiles) {
     fs::last_write_time(dir.path() / ".roerend.xlsx.Q8xY2z", fs::file_time_type::clock::now() - std::chrono::hours(2));
     Workbook& book = buildSample(*app);
     ASSERT_TRUE(saveAs(book, dir.path() / "roerend.xlsx"));
-    EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{".a.Q8xY2z", ".mapping.xlsx.Q8xY2z", live, "roerend.xlsx"}));
+    EXPECT_EQ(filesIn(dir.path()),
+              (std::vector<std::string>{".a.Q8xY2z", ".mapping.xlsx.Q8xY2z", live, "roerend.xlsx"}));
     fs::remove(dir.path() / live);
     fs::remove(dir.path() / ".mapping.xlsx.Q8xY2z");
     fs::remove(dir.path() / ".a.Q8xY2z");

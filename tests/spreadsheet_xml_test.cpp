@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
-#include "spreadsheet/xml_parser.h"
 #include "spreadsheet/xlsx_writer.h"
+#include "spreadsheet/xml_parser.h"
 #include "support/test_files.h"
 
 using namespace zelk;
@@ -62,9 +62,10 @@ std::string checkError(const std::string& path, std::vector<std::uint64_t> cells
 
 TEST(SpreadsheetXml, ElementsAttributesAndTextByLocalName) {
     Recorder r;
-    parseXml(R"(<?xml version="1.0"?><!-- c --><x:root xmlns:x="urn:x" xmlns:r="urn:r" a='1' r:id="&lt;&#65;&#x42;&amp;">)"
-             R"(<t>een &quot;twee&quot;</t><leeg/><![CDATA[<rauw>]]></x:root>)",
-             r);
+    parseXml(
+        R"(<?xml version="1.0"?><!-- c --><x:root xmlns:x="urn:x" xmlns:r="urn:r" a='1' r:id="&lt;&#65;&#x42;&amp;">)"
+        R"(<t>een &quot;twee&quot;</t><leeg/><![CDATA[<rauw>]]></x:root>)",
+        r);
     EXPECT_EQ(r.seen, "<root a=1 id=<AB&><t>een \"twee\"</t><leeg></leeg><rauw></root>");
 }
 
@@ -94,15 +95,19 @@ TEST(SpreadsheetXml, PackageCheckCatchesDamagedParts) {
 
     // A character XML cannot carry, a part cut short, a broken relationship part.
     const std::string badText = dir / "teken.xlsx";
-    writeZip(badText, {{"[Content_Types].xml", types}, {"xl/workbook.xml", book},
+    writeZip(badText, {{"[Content_Types].xml", types},
+                       {"xl/workbook.xml", book},
                        {"xl/worksheets/sheet1.xml", "<worksheet><c><is><t>A\xef\xbf\xbf</t></is></c></worksheet>"}});
     EXPECT_NE(checkError(badText, {1}).find("onleesbaar"), std::string::npos);
     const std::string cut = dir / "kort.xlsx";
-    writeZip(cut, {{"[Content_Types].xml", types}, {"xl/workbook.xml", book},
+    writeZip(cut, {{"[Content_Types].xml", types},
+                   {"xl/workbook.xml", book},
                    {"xl/worksheets/sheet1.xml", sheet.substr(0, sheet.size() - 5)}});
     EXPECT_NE(checkError(cut, {2}), "");
     const std::string rels = dir / "rels.xlsx";
-    writeZip(rels, {{"[Content_Types].xml", types}, {"xl/workbook.xml", book}, {"_rels/.rels", "<Relationships>"},
+    writeZip(rels, {{"[Content_Types].xml", types},
+                    {"xl/workbook.xml", book},
+                    {"_rels/.rels", "<Relationships>"},
                     {"xl/worksheets/sheet1.xml", sheet}});
     EXPECT_NE(checkError(rels, {2}), "");
     // A sheet that is not there, and a file that is no zip.

@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <cctype>
 
-#include "database/sqlite_connection.h"
 #include "database/dynaset_recordset.h"
 #include "database/materialized_recordset.h"
 #include "database/row_store.h"
+#include "database/sqlite_connection.h"
 #include "database/sqlite_handle.h"
 #include "database/table_index.h"
 #include "database/table_recordset.h"
@@ -74,8 +74,9 @@ std::vector<long> backward(Recordset& rs) {
 Variant otherCase(const Variant& v) {
     if (!v.isString()) return v;
     std::string s = v.str();
-    for (char& c : s) c = std::isupper(static_cast<unsigned char>(c)) ? static_cast<char>(std::tolower(c))
-                                                                      : static_cast<char>(std::toupper(c));
+    for (char& c : s)
+        c = std::isupper(static_cast<unsigned char>(c)) ? static_cast<char>(std::tolower(c))
+                                                        : static_cast<char>(std::toupper(c));
     return Variant(s);
 }
 
@@ -199,7 +200,8 @@ TEST_F(TableRecordsets, DynasetsStepThroughTheirRows) {
     EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
     EXPECT_EQ(backward(*rs), std::vector<long>(ids.rbegin(), ids.rend()));
     // From past the end back to the last record; fields by position.
-    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {}
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+    }
     EXPECT_EQ(errorOf([&] { rs->Field("id"); }), 3021);
     rs->MovePrevious();
     EXPECT_EQ(rs->fieldAt(rs->fieldIndex("ID")), Variant(static_cast<std::int32_t>(ids.back())));

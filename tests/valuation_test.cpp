@@ -62,7 +62,9 @@ struct History : ::testing::Test {
         ASSERT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(raw);
     }
-    HistorieRec at(const char* og, Date d) { return w.LeesHistorie(db, rsH, rsHW, Variant(og), Variant("x"), 1, d, false); }
+    HistorieRec at(const char* og, Date d) {
+        return w.LeesHistorie(db, rsH, rsHW, Variant(og), Variant("x"), 1, d, false);
+    }
 };
 
 }  // namespace
@@ -95,8 +97,8 @@ TEST_F(History, TheRecordValidOnTheDate) {
     EXPECT_EQ(h.Waardering(2).CumAfschr.scaled, 21 * 10000);
     EXPECT_EQ(h.Waardering(3).CumAfschr.scaled, 0);  // no XY record: zero figures, code kept
     EXPECT_EQ(h.Waardering(3).Code, " XY");
-    EXPECT_EQ(at("A1", makeDate(2021, 7, 1)).RecNo, 2);   // on the day itself
-    EXPECT_EQ(at("A1", makeDate(2019, 1, 1)).RecNo, 1);   // before all: the earliest
+    EXPECT_EQ(at("A1", makeDate(2021, 7, 1)).RecNo, 2);  // on the day itself
+    EXPECT_EQ(at("A1", makeDate(2019, 1, 1)).RecNo, 1);  // before all: the earliest
     EXPECT_EQ(at("A1", makeDate(2026, 1, 1)).RecNo, 3);
     EXPECT_EQ(at("A1", makeDate(2020, 3, 1)).Waardering(1).AanschafDatum.serial, makeDate(2020, 3, 1).serial);
     // Two records of one kind: the later in index order wins.
@@ -151,12 +153,13 @@ TEST_F(History, CodesInLowerCaseHaveNoHistory) {
 TEST_F(History, SeveralDatesAtOnceAnswerAsEachDateAlone) {
     // A record of B1 in lower case ends its run; an amount that is no number
     // makes the lookups that use its record fail, not the others.
-    execute("INSERT INTO Historie (OGCODE,ICCODE,VLGNUM,RECNO,DatBoe) VALUES ('b1','X',1,9,'2000-01-01');"
-            "INSERT INTO Historie (OGCODE,ICCODE,VLGNUM,RECNO,DatBoe,BedNogAct) VALUES ('D1','X',1,4,'2022-01-01',4),"
-            " ('D1','X',1,6,'2010-01-01','veel');");
+    execute(
+        "INSERT INTO Historie (OGCODE,ICCODE,VLGNUM,RECNO,DatBoe) VALUES ('b1','X',1,9,'2000-01-01');"
+        "INSERT INTO Historie (OGCODE,ICCODE,VLGNUM,RECNO,DatBoe,BedNogAct) VALUES ('D1','X',1,4,'2022-01-01',4),"
+        " ('D1','X',1,6,'2010-01-01','veel');");
     rsH = dbase.OpenRecordset(db, "Historie", dbOpenTable);
     const std::vector<Date> dates{makeDate(2019, 1, 1), makeDate(2021, 12, 31), makeDate(2021, 7, 1),
-                                  makeDate(2026, 1, 1), makeDate(2023, 1, 1), makeDate(2021, 12, 31)};
+                                  makeDate(2026, 1, 1), makeDate(2023, 1, 1),   makeDate(2021, 12, 31)};
     int failures = 0;
     for (const char* og : {"A1", "B1", "C9", "D1", "Q1"}) {
         const std::vector<HistorieRec> all = w.LeesHistorie(db, rsH, rsHW, Variant(og), Variant("x"), 1, dates);

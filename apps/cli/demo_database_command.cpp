@@ -19,7 +19,8 @@ std::optional<T> number(const std::string& s) {
 }
 
 int usage(const std::string& why) {
-    std::fprintf(stderr, "%s\nGebruik: zelkextract2-cli demo-database FILE [--assets N] [--seed N]\n"
+    std::fprintf(stderr,
+                 "%s\nGebruik: zelkextract2-cli demo-database FILE [--assets N] [--seed N]\n"
                  "       [--history-depth N]\n",
                  why.c_str());
     return 2;
@@ -62,11 +63,12 @@ int runDemoDatabase(const std::vector<std::string>& args) {
     if (!file) return usage("Geen bestand opgegeven.");
     try {
         const DemoSummary s = createDemoDatabase(*file, options);
-        std::printf("Demodatabase '%s' aangemaakt: %ld eigenaren, %ld gebouwen, %ld categorieën, %ld "
-                    "investeringscategorieën, %ld objecten, %ld objectwaarderingen, %ld historierecords, %ld "
-                    "historiewaarderingen.\n",
-                    file->c_str(), s.owners, s.buildings, s.categories, s.investmentCategories, s.assets,
-                    s.assetValuations, s.history, s.historyValuations);
+        std::printf(
+            "Demodatabase '%s' aangemaakt: %ld eigenaren, %ld gebouwen, %ld categorieën, %ld "
+            "investeringscategorieën, %ld objecten, %ld objectwaarderingen, %ld historierecords, %ld "
+            "historiewaarderingen.\n",
+            file->c_str(), s.owners, s.buildings, s.categories, s.investmentCategories, s.assets, s.assetValuations,
+            s.history, s.historyValuations);
         return 0;
     } catch (const DemoDatabaseError& e) {
         std::fprintf(stderr, "%s\n", e.what());

@@ -54,7 +54,7 @@ ExportArguments parseExportArguments(const std::vector<std::string>& args) {
     const QCommandLineOption now("now", {}, "DATUMTIJD");
     const QCommandLineOption help(QStringList{"h", "help"});
     const std::initializer_list<const QCommandLineOption*> all{&database, &password, &passwordFile, &date,
-                                                               &output,    &now,      &help};
+                                                               &output,   &now,      &help};
     for (const auto* o : all) parser.addOption(*o);
 
     QStringList list{QStringLiteral("export")};

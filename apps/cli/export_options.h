@@ -16,7 +16,7 @@ struct ExportOptions {
     std::optional<std::string> date;      // checked, passed on as typed
     std::optional<Date> now;
     std::string output = ".";
-    std::vector<std::string> exports;     // "roerend", "onroerend", "mapping" in the order asked
+    std::vector<std::string> exports;  // "roerend", "onroerend", "mapping" in the order asked
     bool help = false;
 };
 

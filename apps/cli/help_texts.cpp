@@ -51,8 +51,6 @@ std::string demoDatabaseHelp() {
            "  -h, --help   deze tekst\n";
 }
 
-std::string versionText() {
-    return std::string("zelkextract2-cli ") + kVersion + " (" + kReleaseDate + ")\n";
-}
+std::string versionText() { return std::string("zelkextract2-cli ") + kVersion + " (" + kReleaseDate + ")\n"; }
 
 }  // namespace zelk::cli

@@ -9,10 +9,10 @@
 #include "last_resort_guard.h"
 #include "main_window.h"
 #include "qt_platform.h"
+#include "session/session.h"
 #include "shell/command_line.h"
 #include "shell/export_jobs_session.h"
 #include "shell/mdi_zelk_extract2.h"
-#include "session/session.h"
 
 using namespace zelk;
 

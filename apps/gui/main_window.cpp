@@ -253,7 +253,8 @@ void MainWindow::messageScreenResized() {
     const QSize own = messageWindow_->client()->size();
     const AlgLayout::ResizeResult r = layout_->Resize(state, toTwips(main.height()), toTwips(main.width()),
                                                       toTwips(own.width()), toTwips(own.height()));
-    if (r.text) messageWindow_->view()->setGeometry(edgesToPixels(r.text->left, r.text->top, r.text->width, r.text->height));
+    if (r.text)
+        messageWindow_->view()->setGeometry(edgesToPixels(r.text->left, r.text->top, r.text->width, r.text->height));
     // Back from minimized: the place of the last request, once the state
     // change itself is over.
     if (r.placement) {

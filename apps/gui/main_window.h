@@ -14,8 +14,8 @@
 
 #include "last_resort_guard.h"
 #include "message_view.h"
-#include "shell/menu.h"
 #include "messages/alg_layout.h"
+#include "shell/menu.h"
 #include "shell/window_port.h"
 
 namespace zelk {

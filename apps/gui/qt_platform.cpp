@@ -93,8 +93,7 @@ QString QtPlatform::titleOr(const std::string& title) const {
 }
 
 int QtPlatform::msgBox(const std::string& prompt, int style, const std::string& title) {
-    QMessageBox box(iconFor(style), titleOr(title), QString::fromStdString(prompt), QMessageBox::NoButton,
-                    parent_);
+    QMessageBox box(iconFor(style), titleOr(title), QString::fromStdString(prompt), QMessageBox::NoButton, parent_);
     const auto buttons = buttonsFor(style);
     for (const auto& s : buttons) box.addButton(s.button)->setText(QString::fromUtf8(s.text));
     // 256 and 512 pick the second and third button as the default one.

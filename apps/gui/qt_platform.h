@@ -17,8 +17,8 @@ public:
     explicit QtPlatform(std::string applicationTitle);
 
     int msgBox(const std::string& prompt, int style, const std::string& title) override;
-    std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
-                                        const std::string& preset, bool masked) override;
+    std::optional<std::string> inputBox(const std::string& prompt, const std::string& title, const std::string& preset,
+                                        bool masked) override;
     std::optional<std::string> fileDialog(const FileDialogRequest& request) override;
     void doEvents() override;
     void waitForEvents(std::uint32_t milliseconds) override;
@@ -32,9 +32,7 @@ public:
 
     // The window the dialogs belong to.
     void setParentWindow(QWidget* parent) { parent_ = parent; }
-    void setProgressSink(std::function<void(const std::string&, long, long)> sink) {
-        progressSink_ = std::move(sink);
-    }
+    void setProgressSink(std::function<void(const std::string&, long, long)> sink) { progressSink_ = std::move(sink); }
     // Runs right before the program ends (writes out what is still buffered).
     void setBeforeEnd(std::function<void()> hook) { beforeEnd_ = std::move(hook); }
 

@@ -4,8 +4,8 @@
 #include <cassert>
 #include <cctype>
 
-#include "database/sqlite_connection.h"
 #include "database/jet_errors.h"
+#include "database/sqlite_connection.h"
 #include "messages/alg.h"
 #include "platform/platform.h"
 
@@ -48,8 +48,11 @@ std::string directoryPart(const std::string& name) {
 
 struct Dbase::Impl {
     Impl(Platform& p, Alg& a)
-        : platform(p), alg(a), importer([](const std::string& file, const std::string& password,
-                                            const std::string& copy) { return importAccessFile(file, password, copy); }) {}
+        : platform(p),
+          alg(a),
+          importer([](const std::string& file, const std::string& password, const std::string& copy) {
+              return importAccessFile(file, password, copy);
+          }) {}
 
     Platform& platform;
     Alg& alg;
@@ -74,8 +77,8 @@ bool Dbase::OpenWorkspace(const std::string& userName, const std::string& passwo
     try {
         const int rc = sqlite3_initialize();
         if (rc != SQLITE_OK)
-            throw RuntimeError(3633, "DAO.DBEngine", std::string("De database-engine kan niet worden geladen (") +
-                                                          sqlite3_errstr(rc) + ").");
+            throw RuntimeError(3633, "DAO.DBEngine",
+                               std::string("De database-engine kan niet worden geladen (") + sqlite3_errstr(rc) + ").");
         impl_->workspaceUser = userName;
         impl_->workspace = true;
         return true;
@@ -89,9 +92,9 @@ bool Dbase::OpenWorkspace(const std::string& userName, const std::string& passwo
                                        "\r\n\r\nPas op : Bij Windows-NT kan 'Tromlovink' er een puinhoop van maken !!",
                                    vbCritical, "Installatiefout:");
         } else {
-            impl_->platform.msgBox("Fout # " + std::to_string(e.number()) + " was aangemaakt door " + e.source() +
-                                       kCrLf + e.description(),
-                                   vbOKOnly, "Open Database workspace: Fout");
+            impl_->platform.msgBox(
+                "Fout # " + std::to_string(e.number()) + " was aangemaakt door " + e.source() + kCrLf + e.description(),
+                vbOKOnly, "Open Database workspace: Fout");
         }
         return false;
     }
@@ -183,8 +186,8 @@ Dbase::AfterFailure Dbase::reportOpenFailure(const RuntimeError& e, std::string&
         return AfterFailure::Retry;
     }
     if (DbErrNr == 3031) {
-        const int answer = m.alg.AddMsgBoxMeldingJN("Database is wachtwoord beveiligd", "Wilt u een wachtwoord opgeven?",
-                                                    vbQuestion, false, kBlack);
+        const int answer = m.alg.AddMsgBoxMeldingJN("Database is wachtwoord beveiligd",
+                                                    "Wilt u een wachtwoord opgeven?", vbQuestion, false, kBlack);
         if (answer == vbYes) {
             // Masked, without a preset and under a neutral caption: a
             // password is never shown.
@@ -211,8 +214,7 @@ int Dbase::openDatabase(std::string& name, std::string& password, const OpenData
     }
 
     // `name` changes only when the user chooses another file in the dialog.
-    if (!options.nameKnown &&
-        AskDatabaseName(name, options.startDir, options.dialogCaption, options.fileFilter) != 0)
+    if (!options.nameKnown && AskDatabaseName(name, options.startDir, options.dialogCaption, options.fileFilter) != 0)
         return -1;
 
     for (;;) {
@@ -282,8 +284,7 @@ int Dbase::OpenRecordset(int DbNr, const std::string& Source, int RsType, bool S
         const std::string text = std::string("Er is geen database beschikbaar voor de tabel of SQL:") + kCrLf + Source;
         if (ShowMsgBox)
             m.alg.AddMsgBoxMelding(text, "Open tabel of query in database mislukt", vbCritical, false, kBlack, true);
-        else
-            m.alg.AddMelding(text, 0, false, kBlack);
+        else m.alg.AddMelding(text, 0, false, kBlack);
         return -1;
     }
     requireSlot(DbNr);
@@ -318,10 +319,8 @@ int Dbase::OpenRecordset(int DbNr, const std::string& Source, int RsType, bool S
                 if (DbErrNr == 3078) {
                     const std::string text =
                         "Recordset '" + Source + "' is niet te openen in database:" + kCrLf + m.name[d];
-                    if (ShowMsgBox)
-                        m.alg.AddMsgBoxMelding(text, "Open Recordset", vbCritical, false, kBlack, true);
-                    else
-                        m.alg.AddMelding("Open Recordset: " + text, 0, false, kBlack);
+                    if (ShowMsgBox) m.alg.AddMsgBoxMelding(text, "Open Recordset", vbCritical, false, kBlack, true);
+                    else m.alg.AddMelding("Open Recordset: " + text, 0, false, kBlack);
                     return -1;
                 }
                 const int retry = OpenRecordsetRetry(e, Source);
@@ -339,8 +338,7 @@ int Dbase::OpenRecordset(int DbNr, const std::string& Source, int RsType, bool S
                                            "Onherstelbare applicatiefout", vbCritical, false, kBlack, true);
                     m.platform.endProgram(1);
                 }
-                if (ShowMsgBox)
-                    m.platform.msgBox(report + kCrLf + kCrLf + Source, vbOKOnly, "Open Recordset: Fout");
+                if (ShowMsgBox) m.platform.msgBox(report + kCrLf + kCrLf + Source, vbOKOnly, "Open Recordset: Fout");
             }
             return -1;
         }
@@ -350,9 +348,9 @@ int Dbase::OpenRecordset(int DbNr, const std::string& Source, int RsType, bool S
 int Dbase::OpenRecordsetRetry(const RuntimeError& ErrInfo, const std::string& Source) {
     int answer = 0;
     if (ErrInfo.number() == 3261 || ErrInfo.number() == 3008) {
-        answer = impl_->platform.msgBox("Recordset: " + Source + kCrLf + ErrInfo.description() + kCrLf + kCrLf +
-                                            "Wilt u het opnieuw proberen?",
-                                        vbYesNo | vbQuestion, "Toegang geweigerd");
+        answer = impl_->platform.msgBox(
+            "Recordset: " + Source + kCrLf + ErrInfo.description() + kCrLf + kCrLf + "Wilt u het opnieuw proberen?",
+            vbYesNo | vbQuestion, "Toegang geweigerd");
     } else if (ErrInfo.number() == 3262) {
         answer = impl_->platform.msgBox("Recordset: " + Source + kCrLf + kCrLf +
                                             " is niet te openen voor exclusief gebruik." + kCrLf + kCrLf +

@@ -19,16 +19,16 @@ class SqliteConnection;  // an open database of the engine
 
 // How Dbase::openDatabase finds, opens and reports on a database.
 struct OpenDatabaseOptions {
-    std::string startDir;       // where the file dialog starts
-    bool nameKnown = true;      // false: ask for the file before the first try
+    std::string startDir;   // where the file dialog starts
+    bool nameKnown = true;  // false: ask for the file before the first try
     std::string dialogCaption;
     bool exclusive = false;
     bool readOnly = false;
     std::optional<std::string> connectType;  // set: the name's directory is the database
     std::optional<std::string> fileFilter;
-    bool askNewName = true;     // a name that does not open: ask for another
-    bool interactive = true;    // false: failures go to the message screen only
-    bool blankLine = false;     // an empty line on the message screen before a failure
+    bool askNewName = true;   // a name that does not open: ask for another
+    bool interactive = true;  // false: failures go to the message screen only
+    bool blankLine = false;   // an empty line on the message screen before a failure
 };
 
 class Dbase {

@@ -85,16 +85,11 @@ struct Owner {
 // The first four are the names the movable export turns into a place code;
 // the next three differ from them only in case, suffix or a leading blank.
 const Owner kOwners[] = {
-    {"E01", "Kalmerstede"},
-    {"E02", "KALMERSTEDE A"},
-    {"E03", "Facilitair Bedrijf"},
-    {"E04", "Heldraak"},
-    {"E05", "Kalmerstede a"},
-    {"E06", "Kalmerstede B"},
-    {"E07", " Kalmerstede"},
-    {"E08", "Stichting Woonbelang Eemland"},
-    {"E09", "Gemeente Dorpsveld"},
-    {"E10", nullptr},
+    {"E01", "Kalmerstede"},        {"E02", "KALMERSTEDE A"},
+    {"E03", "Facilitair Bedrijf"}, {"E04", "Heldraak"},
+    {"E05", "Kalmerstede a"},      {"E06", "Kalmerstede B"},
+    {"E07", " Kalmerstede"},       {"E08", "Stichting Woonbelang Eemland"},
+    {"E09", "Gemeente Dorpsveld"}, {"E10", nullptr},
 };
 
 struct Place {
@@ -103,22 +98,22 @@ struct Place {
     const char* region;
 };
 const Place kPlaces[] = {
-    {"Amersfoort", 3811, "Midden"}, {"Utrecht", 3511, "Midden"},   {"Zwolle", 8011, "Noord"},
-    {"Deventer", 7411, "Oost"},     {"Apeldoorn", 7311, "Oost"},   {"Hilversum", 1211, "West"},
-    {"Leusden", 3831, "Midden"},    {"Nijkerk", 3861, "Oost"},     {"Soest", 3761, "Midden"},
-    {"Baarn", 3741, "West"},        {"Harderwijk", 3841, "Oost"},  {"Veenendaal", 3901, "Zuid"},
-    {"Ede", 6711, "Zuid"},          {"Barneveld", 3771, "Zuid"},   {"Woudenberg", 3931, "Midden"},
+    {"Amersfoort", 3811, "Midden"}, {"Utrecht", 3511, "Midden"},  {"Zwolle", 8011, "Noord"},
+    {"Deventer", 7411, "Oost"},     {"Apeldoorn", 7311, "Oost"},  {"Hilversum", 1211, "West"},
+    {"Leusden", 3831, "Midden"},    {"Nijkerk", 3861, "Oost"},    {"Soest", 3761, "Midden"},
+    {"Baarn", 3741, "West"},        {"Harderwijk", 3841, "Oost"}, {"Veenendaal", 3901, "Zuid"},
+    {"Ede", 6711, "Zuid"},          {"Barneveld", 3771, "Zuid"},  {"Woudenberg", 3931, "Midden"},
 };
-const char* const kStreets[] = {"Stationsplein", "Kerkstraat", "Dorpsstraat", "Molenweg",   "Schoolstraat",
-                                "Julianalaan",   "Beatrixstraat", "Parallelweg", "Industrieweg", "Marktplein",
-                                "Nieuwstraat",   "Veldweg",     "Eikenlaan",   "Beukenlaan", "Lindenlaan",
-                                "Havenstraat"};
-const char* const kBuildingKinds[] = {"Kantoor",       "Wijkcentrum",     "Sporthal",  "Brandweerkazerne",
-                                      "Gemeentewerf",  "Bibliotheek",     "Zwembad",   "Basisschool",
-                                      "Gezondheidscentrum", "Parkeergarage", "Stadskantoor", "Museum",
-                                      "Muziekschool",  "Kinderdagverblijf", "Dienstencentrum"};
+const char* const kStreets[] = {"Stationsplein", "Kerkstraat",  "Dorpsstraat",   "Molenweg",
+                                "Schoolstraat",  "Julianalaan", "Beatrixstraat", "Parallelweg",
+                                "Industrieweg",  "Marktplein",  "Nieuwstraat",   "Veldweg",
+                                "Eikenlaan",     "Beukenlaan",  "Lindenlaan",    "Havenstraat"};
+const char* const kBuildingKinds[] = {
+    "Kantoor",      "Wijkcentrum", "Sporthal",     "Brandweerkazerne",   "Gemeentewerf",
+    "Bibliotheek",  "Zwembad",     "Basisschool",  "Gezondheidscentrum", "Parkeergarage",
+    "Stadskantoor", "Museum",      "Muziekschool", "Kinderdagverblijf",  "Dienstencentrum"};
 const char* const kBuildingNames[] = {"De Bron", "Het Anker", "De Linde", "Het Veld", "De Wiekslag", "Noord",
-                                      "Zuid",    "De Eik",    "Centrum",  "De Hoeve", "Het Baken",  "De Kolk"};
+                                      "Zuid",    "De Eik",    "Centrum",  "De Hoeve", "Het Baken",   "De Kolk"};
 
 struct Category {
     const char* code;
@@ -148,7 +143,7 @@ struct InvestmentCategory {
     std::optional<double> comPercentage;  // nullopt: no percentage
     bool hasCom;                          // a 'COM' row in IC_Waardering
     double typicalCost;
-    double lifeYears;                     // 0: not depreciated
+    double lifeYears;  // 0: not depreciated
 };
 const InvestmentCategory kInvestmentCategories[] = {
     {"0100", "C01", "Grond", 0.0, true, 400000, 0},
@@ -310,7 +305,7 @@ private:
             else if (b % 11 == 7) wvw = kNull;
             else if (b % 31 == 5) wvw = money(-25000);
             Value bedOpb = money(0);
-            if (b % 13 == 5) bedOpb = kNull;        // in the asset exports, not in the mapping
+            if (b % 13 == 5) bedOpb = kNull;                // in the asset exports, not in the mapping
             else if (b % 17 == 8) bedOpb = money(12500.5);  // in no export
             Value taxatie = kNull;
             if (b % 4 != 0) {
@@ -485,11 +480,26 @@ private:
             const int second = static_cast<int>(rng_.below(60));
             char time[32];
             std::snprintf(time, sizeof time, "%02d:%02d:%02d", hour, minute, second);
-            hi.row({text(og), text(ic.code), whole(vlgnum), whole(recno), when, whole(codmut), mutated, text(time),
-                    when, money(cost - comCum), money(0), money(revaluation ? cost * 0.02 : 0.0), money(0),
-                    life ? Value(*life) : kNull, money(std::round(cost * 0.05)),
-                    money(revaluation ? cost * 0.1 : 0.0), money(0), money(ifrCum),
-                    a % 7 == 3 ? kNull : money(0), a % 7 == 3 ? kNull : money(0)});
+            hi.row({text(og),
+                    text(ic.code),
+                    whole(vlgnum),
+                    whole(recno),
+                    when,
+                    whole(codmut),
+                    mutated,
+                    text(time),
+                    when,
+                    money(cost - comCum),
+                    money(0),
+                    money(revaluation ? cost * 0.02 : 0.0),
+                    money(0),
+                    life ? Value(*life) : kNull,
+                    money(std::round(cost * 0.05)),
+                    money(revaluation ? cost * 0.1 : 0.0),
+                    money(0),
+                    money(ifrCum),
+                    a % 7 == 3 ? kNull : money(0),
+                    a % 7 == 3 ? kNull : money(0)});
 
             if (a % 29 == 14 && k + 1 == bookings.size()) continue;  // no valuations with this booking
             const Value purchase = day(bought);

@@ -5,8 +5,11 @@
 namespace zelk {
 
 DynasetRecordset::DynasetRecordset(sqlite3* db, std::weak_ptr<const void> alive, sqlite::Statement stmt)
-    : db_(db), alive_(std::move(alive)), stmt_(std::move(stmt)),
-      columns_(resultColumns(stmt_.get())), naming_(columns_) {
+    : db_(db),
+      alive_(std::move(alive)),
+      stmt_(std::move(stmt)),
+      columns_(resultColumns(stmt_.get())),
+      naming_(columns_) {
     // The first record is read now, as opening a recordset reads it: an
     // error of the select shows at the open.
     reach(0);

@@ -48,10 +48,10 @@ private:
     std::vector<ResultColumn> columns_;
     FieldNaming naming_;
     bool closed_ = false;
-    long pos_ = 0;                // -1: before the first record
-    mutable long at_ = -1;        // the record the statement stands on, -1 when reset
-    mutable bool done_ = false;   // the statement ran past its last record
-    mutable long count_ = -1;     // the number of records, once known
+    long pos_ = 0;               // -1: before the first record
+    mutable long at_ = -1;       // the record the statement stands on, -1 when reset
+    mutable bool done_ = false;  // the statement ran past its last record
+    mutable long count_ = -1;    // the number of records, once known
 };
 
 }  // namespace zelk

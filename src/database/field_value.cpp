@@ -96,8 +96,8 @@ Variant asSource(const StoredValue& v) {
 FieldKind fieldKindOf(std::string_view declaredType) {
     const std::string w = upperWord(declaredType);
     if (w.empty()) return FieldKind::Untyped;
-    if (w == "TEXT" || w == "VARCHAR" || w == "CHAR" || w == "MEMO" || w == "NVARCHAR" || w == "NCHAR" ||
-        w == "CLOB" || w == "LONGTEXT" || w == "STRING" || w == "CHARACTER")
+    if (w == "TEXT" || w == "VARCHAR" || w == "CHAR" || w == "MEMO" || w == "NVARCHAR" || w == "NCHAR" || w == "CLOB" ||
+        w == "LONGTEXT" || w == "STRING" || w == "CHARACTER")
         return FieldKind::Text;
     if (w == "INTEGER" || w == "INT" || w == "LONG" || w == "COUNTER" || w == "AUTOINCREMENT" || w == "BIGINT")
         return FieldKind::Long;

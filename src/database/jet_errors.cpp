@@ -83,7 +83,9 @@ DbError objectInvalid(const std::string& source) {
 DbError notSupported(const std::string& source) {
     return DbError(kNotSupported, "Deze bewerking wordt niet ondersteund voor dit type object.", source);
 }
-DbError invalidOperation(const std::string& source) { return DbError(kInvalidOperation, "Ongeldige bewerking.", source); }
+DbError invalidOperation(const std::string& source) {
+    return DbError(kInvalidOperation, "Ongeldige bewerking.", source);
+}
 DbError notAnIndex(const std::string& indexName) {
     return DbError(kNotAnIndex, "'" + indexName + "' is geen index in deze tabel.", kSourceRecordset);
 }
@@ -103,9 +105,9 @@ DbError fromSqlite(const sqlite::Failure& f, const Context& ctx) {
         return DbError(kTableLocked, "Database '" + ctx.file + "' is vergrendeld door een andere gebruiker.",
                        ctx.source);
     case SQLITE_IOERR:
-    case SQLITE_FULL:
-        return DbError(kDiskError, "Er is een schijf- of netwerkfout opgetreden.", ctx.source);
-    case SQLITE_NOTADB: return DbError(kUnrecognisedFormat, "Onbekende database-indeling '" + ctx.file + "'.", ctx.source);
+    case SQLITE_FULL: return DbError(kDiskError, "Er is een schijf- of netwerkfout opgetreden.", ctx.source);
+    case SQLITE_NOTADB:
+        return DbError(kUnrecognisedFormat, "Onbekende database-indeling '" + ctx.file + "'.", ctx.source);
     case SQLITE_CORRUPT:
         return DbError(kCannotOpen,
                        "Kan database '" + ctx.file +

@@ -42,10 +42,9 @@ void keptFinal(sqlite3_context* ctx) {
 
 void registerJetFunctions(sqlite3* db) {
     constexpr int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    sqlite::check(db, sqlite3_create_function_v2(db, "First", 1, flags, nullptr, nullptr, firstStep, keptFinal,
-                                                 nullptr));
-    sqlite::check(db, sqlite3_create_function_v2(db, "Last", 1, flags, nullptr, nullptr, lastStep, keptFinal,
-                                                 nullptr));
+    sqlite::check(db,
+                  sqlite3_create_function_v2(db, "First", 1, flags, nullptr, nullptr, firstStep, keptFinal, nullptr));
+    sqlite::check(db, sqlite3_create_function_v2(db, "Last", 1, flags, nullptr, nullptr, lastStep, keptFinal, nullptr));
 }
 
 }  // namespace zelk

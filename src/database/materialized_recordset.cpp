@@ -98,8 +98,9 @@ void MaterializedRecordset::SetIndex(const std::string& indexName) {
     auto def = std::find_if(indexes_.begin(), indexes_.end(),
                             [&](const IndexDefinition& d) { return upperCase(d.name) == upperCase(indexName); });
     if (def == indexes_.end())
-        def = std::find_if(indexes_.begin(), indexes_.end(),
-                           [&](const IndexDefinition& d) { return !d.jetName.empty() && upperCase(d.jetName) == upperCase(indexName); });
+        def = std::find_if(indexes_.begin(), indexes_.end(), [&](const IndexDefinition& d) {
+            return !d.jetName.empty() && upperCase(d.jetName) == upperCase(indexName);
+        });
     if (def == indexes_.end()) throw jet::notAnIndex(indexName);
 
     const std::size_t n = rows_.rowCount();

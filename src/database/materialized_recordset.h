@@ -61,8 +61,8 @@ private:
     RecordsetType type_;
     std::vector<IndexDefinition> indexes_;
     FieldNaming naming_;
-    std::vector<std::uint32_t> order_;                      // position -> row
-    std::vector<SortColumn> sort_;                          // the current index's key columns
+    std::vector<std::uint32_t> order_;  // position -> row
+    std::vector<SortColumn> sort_;      // the current index's key columns
     std::string indexName_;
     long pos_ = 0;  // -1: BOF, size(): EOF
     bool noMatch_ = false;

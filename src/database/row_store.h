@@ -36,9 +36,7 @@ public:
     const std::vector<ResultColumn>& columns() const { return columns_; }
     std::size_t rowCount() const { return columns_.empty() ? 0 : cells_.size() / columns_.size(); }
     StoredValue stored(std::size_t row, std::size_t col) const;
-    Variant value(std::size_t row, std::size_t col) const {
-        return fieldValue(columns_[col].kind, stored(row, col));
-    }
+    Variant value(std::size_t row, std::size_t col) const { return fieldValue(columns_[col].kind, stored(row, col)); }
 
 private:
     struct Cell {

@@ -10,9 +10,9 @@
 #include <filesystem>
 
 #include "database/access/scratch_folder.h"
+#include "database/dynaset_recordset.h"
 #include "database/jet_errors.h"
 #include "database/jet_functions.h"
-#include "database/dynaset_recordset.h"
 #include "database/materialized_recordset.h"
 #include "database/row_store.h"
 #include "database/table_index.h"
@@ -119,9 +119,9 @@ bool isStatement(const std::string& source) {
         word += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
     static const std::set<std::string> keywords = {
-        "SELECT", "WITH",   "VALUES", "TRANSFORM", "PARAMETERS", "INSERT", "UPDATE",  "DELETE",  "REPLACE",
-        "CREATE", "DROP",   "ALTER",  "PRAGMA",    "EXPLAIN",    "ANALYZE", "ATTACH", "DETACH",  "BEGIN",
-        "COMMIT", "END",    "ROLLBACK", "SAVEPOINT", "RELEASE",  "VACUUM", "REINDEX"};
+        "SELECT", "WITH", "VALUES",   "TRANSFORM", "PARAMETERS", "INSERT",  "UPDATE", "DELETE", "REPLACE",
+        "CREATE", "DROP", "ALTER",    "PRAGMA",    "EXPLAIN",    "ANALYZE", "ATTACH", "DETACH", "BEGIN",
+        "COMMIT", "END",  "ROLLBACK", "SAVEPOINT", "RELEASE",    "VACUUM",  "REINDEX"};
     return keywords.count(word) > 0;
 }
 
@@ -136,8 +136,9 @@ struct BackupFinisher {
 
 DbError damaged(const std::string& path) {
     return DbError(jet::kCannotOpen,
-                   "Database '" + path + "' is beschadigd en kan niet worden gebruikt. Herstel het bestand of "
-                   "gebruik een reservekopie.",
+                   "Database '" + path +
+                       "' is beschadigd en kan niet worden gebruikt. Herstel het bestand of "
+                       "gebruik een reservekopie.",
                    jet::kSourceWorkspace);
 }
 
@@ -164,7 +165,7 @@ SqliteConnection::SqliteConnection(std::string path, sqlite::Connection db, Stor
 SqliteConnection::~SqliteConnection() = default;
 
 std::unique_ptr<SqliteConnection> SqliteConnection::open(const std::string& path, const OpenOptions& options,
-                                         const AccessImporter& importer) {
+                                                         const AccessImporter& importer) {
     const Connect connect = parseConnect(options.connect);
     if (!connect.type.empty()) throw jet::isamNotFound();
     checkPath(path);
@@ -178,8 +179,7 @@ std::unique_ptr<SqliteConnection> SqliteConnection::open(const std::string& path
 std::unique_ptr<SqliteConnection> SqliteConnection::openSqlite(const std::string& path, const OpenOptions& options) {
     const jet::Context ctx{jet::kSourceWorkspace, path, ""};
     // SQLite writes a journal beside the file, so the folder must be writable too.
-    const bool writable =
-        !options.readOnly && os::mayWrite(path) && os::mayWrite(directoryOf(path));
+    const bool writable = !options.readOnly && os::mayWrite(path) && os::mayWrite(directoryOf(path));
     try {
         sqlite::Connection db = sqlite::open(path, writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);
         if (options.exclusive) sqlite::exec(db.get(), "PRAGMA locking_mode=EXCLUSIVE");
@@ -207,7 +207,7 @@ std::unique_ptr<SqliteConnection> SqliteConnection::openSqlite(const std::string
 }
 
 std::unique_ptr<SqliteConnection> SqliteConnection::openAccess(const std::string& path, const std::string& password,
-                                               const AccessImporter& importer) {
+                                                               const AccessImporter& importer) {
     if (!importer) throw jet::unrecognisedFormat(path);
     const access::ScratchFolder folder = scratchFolder();
     const std::string copy = folder.copyPath();
@@ -320,8 +320,8 @@ void SqliteConnection::CreateQueryDef(const std::string& name, const std::string
         if (find(name, true)) throw jet::objectExists(name);
         const std::string body = withoutTerminator(sqlText);
         // Exactly one statement: a second one after a ";" would run too.
-        const std::string create = std::string("CREATE ") + (sessionViews() ? "TEMP " : "") +
-                                   "VIEW " + sqlite::quoteIdentifier(name) + " AS " + body;
+        const std::string create = std::string("CREATE ") + (sessionViews() ? "TEMP " : "") + "VIEW " +
+                                   sqlite::quoteIdentifier(name) + " AS " + body;
         std::string_view tail;
         auto st = sqlite::prepare(db_.get(), create, &tail);
         if (!trim(std::string(tail)).empty())
@@ -342,8 +342,8 @@ void SqliteConnection::DeleteQueryDef(const std::string& name) {
             hidden_.insert(upperCase(f->name));
             return;
         }
-        sqlite::exec(db_.get(), "DROP VIEW " + sqlite::quoteIdentifier(f->schema) + "." +
-                                    sqlite::quoteIdentifier(f->name));
+        sqlite::exec(db_.get(),
+                     "DROP VIEW " + sqlite::quoteIdentifier(f->schema) + "." + sqlite::quoteIdentifier(f->name));
     } catch (const sqlite::Failure& f) {
         throw jet::fromSqlite(f, {jet::kSourceQueryDefs, path_, name});
     }

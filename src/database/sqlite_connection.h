@@ -17,8 +17,8 @@
 #include <sqlite3.h>
 
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -44,7 +44,7 @@ public:
     // one, 3261 when it is locked, 3043 for an I/O error, 3170 for a
     // connect-string type; the importer's errors (3031...) for Access files.
     static std::unique_ptr<SqliteConnection> open(const std::string& path, const OpenOptions& options,
-                                          const AccessImporter& importer = {});
+                                                  const AccessImporter& importer = {});
     ~SqliteConnection();
     SqliteConnection(const SqliteConnection&) = delete;
     SqliteConnection& operator=(const SqliteConnection&) = delete;
@@ -84,7 +84,7 @@ private:
     SqliteConnection(std::string path, sqlite::Connection db, Storage storage);
     static std::unique_ptr<SqliteConnection> openSqlite(const std::string& path, const OpenOptions& options);
     static std::unique_ptr<SqliteConnection> openAccess(const std::string& path, const std::string& password,
-                                                const AccessImporter& importer);
+                                                        const AccessImporter& importer);
     // A read-only connection to a copy of the whole database with planner
     // statistics, in a temporary file that has no name any more.
     static sqlite::Connection copyToDisk(sqlite3* source);

@@ -1,8 +1,8 @@
 #include "database/table_index.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 #include <optional>
 
@@ -85,7 +85,7 @@ std::vector<IndexDefinition> readIndexes(sqlite3* db, const std::string& schema,
         bool usable = true;
         auto st = sqlite::prepare(db, "PRAGMA " + qs + ".index_xinfo(" + sqlite::quoteIdentifier(name) + ")");
         while (sqlite::step(db, st.get())) {
-            if (sqlite3_column_int(st.get(), 5) == 0) continue;  // the rowid that ends every index entry
+            if (sqlite3_column_int(st.get(), 5) == 0) continue;     // the rowid that ends every index entry
             if (sqlite3_column_type(st.get(), 2) == SQLITE_NULL) {  // an expression, not a column
                 usable = false;
                 continue;
@@ -100,8 +100,7 @@ std::vector<IndexDefinition> readIndexes(sqlite3* db, const std::string& schema,
         if (!usable || def.columns.empty()) continue;
         // SQLite's own index for a PRIMARY KEY constraint carries a generated
         // name; Jet calls it PrimaryKey.
-        if (name.rfind("sqlite_autoindex_", 0) == 0 && !pk.columns.empty() &&
-            def.columns.size() == pk.columns.size()) {
+        if (name.rfind("sqlite_autoindex_", 0) == 0 && !pk.columns.empty() && def.columns.size() == pk.columns.size()) {
             pk.sqliteName = name;
             pk.columns = def.columns;
             continue;

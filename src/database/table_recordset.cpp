@@ -19,8 +19,8 @@ bool holdsText(FieldKind k) { return k == FieldKind::Text || k == FieldKind::Unt
 
 std::vector<std::string> columnNames(sqlite3* db, const std::string& schema, const std::string& table) {
     std::vector<std::string> out;
-    auto st = sqlite::prepare(db, "PRAGMA " + sqlite::quoteIdentifier(schema) + ".table_info(" +
-                                      sqlite::quoteIdentifier(table) + ")");
+    auto st = sqlite::prepare(
+        db, "PRAGMA " + sqlite::quoteIdentifier(schema) + ".table_info(" + sqlite::quoteIdentifier(table) + ")");
     while (sqlite::step(db, st.get())) out.push_back(upperCase(sqlite::columnText(st.get(), 1)));
     return out;
 }
@@ -99,8 +99,8 @@ sqlite3_stmt* TableRecordset::statementFor(const Segment& s) const {
     std::uint64_t nulls = 0;
     for (std::size_t k = 0; k < s.eq; ++k)
         if (key_[k].cls == StoredValue::Null) nulls |= std::uint64_t{1} << k;
-    const std::uint64_t shape = s.eq | (static_cast<std::uint64_t>(s.cond) << 8) |
-                                (static_cast<std::uint64_t>(forward_) << 11) | (nulls << 12);
+    const std::uint64_t shape =
+        s.eq | (static_cast<std::uint64_t>(s.cond) << 8) | (static_cast<std::uint64_t>(forward_) << 11) | (nulls << 12);
     auto& slot = statements_[shape];
     if (!slot) {
         std::string where;
@@ -212,8 +212,7 @@ bool TableRecordset::advance() const {
     if (more_) {
         // The chain goes on from the last record read.
         std::vector<Bound> key;
-        for (const KeyColumn& c : order_)
-            key.push_back(ahead_[aheadCount_ - 1][static_cast<std::size_t>(c.resultPos)]);
+        for (const KeyColumn& c : order_) key.push_back(ahead_[aheadCount_ - 1][static_cast<std::size_t>(c.resultPos)]);
         return position(std::move(key), false, forward_);
     }
     // On into the chain's next segments: often only their first record is wanted.
@@ -275,11 +274,12 @@ void TableRecordset::MovePrevious() {
 
 long TableRecordset::RecordCount() const {
     requireOpen();
-    if (count_ < 0) count_ = jet::onRecordset([&] {
-        auto st = sqlite::prepare(db_, "SELECT COUNT(*) FROM " + from_);
-        sqlite::step(db_, st.get());
-        return static_cast<long>(sqlite3_column_int64(st.get(), 0));
-    });
+    if (count_ < 0)
+        count_ = jet::onRecordset([&] {
+            auto st = sqlite::prepare(db_, "SELECT COUNT(*) FROM " + from_);
+            sqlite::step(db_, st.get());
+            return static_cast<long>(sqlite3_column_int64(st.get(), 0));
+        });
     return count_;
 }
 

@@ -28,8 +28,8 @@ public:
     // Null when the table's rows cannot be ordered this way exactly as Jet
     // orders them (an index that compares text with case, a table without
     // rowid); such a table is read whole instead. Throws sqlite::Failure.
-    static std::unique_ptr<TableRecordset> open(sqlite3* db, std::weak_ptr<const void> alive,
-                                                const std::string& schema, const std::string& table);
+    static std::unique_ptr<TableRecordset> open(sqlite3* db, std::weak_ptr<const void> alive, const std::string& schema,
+                                                const std::string& table);
 
     bool Eof() const override;
     bool Bof() const override;
@@ -58,9 +58,9 @@ private:
         std::string text;
     };
     struct KeyColumn {
-        std::string name;       // quoted, with the index's collation
+        std::string name;  // quoted, with the index's collation
         bool descending = false;
-        int resultPos = 0;      // in the statements' rows
+        int resultPos = 0;  // in the statements' rows
     };
     // Rows whose first `eq` key columns equal the chain's key, and (unless
     // Cond::None) whose next column lies beyond the key's value.
@@ -119,7 +119,7 @@ private:
     mutable std::vector<std::vector<Bound>> ahead_;
     mutable std::size_t aheadCount_ = 0;
     mutable std::size_t at_ = 0;
-    mutable bool more_ = false;            // the chain may hold records after ahead_
+    mutable bool more_ = false;             // the chain may hold records after ahead_
     mutable std::size_t firstSegment_ = 0;  // the segment of ahead_'s first record
     mutable std::unordered_map<std::uint64_t, sqlite::Statement> statements_;
 };

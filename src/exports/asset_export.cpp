@@ -10,8 +10,8 @@
 #include "exports/code_texts.h"
 #include "exports/export_run.h"
 #include "exports/export_sql.h"
-#include "exports/schema_check.h"
 #include "exports/exports.h"
+#include "exports/schema_check.h"
 #include "messages/alg_func.h"
 #include "messages/datum_routines.h"
 #include "runtime/dates.h"
@@ -33,10 +33,17 @@ struct AssetKind {
     std::string (*sql)();
 };
 
-const AssetKind kMovable{"Export1a wordt opgestart", "Export1a", "Aanmaken overzicht 1a", "COM", "(Roerend)", "COM",
-                         false, movableAssetsSql};
-const AssetKind kImmovable{"Export1b wordt opgestart", "Export1b", "Aanmaken overzicht 1b", "IFR", "(Onroerend)",
-                           "COM/IFR", true, immovableAssetsSql};
+const AssetKind kMovable{"Export1a wordt opgestart",
+                         "Export1a",
+                         "Aanmaken overzicht 1a",
+                         "COM",
+                         "(Roerend)",
+                         "COM",
+                         false,
+                         movableAssetsSql};
+const AssetKind kImmovable{
+    "Export1b wordt opgestart", "Export1b", "Aanmaken overzicht 1b", "IFR", "(Onroerend)", "COM/IFR", true,
+    immovableAssetsSql};
 
 constexpr int kColumns = 60;
 
@@ -101,8 +108,7 @@ bool passesSkipTest(const Variant& aanschaf, const Variant& huidig) {
     Variant limit;
     if (huidig.type() == VarType::Currency || huidig.isEmpty())
         limit = Variant(huidig.toCurrency() + Currency::fromWhole(999999));
-    else
-        limit = Variant(huidig.toDouble() + 999999.0);
+    else limit = Variant(huidig.toDouble() + 999999.0);
     auto c = compareVariants(aanschaf, limit);
     return c && *c != 0;
 }
@@ -130,9 +136,60 @@ Variant joined(std::initializer_list<Variant> parts) {
 
 // The main query's fields, resolved once per run.
 enum QueryField : std::size_t {
-    fOGCODE, fICCODE, fVLGNUM, fOB_NAAM, fCT_OMS, fOW_AanschafWaarde, fEigenaar_NAAM, fOg_Code, fOW_AanschafDatum, fPrjNr, fOG_Naam, fOW_CumAfschr, fIW_Afschr_Percentage, fOB_Levensduur, fOW_EindDatum, fOB_Restwaarde, fOG_DatLstTax, fOG_Adres, fOG_PC, fOG_Plaats, fOG_Regio, fOG_Huur, fOG_Gebruik, fOG_WVW, fEdatCoHAf, fOW_HuidigeWaarde, fQueryFieldCount
+    fOGCODE,
+    fICCODE,
+    fVLGNUM,
+    fOB_NAAM,
+    fCT_OMS,
+    fOW_AanschafWaarde,
+    fEigenaar_NAAM,
+    fOg_Code,
+    fOW_AanschafDatum,
+    fPrjNr,
+    fOG_Naam,
+    fOW_CumAfschr,
+    fIW_Afschr_Percentage,
+    fOB_Levensduur,
+    fOW_EindDatum,
+    fOB_Restwaarde,
+    fOG_DatLstTax,
+    fOG_Adres,
+    fOG_PC,
+    fOG_Plaats,
+    fOG_Regio,
+    fOG_Huur,
+    fOG_Gebruik,
+    fOG_WVW,
+    fEdatCoHAf,
+    fOW_HuidigeWaarde,
+    fQueryFieldCount
 };
-const char* const kQueryFieldNames[fQueryFieldCount] = {"OGCODE", "ICCODE", "VLGNUM", "OB.NAAM", "CT_OMS", "OW_AanschafWaarde", "Eigenaar.NAAM", "Og_Code", "OW_AanschafDatum", "PrjNr", "OG_Naam", "OW_CumAfschr", "IW_Afschr_Percentage", "OB_Levensduur", "OW_EindDatum", "OB_Restwaarde", "OG_DatLstTax", "OG_Adres", "OG_PC", "OG_Plaats", "OG_Regio", "OG_Huur", "OG_Gebruik", "OG_WVW", "EdatCoHAf", "OW_HuidigeWaarde"};
+const char* const kQueryFieldNames[fQueryFieldCount] = {"OGCODE",
+                                                        "ICCODE",
+                                                        "VLGNUM",
+                                                        "OB.NAAM",
+                                                        "CT_OMS",
+                                                        "OW_AanschafWaarde",
+                                                        "Eigenaar.NAAM",
+                                                        "Og_Code",
+                                                        "OW_AanschafDatum",
+                                                        "PrjNr",
+                                                        "OG_Naam",
+                                                        "OW_CumAfschr",
+                                                        "IW_Afschr_Percentage",
+                                                        "OB_Levensduur",
+                                                        "OW_EindDatum",
+                                                        "OB_Restwaarde",
+                                                        "OG_DatLstTax",
+                                                        "OG_Adres",
+                                                        "OG_PC",
+                                                        "OG_Plaats",
+                                                        "OG_Regio",
+                                                        "OG_Huur",
+                                                        "OG_Gebruik",
+                                                        "OG_WVW",
+                                                        "EdatCoHAf",
+                                                        "OW_HuidigeWaarde"};
 
 struct HistoryDates {
     Date P, J, M;
@@ -155,10 +212,8 @@ VariantArray assetRow(Session& s, const AssetKind& kind, const Recordset& rs, co
 
     VariantArray row = VariantArray(1, kColumns);
     const Variant naam = f(rs, fOB_NAAM);
-    if (naam.isString() && naam.str().find_first_not_of(' ') == std::string::npos)
-        row(1) = Variant("Taxatie");
-    else
-        row(1) = naam;
+    if (naam.isString() && naam.str().find_first_not_of(' ') == std::string::npos) row(1) = Variant("Taxatie");
+    else row(1) = naam;
     row(3) = f(rs, fCT_OMS);
     row(5) = f(rs, fOW_AanschafWaarde);
     row(6) = ownerPlaceCode(f(rs, fEigenaar_NAAM));
@@ -260,8 +315,6 @@ bool runAssetExport(Session& s, const AssetKind& kind, const ExportRequest& requ
 }  // namespace
 
 bool Export1a(Session& session, const ExportRequest& request) { return runAssetExport(session, kMovable, request); }
-bool Export1b(Session& session, const ExportRequest& request) {
-    return runAssetExport(session, kImmovable, request);
-}
+bool Export1b(Session& session, const ExportRequest& request) { return runAssetExport(session, kImmovable, request); }
 
 }  // namespace zelk

@@ -36,8 +36,8 @@ std::optional<fs::path> saveAndShow(Alg& alg, Workbook& book, const std::string&
     Platform& platform = alg.platform();
     const fs::path dir = exportDirectory(platform);
     auto fail = [&](const std::string& why) -> std::optional<fs::path> {
-        alg.AddMsgBoxMelding("De werkmap kon niet worden opgeslagen in '" + dir.string() + "'", why, vbCritical,
-                             false, kRed, true);
+        alg.AddMsgBoxMelding("De werkmap kon niet worden opgeslagen in '" + dir.string() + "'", why, vbCritical, false,
+                             kRed, true);
         return std::nullopt;
     };
     std::error_code ec;

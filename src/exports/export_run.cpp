@@ -72,8 +72,8 @@ void ExportRun::failurePath(const std::string& errorText) {
     passOver([&] { ExportSheet(s_).restoreApplication(); });
     passOver([&] { closeQuery(); });
     passOver([&] {
-        s_.alg.AddMsgBoxMelding(Variant("De functie '" + functionName_ + "' niet correct beëindigd"), Variant(errorText),
-                                vbCritical, false, kBlack, true);
+        s_.alg.AddMsgBoxMelding(Variant("De functie '" + functionName_ + "' niet correct beëindigd"),
+                                Variant(errorText), vbCritical, false, kBlack, true);
     });
     passOver([&] { closeTables(); });
 }

@@ -22,7 +22,7 @@ struct ExportRequest;
 class ExportSheet {
 public:
     explicit ExportSheet(Session& s) : s_(s) {}
-    void writeBlock(const VariantArray& block);          // at A1
+    void writeBlock(const VariantArray& block);           // at A1
     void writeRow(long row, const VariantArray& values);  // columns from the array's own indexes
     void bold(const std::string& range);
     void numberFormat(const std::string& range, const std::string& format);

@@ -13,8 +13,7 @@ std::string join(std::initializer_list<const char*> pieces) {
 
 const char* const kMovableKinds =
     "          AND (((CT_SOORT) <> 'GR' AND (CT_SOORT) <> 'ONR' AND (CT_SOORT) <> 'ERF')) ";
-const char* const kImmovableKinds =
-    "          AND (((CT_SOORT) = 'GR' OR (CT_SOORT) = 'ONR' OR (CT_SOORT) = 'ERF')) ";
+const char* const kImmovableKinds = "          AND (((CT_SOORT) = 'GR' OR (CT_SOORT) = 'ONR' OR (CT_SOORT) = 'ERF')) ";
 
 std::string assetsSql(const char* kindCondition) {
     return join({"SELECT OG.*,",
@@ -55,25 +54,16 @@ std::string movableAssetsSql() { return assetsSql(kMovableKinds); }
 std::string immovableAssetsSql() { return assetsSql(kImmovableKinds); }
 
 std::string ogWvwSql() {
-    return join({"SELECT First(OB.OGCODE) AS [OGCODE Veld],",
-                 "       Sum(OB_Waardering.OW_HuidigeWaarde) AS SomVanOW_HuidigeWaarde,",
-                 "       OG.OG_WVW",
-                 " FROM OG",
-                 "     INNER JOIN (((Categori",
-                 "     INNER JOIN IC",
-                 "         ON Categori.CT_CODE = IC.IC_CAT)",
-                 "     INNER JOIN OB",
-                 "         ON IC.IC_CODE = OB.ICCODE)",
-                 "     INNER JOIN OB_Waardering",
-                 "         ON (OB.VLGNUM = OB_Waardering.OW_Vlgnum)",
-                 "          AND (OB.ICCODE = OB_Waardering.OW_IcCode)",
-                 "          AND (OB.OGCODE = OB_Waardering.OW_OgCode))",
-                 "         ON OG.OG_CODE = OB.OGCODE",
-                 " WHERE (((Categori.CT_SOORT)='GR' Or (Categori.CT_SOORT)='ONR' Or (Categori.CT_SOORT)='ERF'))",
-                 "     GROUP BY OG.OG_WVW,",
-                 "       OB.OGCODE,",
-                 "       OB_Waardering.OW_Waardering",
-                 "         HAVING (((OB_Waardering.OW_Waardering)='COM')); "});
+    return join(
+        {"SELECT First(OB.OGCODE) AS [OGCODE Veld],",
+         "       Sum(OB_Waardering.OW_HuidigeWaarde) AS SomVanOW_HuidigeWaarde,", "       OG.OG_WVW", " FROM OG",
+         "     INNER JOIN (((Categori", "     INNER JOIN IC", "         ON Categori.CT_CODE = IC.IC_CAT)",
+         "     INNER JOIN OB", "         ON IC.IC_CODE = OB.ICCODE)", "     INNER JOIN OB_Waardering",
+         "         ON (OB.VLGNUM = OB_Waardering.OW_Vlgnum)", "          AND (OB.ICCODE = OB_Waardering.OW_IcCode)",
+         "          AND (OB.OGCODE = OB_Waardering.OW_OgCode))", "         ON OG.OG_CODE = OB.OGCODE",
+         " WHERE (((Categori.CT_SOORT)='GR' Or (Categori.CT_SOORT)='ONR' Or (Categori.CT_SOORT)='ERF'))",
+         "     GROUP BY OG.OG_WVW,", "       OB.OGCODE,", "       OB_Waardering.OW_Waardering",
+         "         HAVING (((OB_Waardering.OW_Waardering)='COM')); "});
 }
 
 std::string categoryMappingSql() {

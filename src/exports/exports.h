@@ -22,7 +22,7 @@ struct ExportRequest {
 
 bool Export1a(Session& session, const ExportRequest& request);  // movable assets, 'COM' history figures
 bool Export1b(Session& session, const ExportRequest& request);  // immovable assets, 'IFR' history figures
-bool Export2(Session& session);                                  // category mapping
+bool Export2(Session& session);                                 // category mapping
 
 enum class ExportKind { Roerend, Onroerend, Mapping };
 

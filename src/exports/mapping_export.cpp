@@ -8,8 +8,8 @@
 #include "database/field_cache.h"
 #include "exports/export_run.h"
 #include "exports/export_sql.h"
-#include "exports/schema_check.h"
 #include "exports/exports.h"
+#include "exports/schema_check.h"
 #include "messages/alg_func.h"
 #include "messages/datum_routines.h"
 #include "runtime/dates.h"
@@ -26,12 +26,12 @@ const char* const kHeaders[kColumns] = {
     "Description", "-", "Enabled", "Ownership", "Category Type", "Capitalize", "Category", "Category",
     "In Physical Inventory", "Book", "Placed in Service", "Life Years And Months", "Method", "Prorate Convention",
     "ITC Eligible", "Use ITC Ceilings", "Depreciate", "Retirement Convention", "Straight Line for Retirement",
-    "Capital Gain Threshold", "Use Depreciation Limit", "", "Limit/Percent", "", "", "", "",
-    "Default Salvage Value", "", "", "", "", "", "",
+    "Capital Gain Threshold", "Use Depreciation Limit", "", "Limit/Percent", "", "", "", "", "Default Salvage Value",
+    "", "", "", "", "", "",
     // 35..66: eight account blocks
     "Asset Cost", nullptr, nullptr, nullptr, "Asset Clearing", nullptr, nullptr, nullptr, "Depreciation Expense",
-    nullptr, nullptr, nullptr, "Accumulated Depreciation", nullptr, nullptr, nullptr, "Bonus Expense", nullptr,
-    nullptr, nullptr, "Bonus Reserve", nullptr, nullptr, nullptr, "Revaluation Reserve", nullptr, nullptr, nullptr,
+    nullptr, nullptr, nullptr, "Accumulated Depreciation", nullptr, nullptr, nullptr, "Bonus Expense", nullptr, nullptr,
+    nullptr, "Bonus Reserve", nullptr, nullptr, nullptr, "Revaluation Reserve", nullptr, nullptr, nullptr,
     "Revaluation Amortization", nullptr, nullptr, nullptr,
     // 67, 68: between the eighth and the ninth block
     "", "",
@@ -73,9 +73,22 @@ bool isGreaterThanZero(const Variant& v) {
 
 // The query's fields, resolved once per run.
 enum QueryField : std::size_t {
-    fOGCODE, fOG_Naam, fOG_Plaats, fIc_Oms, fDatBoeAkt, fIW_Afschr_Percentage, fOG_WVW, fHuidigeWaarde, fOW_AanschafDatum, fOB_Restwaarde, fCT_REKNUM, fQueryFieldCount
+    fOGCODE,
+    fOG_Naam,
+    fOG_Plaats,
+    fIc_Oms,
+    fDatBoeAkt,
+    fIW_Afschr_Percentage,
+    fOG_WVW,
+    fHuidigeWaarde,
+    fOW_AanschafDatum,
+    fOB_Restwaarde,
+    fCT_REKNUM,
+    fQueryFieldCount
 };
-const char* const kQueryFieldNames[fQueryFieldCount] = {"OGCODE", "OG_Naam", "OG_Plaats", "Ic_Oms", "DatBoeAkt", "IW_Afschr_Percentage", "OG_WVW", "HuidigeWaarde", "OW_AanschafDatum", "OB_Restwaarde", "CT_REKNUM"};
+const char* const kQueryFieldNames[fQueryFieldCount] = {
+    "OGCODE", "OG_Naam",       "OG_Plaats",        "Ic_Oms",        "DatBoeAkt", "IW_Afschr_Percentage",
+    "OG_WVW", "HuidigeWaarde", "OW_AanschafDatum", "OB_Restwaarde", "CT_REKNUM"};
 
 VariantArray mappingRow(const Recordset& rs, const FieldCache& f) {
     VariantArray row = VariantArray(1, kColumns);
@@ -111,8 +124,7 @@ VariantArray mappingRow(const Recordset& rs, const FieldCache& f) {
         // Rounded down, not to the nearest: 199 of 200 is 99 percent. The
         // buildings' sum is a Currency amount, so a sum beyond its range overflows.
         const Variant huidig = f(rs, fHuidigeWaarde);
-        if (!huidig.isNull())
-            row(23) = Variant(std::floor(huidig.toCurrency().toDouble() / wvw.toDouble() * 100.0));
+        if (!huidig.isNull()) row(23) = Variant(std::floor(huidig.toCurrency().toDouble() / wvw.toDouble() * 100.0));
     } else {
         row(23) = Variant(std::int32_t{0});
     }
@@ -122,8 +134,7 @@ VariantArray mappingRow(const Recordset& rs, const FieldCache& f) {
     row(28) = f(rs, fOB_Restwaarde);
     for (int col = 29; col <= 34; ++col) row(col) = Variant("");
 
-    const std::string categoryAccount =
-        "'" + PadString(f(rs, fCT_REKNUM), 6, "0", false, false);
+    const std::string categoryAccount = "'" + PadString(f(rs, fCT_REKNUM), 6, "0", false, false);
     for (const AccountBlock& b : kBlocks) {
         row(b.column) = Variant("'01");
         row(b.column + 1) = Variant(building);

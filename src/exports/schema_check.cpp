@@ -9,8 +9,8 @@
 #include <memory>
 #include <string_view>
 
-#include "database/sqlite_connection.h"
 #include "database/dbase.h"
+#include "database/sqlite_connection.h"
 #include "messages/alg.h"
 #include "session/session.h"
 
@@ -31,9 +31,26 @@ const SchemaNeeds kAssetExports{
      {"OW_OgCode", "OW_IcCode", "OW_Vlgnum", "OW_Waardering", "OW_AanschafDatum", "OW_AanschafWaarde",
       "OW_HuidigeWaarde", "OW_EindDatum"}},
     {"Historie",
-     {"OGCODE", "ICCODE", "VLGNUM", "RECNO", "DatBoe", "Codmut", "DatMut", "TydMut", "DatActie", "BedNogAct",
-      "BedResHer", "BedVrvRes", "BedVryHer", "HI_Levensduur", "HI_Restwaarde", "HI_HerwaarderingPos",
-      "HI_HerwaarderingNeg", "HI_IFRS_Afschr", "HI_Impairment_Taxatie", "HI_Impairment_Afschr"}},
+     {"OGCODE",
+      "ICCODE",
+      "VLGNUM",
+      "RECNO",
+      "DatBoe",
+      "Codmut",
+      "DatMut",
+      "TydMut",
+      "DatActie",
+      "BedNogAct",
+      "BedResHer",
+      "BedVrvRes",
+      "BedVryHer",
+      "HI_Levensduur",
+      "HI_Restwaarde",
+      "HI_HerwaarderingPos",
+      "HI_HerwaarderingNeg",
+      "HI_IFRS_Afschr",
+      "HI_Impairment_Taxatie",
+      "HI_Impairment_Afschr"}},
     {"HI_Waardering",
      {"HW_OgCode", "HW_IcCode", "HW_Vlgnum", "HW_RecNo", "HW_Waardering", "HW_AanschafDatum", "HW_AanschafWaarde",
       "HW_CumAfschr", "HW_HuidigeWaarde", "HW_EindDatum"}},
@@ -68,11 +85,11 @@ struct StatementCloser {
 std::vector<std::string> columnsOf(sqlite3* db, const char* table) {
     std::vector<std::string> names;
     sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info(?1)", -1, &raw, nullptr) != SQLITE_OK)
-        return names;
+    if (sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info(?1)", -1, &raw, nullptr) != SQLITE_OK) return names;
     const std::unique_ptr<sqlite3_stmt, StatementCloser> stmt(raw);
     sqlite3_bind_text(raw, 1, table, -1, SQLITE_STATIC);
-    while (sqlite3_step(raw) == SQLITE_ROW) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
+    while (sqlite3_step(raw) == SQLITE_ROW)
+        names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
     return names;
 }
 

@@ -1,7 +1,7 @@
 #include "exports/workbook_output.h"
 
-#include "session/session.h"
 #include "exports/export_folder.h"
+#include "session/session.h"
 #include "spreadsheet/xlsx_writer.h"
 
 namespace zelk {
@@ -31,8 +31,8 @@ bool saveAndShowActiveWorkbook(Session& s, ExportKind kind, bool open) {
         releaseSavedWorkbook(s);
         return true;
     } catch (const RuntimeError& e) {
-        s.alg.AddMsgBoxMelding(Variant("Werkmap is niet opgeslagen: " + e.description()),
-                               Variant("Opslaan werkmap"), vbCritical, false, kRed, true);
+        s.alg.AddMsgBoxMelding(Variant("Werkmap is niet opgeslagen: " + e.description()), Variant("Opslaan werkmap"),
+                               vbCritical, false, kRed, true);
         return false;
     }
 }
@@ -52,8 +52,8 @@ bool saveActiveWorkbook(Session& s, const std::string& path) {
     } catch (const RuntimeError& e) {
         error = e.description();
     }
-    s.alg.AddMsgBoxMelding(Variant("Werkmap '" + path + "' is niet opgeslagen: " + error),
-                           Variant("Opslaan werkmap"), vbCritical, false, kRed, true);
+    s.alg.AddMsgBoxMelding(Variant("Werkmap '" + path + "' is niet opgeslagen: " + error), Variant("Opslaan werkmap"),
+                           vbCritical, false, kRed, true);
     return false;
 }
 

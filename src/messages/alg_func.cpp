@@ -72,7 +72,8 @@ std::string GetSettingValue(const SettingsStore& store, const std::string& AppNa
                             const std::string& Suffix) {
     std::string text = store.value(AppName, Section, Key, Default);
     if (trimBlanks(text).empty()) text = Default;
-    if (StripSuffix && text.size() >= Suffix.size() && text.compare(text.size() - Suffix.size(), Suffix.size(), Suffix) == 0)
+    if (StripSuffix && text.size() >= Suffix.size() &&
+        text.compare(text.size() - Suffix.size(), Suffix.size(), Suffix) == 0)
         text.erase(text.size() - Suffix.size());
     return text;
 }

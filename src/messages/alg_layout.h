@@ -56,10 +56,9 @@ public:
 
     // The margin (twips; 0 or left out: worked out again at the next layout)
     // and the two background colours (red + 256 * green + 65536 * blue).
-    void SetBackColor(const Variant& BackColorText, const Variant& BackColorMain,
-                      const Variant& ExtMarge = Variant());
+    void SetBackColor(const Variant& BackColorText, const Variant& BackColorMain, const Variant& ExtMarge = Variant());
 
-    Variant SavedHeight;    // Empty until the first Reposition
+    Variant SavedHeight;  // Empty until the first Reposition
     Variant SavedPosition;
     WindowState LastWindowState = WindowState::Normal;
     std::int16_t TextMargin = 0;

@@ -23,8 +23,7 @@ std::string packBytes(std::uint32_t bits, int count) {
 
 std::uint32_t unpackBytes(const std::string& text, std::size_t count, const char* name) {
     const std::u32string s = utf8ToU32(text);
-    if (s.size() != count)
-        throw RuntimeError(13, "ZelkExtract2", std::string("Illegal function call (") + name + ")");
+    if (s.size() != count) throw RuntimeError(13, "ZelkExtract2", std::string("Illegal function call (") + name + ")");
     std::uint32_t bits = 0;
     for (std::size_t i = 0; i < count; ++i) bits |= static_cast<std::uint32_t>(cp1252Byte(s[i])) << (8 * i);
     return bits;

@@ -110,8 +110,7 @@ std::string DirSearch::first(const std::string& pattern, int attributes) {
         for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
             const std::string name = it->path().filename().string();
             std::error_code ec2;
-            if (wildcardMatch(glob, name, kCaseInsensitiveFileNames) &&
-                wanted(name, it->is_directory(ec2), attributes))
+            if (wildcardMatch(glob, name, kCaseInsensitiveFileNames) && wanted(name, it->is_directory(ec2), attributes))
                 found.push_back(name);
         }
         std::sort(found.begin(), found.end());

@@ -114,8 +114,7 @@ int openByMode(Alg& alg, std::string& Filenaam, const std::string& FileTypes, co
     FileTable& files = alg.files();
 
     if (row->before == Before::Quiet) {
-        const std::string name =
-            trimBlanks(FileDir).empty() ? Filenaam : FileDir + kPathSepText + Filenaam;
+        const std::string name = trimBlanks(FileDir).empty() ? Filenaam : FileDir + kPathSepText + Filenaam;
         try {
             return files.open(name, row->kind);
         } catch (const RuntimeError& e) {
@@ -218,8 +217,7 @@ int FileOpenDialog(Alg& alg, std::string& Filenaam, const std::string& FileTypes
 int MkPath(Alg& alg, const std::string& Filenaam, const std::string& Vraag, bool MinstensEenByte, bool Melding) {
     std::string pad = UpToLast(Filenaam, kPathSepText, MinstensEenByte);
     if (pad.empty()) return -1;  // no directory named: nothing to make
-    if (Vraag == "J" &&
-        alg.platform().msgBox(pad, vbOKCancel, "Pad bestaat niet. Dit pad aanmaken?") != vbOK)
+    if (Vraag == "J" && alg.platform().msgBox(pad, vbOKCancel, "Pad bestaat niet. Dit pad aanmaken?") != vbOK)
         return -1;
     // Where names are compared without regard to case the look of the name
     // may be tidied; elsewhere that would make another directory than the

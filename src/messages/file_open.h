@@ -31,7 +31,6 @@ int FileOpenDialog(Alg& alg, std::string& Filenaam, const std::string& FileTypes
 // a directory name that ends in the separator), and missing parents first.
 // `Vraag` "J" asks "Pad bestaat niet. Dit pad aanmaken?" for every level;
 // `Melding` writes "Directory aangemaakt:" and the path. 0 when made, else -1.
-int MkPath(Alg& alg, const std::string& Filenaam, const std::string& Vraag, bool MinstensEenByte,
-           bool Melding = false);
+int MkPath(Alg& alg, const std::string& Filenaam, const std::string& Vraag, bool MinstensEenByte, bool Melding = false);
 
 }  // namespace zelk

@@ -45,7 +45,8 @@ void killFiles(const std::string& pattern) {
     std::vector<fs::path> victims;
     if (name.find_first_of("*?") == std::string::npos) {
         const fs::file_status st = fs::status(fs::path(pattern), ec);
-        if (ec || !fs::exists(st)) throw RuntimeError(removeError(ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory)));
+        if (ec || !fs::exists(st))
+            throw RuntimeError(removeError(ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory)));
         if (fs::is_directory(st)) throw RuntimeError(75);
         victims.emplace_back(pattern);
     } else {
@@ -59,7 +60,8 @@ void killFiles(const std::string& pattern) {
     }
     for (const fs::path& p : victims) {
         std::error_code rm;
-        if (!fs::remove(p, rm) || rm) throw RuntimeError(removeError(rm ? rm : std::make_error_code(std::errc::no_such_file_or_directory)));
+        if (!fs::remove(p, rm) || rm)
+            throw RuntimeError(removeError(rm ? rm : std::make_error_code(std::errc::no_such_file_or_directory)));
     }
 }
 
@@ -87,7 +89,9 @@ std::string ControlledDir(Alg& alg, const std::optional<std::string>& Padnaam, i
     return "";  // endProgram does not come back
 }
 
-bool FileExists(Alg& alg, const std::string& Bestandsnaam) { return !ControlledDir(alg, Bestandsnaam, vbNormal).empty(); }
+bool FileExists(Alg& alg, const std::string& Bestandsnaam) {
+    return !ControlledDir(alg, Bestandsnaam, vbNormal).empty();
+}
 
 bool DirExists(Alg& alg, const std::string& DirNaam) { return !ControlledDir(alg, DirNaam, vbDirectory).empty(); }
 
@@ -99,9 +103,10 @@ bool FileKill(Alg& alg, const std::string& FileNm) {
         } catch (const RuntimeError& e) {
             std::string prompt;
             if (e.number() == 75) {
-                prompt = "Fout #  75 Bestand is in gebruik. Sluit eerst de andere applicatie en probeer vervolgens "
-                         "opnieuw door op 'OK' te drukken. \r\n\r\nBestand=" +
-                         FileNm;
+                prompt =
+                    "Fout #  75 Bestand is in gebruik. Sluit eerst de andere applicatie en probeer vervolgens "
+                    "opnieuw door op 'OK' te drukken. \r\n\r\nBestand=" +
+                    FileNm;
             } else {
                 prompt = "Fout # " + std::to_string(e.number()) + " was aangemaakt door " + e.source() + "\r" +
                          e.description();
@@ -158,8 +163,8 @@ std::string TempFileName(const std::string& Prefix) {
     return "";
 }
 
-std::string FullFilename(Alg& alg, const std::string& Label, const std::string& Selection,
-                         const std::string& Filename, const std::string& Default) {
+std::string FullFilename(Alg& alg, const std::string& Label, const std::string& Selection, const std::string& Filename,
+                         const std::string& Default) {
     SettingsStore& settings = alg.platform().settings();
     const std::string dir = settings.value(kAppTitle, "Main", Label, Default);
     // Without a stored directory the name stays as given rather than landing
@@ -173,9 +178,9 @@ std::string FullFilename(Alg& alg, const std::string& Label, const std::string& 
     return full;
 }
 
-std::string BepaalVolledigeBestandsnaamReg(Alg& alg, const std::string& FileNaamInv,
-                                           const std::string& RegisterSleutel, const std::string& RegisterWaarde,
-                                           const std::string& Filter, const std::string& DefaultDirectory) {
+std::string BepaalVolledigeBestandsnaamReg(Alg& alg, const std::string& FileNaamInv, const std::string& RegisterSleutel,
+                                           const std::string& RegisterWaarde, const std::string& Filter,
+                                           const std::string& DefaultDirectory) {
     SettingsStore& settings = alg.platform().settings();
     std::string dir =
         GetSettingValue(settings, kAppTitle, RegisterSleutel, RegisterWaarde, DefaultDirectory, false, kPathSepText);

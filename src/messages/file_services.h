@@ -46,16 +46,16 @@ std::string TempFileName(const std::string& Prefix);
 // The directory stored under "Main"/`Label` joined with `Filename`; when
 // that file does not exist (or no name is given) the file dialog asks. The
 // directory of the result is stored again. "" when the dialog is cancelled.
-std::string FullFilename(Alg& alg, const std::string& Label, const std::string& Selection,
-                         const std::string& Filename, const std::string& Default = "");
+std::string FullFilename(Alg& alg, const std::string& Label, const std::string& Selection, const std::string& Filename,
+                         const std::string& Default = "");
 
 // An existing file whose directory and name are kept in the settings
 // (section `RegisterSleutel`, keys `RegisterWaarde` and `FileNaamInv`); asks
 // with the file dialog when it is not there and remembers the choice. ""
 // (with a message box) when none was found.
-std::string BepaalVolledigeBestandsnaamReg(Alg& alg, const std::string& FileNaamInv,
-                                           const std::string& RegisterSleutel, const std::string& RegisterWaarde,
-                                           const std::string& Filter, const std::string& DefaultDirectory = "");
+std::string BepaalVolledigeBestandsnaamReg(Alg& alg, const std::string& FileNaamInv, const std::string& RegisterSleutel,
+                                           const std::string& RegisterWaarde, const std::string& Filter,
+                                           const std::string& DefaultDirectory = "");
 
 // AfterLast(FullFilename, separator, True) and UpToLast(..., True).
 std::string FileFromFullFilename(const std::string& FullFilename, const std::string& Separator = kPathSepText);

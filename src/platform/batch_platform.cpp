@@ -32,14 +32,12 @@ int BatchPlatform::msgBox(const std::string& prompt, int style, const std::strin
         std::fputs("\n", err_);
         progressShown_ = false;
     }
-    std::fprintf(err_, "%s: %s\n", title.empty() ? kAppTitle : title.c_str(),
-                 plainLines(prompt).c_str());
+    std::fprintf(err_, "%s: %s\n", title.empty() ? kAppTitle : title.c_str(), plainLines(prompt).c_str());
     std::fflush(err_);
     return safeAnswer(style);
 }
 
-std::optional<std::string> BatchPlatform::inputBox(const std::string&, const std::string&, const std::string&,
-                                                   bool) {
+std::optional<std::string> BatchPlatform::inputBox(const std::string&, const std::string&, const std::string&, bool) {
     return std::nullopt;
 }
 
@@ -52,8 +50,8 @@ void BatchPlatform::waitForEvents(std::uint32_t milliseconds) {
 Date BatchPlatform::now() {
     if (fixedNow_) return *fixedNow_;
     const std::tm local = os::localTime(std::time(nullptr));
-    return makeDateTime({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                         local.tm_sec});
+    return makeDateTime(
+        {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec});
 }
 
 std::uint32_t BatchPlatform::tickCount() {

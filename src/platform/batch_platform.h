@@ -21,8 +21,8 @@ public:
     void setShowProgress(bool show) { showProgress_ = show; }
 
     int msgBox(const std::string& prompt, int style, const std::string& title) override;
-    std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
-                                        const std::string& preset, bool masked) override;
+    std::optional<std::string> inputBox(const std::string& prompt, const std::string& title, const std::string& preset,
+                                        bool masked) override;
     std::optional<std::string> fileDialog(const FileDialogRequest& request) override;
     void doEvents() override {}
     void waitForEvents(std::uint32_t milliseconds) override;

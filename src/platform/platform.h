@@ -42,7 +42,7 @@ struct FileDialogRequest {
     std::string filter;  // "Description (*.ext)|*.ext|..." pairs
     std::string initDir;
     std::string fileName;
-    bool save = false;  // a save dialog: the file need not exist
+    bool save = false;    // a save dialog: the file need not exist
     bool folder = false;  // choose a folder instead of a file
 };
 

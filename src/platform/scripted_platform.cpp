@@ -30,8 +30,8 @@ std::optional<std::string> ScriptedPlatform::inputBox(const std::string& prompt,
 }
 
 std::optional<std::string> ScriptedPlatform::fileDialog(const FileDialogRequest& request) {
-    asked.push_back({Question::File, request.title, request.filter, request.save ? 1 : 0, request.fileName,
-                     request.initDir});
+    asked.push_back(
+        {Question::File, request.title, request.filter, request.save ? 1 : 0, request.fileName, request.initDir});
     if (noReply(request.title, "", answerText(vbCancel))) return std::nullopt;
     if (fileAnswers.empty()) return std::nullopt;
     auto a = fileAnswers.front();

@@ -30,11 +30,11 @@ class ScriptedPlatform : public Platform {
 public:
     struct Question {
         enum Kind { MsgBox, Input, File } kind;
-        std::string prompt;  // for File: the dialog title
-        std::string title;   // for File: the filter
-        int style = 0;       // message-box style; for Input 1 when masked
-        std::string preset;  // input preset or the dialog's file name
-        std::string initDir; // File only
+        std::string prompt;   // for File: the dialog title
+        std::string title;    // for File: the filter
+        int style = 0;        // message-box style; for Input 1 when masked
+        std::string preset;   // input preset or the dialog's file name
+        std::string initDir;  // File only
     };
 
     // Queued answers; an empty queue gives the safe answer (No, Cancel).
@@ -59,8 +59,8 @@ public:
     std::filesystem::path documents = std::filesystem::temp_directory_path() / "zelk-documenten";
 
     int msgBox(const std::string& prompt, int style, const std::string& title) override;
-    std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
-                                        const std::string& preset, bool masked) override;
+    std::optional<std::string> inputBox(const std::string& prompt, const std::string& title, const std::string& preset,
+                                        bool masked) override;
     std::optional<std::string> fileDialog(const FileDialogRequest& request) override;
     void doEvents() override;
     void waitForEvents(std::uint32_t milliseconds) override;

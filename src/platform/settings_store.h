@@ -36,9 +36,7 @@ public:
              const std::string& value) override {
         values_[{app, section, key}] = value;
     }
-    const std::map<std::tuple<std::string, std::string, std::string>, std::string>& all() const {
-        return values_;
-    }
+    const std::map<std::tuple<std::string, std::string, std::string>, std::string>& all() const { return values_; }
 
 private:
     std::map<std::tuple<std::string, std::string, std::string>, std::string> values_;

@@ -56,9 +56,7 @@ Date makeDate(int year, int month, int day) {
     return platformDay(serialDayOf(first) + (std::int64_t{day} - 1));
 }
 
-Date makeTime(int hour, int minute, int second) {
-    return Date{(hour * 3600.0 + minute * 60.0 + second) / 86400.0};
-}
+Date makeTime(int hour, int minute, int second) { return Date{(hour * 3600.0 + minute * 60.0 + second) / 86400.0}; }
 
 Date makeDateTime(const DateParts& p) {
     const Date day = makeDate(p.year, p.month, p.day);

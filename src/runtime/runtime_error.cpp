@@ -3,7 +3,9 @@
 namespace zelk {
 
 RuntimeError::RuntimeError(long number, std::string source, std::string description)
-    : std::runtime_error(description), number_(number), source_(std::move(source)),
+    : std::runtime_error(description),
+      number_(number),
+      source_(std::move(source)),
       description_(std::move(description)) {}
 
 RuntimeError::RuntimeError(long number, std::string source)

@@ -52,7 +52,7 @@ public:
     // mismatch) when the value does not convert, 94 (invalid use of Null) for
     // Null, and 6 (overflow) when the number does not fit.
     double toDouble() const;
-    std::int32_t toLong() const;   // rounds half to even
+    std::int32_t toLong() const;  // rounds half to even
     std::int16_t toInteger() const;
     float toSingle() const;
     Currency toCurrency() const;

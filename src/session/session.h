@@ -3,10 +3,10 @@
 // the whole run, each created once and reached through here.
 
 #include "database/dbase.h"
+#include "exl/exl.h"
 #include "messages/alg.h"
 #include "platform/platform.h"
 #include "session/main_values.h"
-#include "exl/exl.h"
 #include "valuation/waardering.h"
 
 namespace zelk {

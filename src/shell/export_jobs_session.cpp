@@ -7,9 +7,7 @@ namespace zelk {
 
 ExportJobs SessionExportJobs(Session& session) {
     ExportJobs jobs;
-    jobs.run = [&session](ExportKind kind, const ExportRequest& request) {
-        return RunExport(session, kind, request);
-    };
+    jobs.run = [&session](ExportKind kind, const ExportRequest& request) { return RunExport(session, kind, request); };
     jobs.keep = [&session](ExportKind kind, bool open) { saveAndShowActiveWorkbook(session, kind, open); };
     return jobs;
 }

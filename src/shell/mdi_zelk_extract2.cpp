@@ -6,8 +6,8 @@
 
 #include "runtime/dates.h"
 #include "runtime/product.h"
-#include "shell/msg_wait.h"
 #include "session/session.h"
+#include "shell/msg_wait.h"
 #include "shell/setting_numbers.h"
 #include "shell/window_placement.h"
 
@@ -108,8 +108,7 @@ void MdiZelkExtract2::Form_Unload() {
     s_.alg.AddMelding("", 0);
     if (s_.main.dbMain > 0) s_.dbase.CloseDatabase(s_.main.dbMain);
     // Only the normal window's placement is worth coming back to.
-    if (window_.State() == WindowState::Normal)
-        storePlacement(s_.platform.settings(), kAppTitle, window_.Placement());
+    if (window_.State() == WindowState::Normal) storePlacement(s_.platform.settings(), kAppTitle, window_.Placement());
     s_.platform.endProgram(0);
 }
 

@@ -19,8 +19,7 @@ TwipsRect defaultPlacement(float screenWidth, float screenHeight);
 
 // The stored placement, each key falling back to the default placement. A
 // damaged value reads as 0.
-TwipsRect storedPlacement(const SettingsStore& settings, const std::string& app, float screenWidth,
-                          float screenHeight);
+TwipsRect storedPlacement(const SettingsStore& settings, const std::string& app, float screenWidth, float screenHeight);
 
 // Stores top, left, width and height, in that order.
 void storePlacement(SettingsStore& settings, const std::string& app, const TwipsRect& place);

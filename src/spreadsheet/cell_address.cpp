@@ -85,7 +85,7 @@ std::optional<Area> parseArea(const std::string& text) {
         if (!r) return std::nullopt;
         if (r->row && r->col) return Area{*r->row, *r->col, *r->row, *r->col};
         if (r->col) return Area{1, *r->col, kMaxRows, *r->col};  // Columns("E")
-        return std::nullopt;  // a bare row number is no address
+        return std::nullopt;                                     // a bare row number is no address
     }
     const auto a = parseRef(t.substr(0, colon));
     const auto b = parseRef(t.substr(colon + 1));

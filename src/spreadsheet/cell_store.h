@@ -36,9 +36,7 @@ public:
     void setString(std::uint32_t id) { set(CellKind::String, id); }
 
 private:
-    std::int64_t bits() const {
-        return static_cast<std::int64_t>((static_cast<std::uint64_t>(hi_) << 32) | lo_);
-    }
+    std::int64_t bits() const { return static_cast<std::int64_t>((static_cast<std::uint64_t>(hi_) << 32) | lo_); }
     void set(CellKind k, std::uint64_t b) {
         kind_ = k;
         lo_ = static_cast<std::uint32_t>(b);

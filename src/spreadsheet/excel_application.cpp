@@ -12,7 +12,6 @@
 namespace zelk {
 namespace {
 
-
 constexpr long xlWBATWorksheet = -4167;
 
 }  // namespace

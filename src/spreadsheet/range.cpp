@@ -55,8 +55,7 @@ void Range::ColumnWidth(double width) const { ws_->setColumnWidth(area_.col1, ar
 double Range::ColumnWidth() const { return ws_->columnWidth(area_.col1); }
 
 void Range::AutoFit() const {
-    if (!columnView_ && !area_.wholeColumns())
-        throw rangeError("AutoFit werkt alleen op kolommen");
+    if (!columnView_ && !area_.wholeColumns()) throw rangeError("AutoFit werkt alleen op kolommen");
     ws_->autoFit(area_);
 }
 

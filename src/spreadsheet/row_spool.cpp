@@ -78,7 +78,8 @@ private:
         try {
             got = file_.readAt(buffer_.data(), want, offset_);
         } catch (const std::system_error& e) {
-            throw spoolError("tijdelijk bestand met rijen niet te lezen: " + std::string(std::strerror(e.code().value())));
+            throw spoolError("tijdelijk bestand met rijen niet te lezen: " +
+                             std::string(std::strerror(e.code().value())));
         }
         if (got == 0) throw spoolError("tijdelijk bestand met rijen is onvolledig");
         offset_ += got;
@@ -98,14 +99,14 @@ os::ScratchFile openScratch() {
     try {
         return os::ScratchFile();
     } catch (const std::system_error& e) {
-        throw spoolError("tijdelijk bestand voor rijen niet aan te maken: " + std::string(std::strerror(e.code().value())));
+        throw spoolError("tijdelijk bestand voor rijen niet aan te maken: " +
+                         std::string(std::strerror(e.code().value())));
     }
 }
 
 }  // namespace
 
 RowSpool::RowSpool() : file_(openScratch()) { buffer_.reserve(kBufferSize); }
-
 
 void RowSpool::append(long row, const std::vector<Cell>& cells, const std::vector<std::string>& texts) {
     // Flushed before the row goes in: a failed write refuses this row and
@@ -140,7 +141,8 @@ void RowSpool::flush() {
     } catch (const std::system_error& e) {
         written_ += done;
         buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(done));
-        throw spoolError("rijen niet weg te schrijven naar een tijdelijk bestand: " + std::string(std::strerror(e.code().value())));
+        throw spoolError("rijen niet weg te schrijven naar een tijdelijk bestand: " +
+                         std::string(std::strerror(e.code().value())));
     }
     written_ += done;
     buffer_.clear();

@@ -12,7 +12,6 @@
 namespace zelk {
 namespace {
 
-
 // A collection index: a number picks by position, a text by name.
 std::optional<long> position(const Variant& v) {
     if (v.isString()) return std::nullopt;
@@ -88,9 +87,9 @@ bool Workbook::deleteSelectedSheets() {
     if (selected_.size() >= sheets_.size())
         throw RuntimeError(1004, "Werkmap", "Een werkmap moet ten minste een blad bevatten");
     if (app_->DisplayAlerts()) {
-        const int answer = app_->platform().msgBox(
-            "De geselecteerde bladen worden definitief verwijderd. Wilt u doorgaan?", vbOKCancel | vbExclamation,
-            app_->Name());
+        const int answer =
+            app_->platform().msgBox("De geselecteerde bladen worden definitief verwijderd. Wilt u doorgaan?",
+                                    vbOKCancel | vbExclamation, app_->Name());
         if (answer != vbOK) return false;
     }
     std::size_t firstGone = sheets_.size();
@@ -115,7 +114,8 @@ void Workbook::checkSheetName(const std::string& name, const Worksheet* ws) cons
     if (chars > 31) fail("Een bladnaam mag hoogstens 31 tekens lang zijn");
     if (name.find_first_of(":\\/?*[]") != std::string::npos)
         fail("Een bladnaam mag geen van de tekens : \\ / ? * [ ] bevatten");
-    if (name.front() == '\'' || name.back() == '\'') fail("Een bladnaam mag niet met een apostrof beginnen of eindigen");
+    if (name.front() == '\'' || name.back() == '\'')
+        fail("Een bladnaam mag niet met een apostrof beginnen of eindigen");
     const std::string u = upperCase(name);
     for (const auto& other : sheets_)
         if (other.get() != ws && upperCase(other->Name()) == u) fail("Er is al een blad met de naam '" + name + "'");

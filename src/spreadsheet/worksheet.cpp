@@ -282,7 +282,8 @@ void Worksheet::spoolRow(const Area& area, const std::vector<Cell>& converted, c
 }
 
 void Worksheet::fill(const Area& area, const Variant& value) {
-    if (area.wholeColumns() || area.wholeRows()) throw objectError("Een heel bereik van kolommen of rijen vullen kan niet");
+    if (area.wholeColumns() || area.wholeRows())
+        throw objectError("Een heel bereik van kolommen of rijen vullen kan niet");
     VariantArray values(1, area.rows(), 1, area.columns());
     for (long r = 1; r <= area.rows(); ++r)
         for (long c = 1; c <= area.columns(); ++c) values(r, c) = value;

@@ -124,9 +124,9 @@ private:
     // The spool is how the rows are stored, not what they are: reading a
     // spooled cell brings the rows back, also through a const sheet.
     mutable std::vector<std::vector<Cell>> rows_;  // index row - 1, then column - 1
-    mutable std::unique_ptr<RowSpool> spool_;       // rows after rows_, in order
+    mutable std::unique_ptr<RowSpool> spool_;      // rows after rows_, in order
     mutable std::vector<PendingChange> pending_;
-    std::vector<ColumnInfo> columns_;      // index column - 1
+    std::vector<ColumnInfo> columns_;  // index column - 1
     Area selection_{1, 1, 1, 1};
 };
 

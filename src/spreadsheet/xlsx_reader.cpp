@@ -9,9 +9,9 @@
 
 #include "runtime/dates.h"
 #include "runtime/runtime_error.h"
-#include "spreadsheet/excel_application.h"
 #include "spreadsheet/cell_format.h"
 #include "spreadsheet/cell_text.h"
+#include "spreadsheet/excel_application.h"
 #include "spreadsheet/xml_parser.h"
 #include "spreadsheet/zip_package.h"
 
@@ -25,13 +25,31 @@ struct ReadFailure : std::runtime_error {
 
 // Number formats every workbook has without listing them.
 std::string builtinFormat(long id) {
-    static const std::map<long, std::string> formats = {
-        {1, "0"},          {2, "0.00"},          {3, "#,##0"},        {4, "#,##0.00"},      {9, "0%"},
-        {10, "0.00%"},     {11, "0.00E+00"},     {14, "d-m-yyyy"},    {15, "d-mmm-yy"},     {16, "d-mmm"},
-        {17, "mmm-yy"},    {18, "h:mm AM/PM"},   {19, "h:mm:ss AM/PM"}, {20, "h:mm"},       {21, "h:mm:ss"},
-        {22, "d-m-yyyy h:mm"}, {37, "#,##0 ;(#,##0)"}, {38, "#,##0 ;[Red](#,##0)"}, {39, "#,##0.00;(#,##0.00)"},
-        {40, "#,##0.00;[Red](#,##0.00)"}, {45, "mm:ss"}, {46, "[h]:mm:ss"}, {47, "mm:ss.0"}, {48, "##0.0E+0"},
-        {49, "@"}};
+    static const std::map<long, std::string> formats = {{1, "0"},
+                                                        {2, "0.00"},
+                                                        {3, "#,##0"},
+                                                        {4, "#,##0.00"},
+                                                        {9, "0%"},
+                                                        {10, "0.00%"},
+                                                        {11, "0.00E+00"},
+                                                        {14, "d-m-yyyy"},
+                                                        {15, "d-mmm-yy"},
+                                                        {16, "d-mmm"},
+                                                        {17, "mmm-yy"},
+                                                        {18, "h:mm AM/PM"},
+                                                        {19, "h:mm:ss AM/PM"},
+                                                        {20, "h:mm"},
+                                                        {21, "h:mm:ss"},
+                                                        {22, "d-m-yyyy h:mm"},
+                                                        {37, "#,##0 ;(#,##0)"},
+                                                        {38, "#,##0 ;[Red](#,##0)"},
+                                                        {39, "#,##0.00;(#,##0.00)"},
+                                                        {40, "#,##0.00;[Red](#,##0.00)"},
+                                                        {45, "mm:ss"},
+                                                        {46, "[h]:mm:ss"},
+                                                        {47, "mm:ss.0"},
+                                                        {48, "##0.0E+0"},
+                                                        {49, "@"}};
     auto it = formats.find(id);
     return it == formats.end() ? std::string() : it->second;
 }

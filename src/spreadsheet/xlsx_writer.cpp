@@ -159,8 +159,8 @@ private:
                         err = worksheet_write_number(sheet, rr, cc, *s, dateFormat(cell.style(), serial));
                     } else {
                         // Before the file's first day: keep what the user would see, as text.
-                        err = worksheet_write_string(sheet, rr, cc, escapeCellText(ws.displayText(cell, strings)).c_str(),
-                                                     format(cell.style()));
+                        err = worksheet_write_string(
+                            sheet, rr, cc, escapeCellText(ws.displayText(cell, strings)).c_str(), format(cell.style()));
                     }
                     break;
                 }

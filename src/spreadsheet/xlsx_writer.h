@@ -20,7 +20,7 @@ namespace zelk {
 class Workbook;
 
 struct SaveResult {
-    std::string error;  // empty when the workbook was written
+    std::string error;           // empty when the workbook was written
     bool alreadyExists = false;  // saveAsNew found the name taken
     bool ok() const { return error.empty(); }
     explicit operator bool() const { return ok(); }

@@ -17,23 +17,64 @@ namespace zelk {
 namespace {
 
 enum HistoryField : std::size_t {
-    hOgCode, hIcCode, hVlgNum, hRecNo, hDatBoe, hCodmut, hDatMut, hTydMut, hDatActie, hBedNogAct, hBedResHer,
-    hBedVrvRes, hBedVryHer, hLevensduur, hRestwaarde, hHerwaarderingPos, hHerwaarderingNeg, hIfrsAfschr,
-    hImpairmentTaxatie, hImpairmentAfschr, hFieldCount
+    hOgCode,
+    hIcCode,
+    hVlgNum,
+    hRecNo,
+    hDatBoe,
+    hCodmut,
+    hDatMut,
+    hTydMut,
+    hDatActie,
+    hBedNogAct,
+    hBedResHer,
+    hBedVrvRes,
+    hBedVryHer,
+    hLevensduur,
+    hRestwaarde,
+    hHerwaarderingPos,
+    hHerwaarderingNeg,
+    hIfrsAfschr,
+    hImpairmentTaxatie,
+    hImpairmentAfschr,
+    hFieldCount
 };
-const char* const kHistoryNames[hFieldCount] = {
-    "OGCODE",        "ICCODE",          "VLGNUM",         "RECNO",          "DatBoe",
-    "Codmut",        "DatMut",          "TydMut",         "DatActie",       "BedNogAct",
-    "BedResHer",     "BedVrvRes",       "BedVryHer",      "HI_Levensduur",  "HI_Restwaarde",
-    "HI_HerwaarderingPos", "HI_HerwaarderingNeg", "HI_IFRS_Afschr", "HI_Impairment_Taxatie",
-    "HI_Impairment_Afschr"};
+const char* const kHistoryNames[hFieldCount] = {"OGCODE",
+                                                "ICCODE",
+                                                "VLGNUM",
+                                                "RECNO",
+                                                "DatBoe",
+                                                "Codmut",
+                                                "DatMut",
+                                                "TydMut",
+                                                "DatActie",
+                                                "BedNogAct",
+                                                "BedResHer",
+                                                "BedVrvRes",
+                                                "BedVryHer",
+                                                "HI_Levensduur",
+                                                "HI_Restwaarde",
+                                                "HI_HerwaarderingPos",
+                                                "HI_HerwaarderingNeg",
+                                                "HI_IFRS_Afschr",
+                                                "HI_Impairment_Taxatie",
+                                                "HI_Impairment_Afschr"};
 
 enum ValuationField : std::size_t {
-    wOgCode, wIcCode, wVlgnum, wRecNo, wWaardering, wAanschafDatum, wAanschafWaarde, wCumAfschr, wHuidigeWaarde,
-    wEindDatum, wFieldCount
+    wOgCode,
+    wIcCode,
+    wVlgnum,
+    wRecNo,
+    wWaardering,
+    wAanschafDatum,
+    wAanschafWaarde,
+    wCumAfschr,
+    wHuidigeWaarde,
+    wEindDatum,
+    wFieldCount
 };
 const char* const kValuationNames[wFieldCount] = {
-    "HW_OgCode",       "HW_IcCode",        "HW_Vlgnum",    "HW_RecNo",         "HW_Waardering",
+    "HW_OgCode",        "HW_IcCode",         "HW_Vlgnum",    "HW_RecNo",         "HW_Waardering",
     "HW_AanschafDatum", "HW_AanschafWaarde", "HW_CumAfschr", "HW_HuidigeWaarde", "HW_EindDatum"};
 
 template <std::size_t N>
@@ -42,9 +83,7 @@ std::vector<std::string> namesOf(const char* const (&names)[N]) {
 }
 
 // Key comparisons are exact: a Null or differently cased code is another key.
-bool sameText(const Variant& field, const std::string& key) {
-    return !field.isNull() && displayText(field) == key;
-}
+bool sameText(const Variant& field, const std::string& key) { return !field.isNull() && displayText(field) == key; }
 
 bool sameNumber(const Variant& field, double key) { return !field.isNull() && field.toDouble() == key; }
 
@@ -167,7 +206,8 @@ std::vector<HistorieRec> MdlWaardering::LeesHistorie(int DbNr, int RsHistorie, i
         ic = upperCase(displayText(ObjIcCode));
         Recordset& rs = dbase_.RsObject(DbNr, RsHistorie);
         const auto sameObject = [&] {
-            return sameText(f(rs, hOgCode), og) && sameText(f(rs, hIcCode), ic) && sameNumber(f(rs, hVlgNum), ObjVlgNum);
+            return sameText(f(rs, hOgCode), og) && sameText(f(rs, hIcCode), ic) &&
+                   sameNumber(f(rs, hVlgNum), ObjVlgNum);
         };
         rs.SetIndex("OgCodRev");
         rs.Seek(">=", {Variant(og), Variant(ic), Variant(ObjVlgNum)});
@@ -211,8 +251,8 @@ std::vector<HistorieRec> MdlWaardering::LeesHistorie(int DbNr, int RsHistorie, i
     for (std::size_t k = 0; k < Peildata.size(); ++k) {
         if (!found[k]) continue;
         HistorieRec& r = results[k];
-        const auto same = std::find_if(valued.begin(), valued.end(),
-                                       [&](const HistorieRec* v) { return v->RecNo == r.RecNo; });
+        const auto same =
+            std::find_if(valued.begin(), valued.end(), [&](const HistorieRec* v) { return v->RecNo == r.RecNo; });
         if (same != valued.end()) {
             r.HistorieOK = (*same)->HistorieOK;
             r.Melding = (*same)->Melding;
@@ -232,8 +272,7 @@ std::vector<HistorieRec> MdlWaardering::LeesHistorie(int DbNr, int RsHistorie, i
 HistorieRec MdlWaardering::LeesHistorie(int DbNr, int RsHistorie, int RsHiWaardering, const Variant& ObjOgCode,
                                         const Variant& ObjIcCode, std::int32_t ObjVlgNum, Date Peildatum,
                                         bool /*ZoekModus: no caller asks for the other search mode*/) {
-    return LeesHistorie(DbNr, RsHistorie, RsHiWaardering, ObjOgCode, ObjIcCode, ObjVlgNum,
-                        std::vector<Date>{Peildatum})
+    return LeesHistorie(DbNr, RsHistorie, RsHiWaardering, ObjOgCode, ObjIcCode, ObjVlgNum, std::vector<Date>{Peildatum})
         .front();
 }
 

@@ -11,8 +11,6 @@
 namespace zelk {
 namespace {
 
-
-
 std::string lastThree(const std::string& code) {
     const std::string padded = "   " + code;
     return padded.substr(padded.size() - 3);

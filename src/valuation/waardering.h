@@ -69,8 +69,8 @@ public:
     std::string WaarderingenLijst;
 
 private:
-    void readValuations(HistorieRec& result, int DbNr, int RsHiWaardering, const std::string& og,
-                        const std::string& ic, std::int32_t vlg) const;
+    void readValuations(HistorieRec& result, int DbNr, int RsHiWaardering, const std::string& og, const std::string& ic,
+                        std::int32_t vlg) const;
     Dbase& dbase_;
     FieldCache historyFields_;
     FieldCache valuationFields_;

@@ -42,7 +42,6 @@ TEST(GuiDutch, QtsOwnDialogsButtonsAndMenusReadDutch) {
         // clipboard, which the offscreen platform does not survive at exit).
         for (const char* source : {"&Copy", "Select All"})
             EXPECT_NE(QCoreApplication::translate("QWidgetTextControl", source), QString::fromLatin1(source)) << source;
-
     }
     // Gone with the object: the other tests see Qt's own texts again.
     QDialogButtonBox box(QDialogButtonBox::Cancel);

@@ -8,9 +8,9 @@
 #include "gui_app.h"
 #include "last_resort_guard.h"
 #include "opties_dialog.h"
-#include "session/main_values.h"
 #include "platform/scripted_platform.h"
 #include "runtime/runtime_error.h"
+#include "session/main_values.h"
 
 using namespace zelk;
 
@@ -46,8 +46,8 @@ TEST(LastResortGuard, HoldsForTheDialogsToo) {
     op.userAway = true;  // the folder dialog would wait for ever: it throws
     MainValues main;
     FrmOpties opties(op, main);
-    const auto o = std::make_unique<OptiesDialog>(
-        opties, nullptr, [&](const std::function<void()>& f) { runGuarded(shown, f); });
+    const auto o =
+        std::make_unique<OptiesDialog>(opties, nullptr, [&](const std::function<void()>& f) { runGuarded(shown, f); });
     o->show();
     o->findChild<QPushButton*>("cmdBladeren")->click();
     EXPECT_EQ(shown.msgBoxPrompts(), std::vector<std::string>{"Onverwachte fout van onbekende soort"});

@@ -274,9 +274,8 @@ TEST(GuiQtPlatform, UnansweredDialogsCloseWithTheirSafeAnswerWhenTheReplyTimeout
               "Geef de naam van de database||Annuleren");
 
     // A reply in time is the user's, and nothing is reported.
-    p.setReplyTimeout(ReplyTimeout{std::chrono::milliseconds(5000), [&](const UnansweredQuestion& q) {
-                                       reported.push_back(q);
-                                   }});
+    p.setReplyTimeout(
+        ReplyTimeout{std::chrono::milliseconds(5000), [&](const UnansweredQuestion& q) { reported.push_back(q); }});
     whenModal<QMessageBox>([](QMessageBox* box) { clickButton(box, "Ja"); });
     EXPECT_EQ(p.msgBox("Doorgaan?", vbQuestion | vbYesNo, "Vraag"), vbYes);
     whenModal<QInputDialog>([](QInputDialog* d) {

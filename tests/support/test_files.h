@@ -82,7 +82,7 @@ private:
 }  // namespace zelk::testing
 
 // First statement of a test that reads the sample files.
-#define ZELK_NEEDS_FIXTURES()                                                                          \
-    do {                                                                                               \
+#define ZELK_NEEDS_FIXTURES()                                                                            \
+    do {                                                                                                 \
         if (!::zelk::testing::fixturesPresent()) GTEST_SKIP() << ::zelk::testing::fixturesMissingLine(); \
     } while (false)

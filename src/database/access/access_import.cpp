@@ -16,8 +16,8 @@
 #include "database/access/access_header.h"
 #include "database/access/access_queries.h"
 #include "database/access/access_reader.h"
-#include "os/child_process.h"
 #include "database/access/sqlite_writer.h"
+#include "os/child_process.h"
 #include "os/file_access.h"
 
 namespace zelk {
@@ -143,7 +143,8 @@ public:
                 ++number;
                 if (name.empty()) name = source->name + "_index" + std::to_string(number);
                 else if (uses[lower(name)] > 1 || taken.count(lower(name))) name = source->name + "_" + index.name;
-                for (int n = 2; taken.count(lower(name)); ++n) name = source->name + "_" + index.name + "_" + std::to_string(n);
+                for (int n = 2; taken.count(lower(name)); ++n)
+                    name = source->name + "_" + index.name + "_" + std::to_string(n);
                 taken.insert(lower(name));
                 createIndex(source->name, name, index);
                 alive_();

@@ -15,9 +15,9 @@
 namespace zelk {
 
 struct AccessImportResult {
-    long errorNumber = 0;             // 0, or a Jet error number (3031, 3343, 3024, ...)
-    std::string description;          // Dutch description when errorNumber != 0
-    std::vector<std::string> notes;   // one message line per object (query, linked table, index) not kept as is
+    long errorNumber = 0;            // 0, or a Jet error number (3031, 3343, 3024, ...)
+    std::string description;         // Dutch description when errorNumber != 0
+    std::vector<std::string> notes;  // one message line per object (query, linked table, index) not kept as is
 };
 
 struct AccessImportOptions {

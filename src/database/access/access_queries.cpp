@@ -8,8 +8,17 @@ namespace zelk::access {
 namespace {
 
 enum Attribute {
-    kType = 1, kParameter = 2, kFlags = 3, kRemoteDatabase = 4, kTable = 5, kColumn = 6, kJoin = 7,
-    kWhere = 8, kGroupBy = 9, kHaving = 10, kOrderBy = 11
+    kType = 1,
+    kParameter = 2,
+    kFlags = 3,
+    kRemoteDatabase = 4,
+    kTable = 5,
+    kColumn = 6,
+    kJoin = 7,
+    kWhere = 8,
+    kGroupBy = 9,
+    kHaving = 10,
+    kOrderBy = 11
 };
 
 enum SelectFlags { kSelectStar = 0x01, kDistinct = 0x02, kTop = 0x10, kPercent = 0x20 };

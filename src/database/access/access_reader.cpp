@@ -19,8 +19,8 @@ struct TableFreer {
     void operator()(MdbTableDef* t) const { mdb_free_tabledef(t); }
 };
 
-constexpr int kDeletedRow = 0x8000;   // also set on the moved-to copy of a row
-constexpr int kMovedRow = 0x4000;     // the row holds a pointer to where it moved
+constexpr int kDeletedRow = 0x8000;  // also set on the moved-to copy of a row
+constexpr int kMovedRow = 0x4000;    // the row holds a pointer to where it moved
 constexpr int kOffsetMask = 0x1FFF;
 constexpr int kMaxRowHops = 8;
 constexpr std::uint32_t kLongValueInline = 0x80000000u;
@@ -272,8 +272,7 @@ FieldValue AccessTable::Impl::decode(std::size_t column, const MdbField& f) {
     return {};
 }
 
-void AccessTable::Impl::readRowAt(int row, int hops,
-                                  const std::function<void(const std::vector<FieldValue>&)>& onRow,
+void AccessTable::Impl::readRowAt(int row, int hops, const std::function<void(const std::vector<FieldValue>&)>& onRow,
                                   std::vector<MdbField>& fields, std::vector<FieldValue>& values) {
     const int size = pageSize();
     const int rco = mdb->fmt->row_count_offset;

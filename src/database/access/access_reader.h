@@ -20,8 +20,22 @@ using Blob = std::vector<std::uint8_t>;
 using FieldValue = std::variant<std::monostate, std::int64_t, double, std::string, Blob>;
 
 enum class ColumnType {
-    Text, Memo, Byte, Integer, Long, Single, Double, Currency, DateTime, Boolean,
-    Numeric, Guid, Binary, OleObject, Complex, Unknown
+    Text,
+    Memo,
+    Byte,
+    Integer,
+    Long,
+    Single,
+    Double,
+    Currency,
+    DateTime,
+    Boolean,
+    Numeric,
+    Guid,
+    Binary,
+    OleObject,
+    Complex,
+    Unknown
 };
 
 struct ColumnInfo {

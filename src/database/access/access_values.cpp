@@ -40,23 +40,19 @@ std::optional<std::string> jetDateText(double serial) {
     const std::chrono::year_month_day date = civilDateOf(days);
     const int year = static_cast<int>(date.year());
     const auto month = static_cast<unsigned>(date.month()), day = static_cast<unsigned>(date.day());
-    if (seconds == 0)
-        std::snprintf(buf, sizeof buf, "%04d-%02u-%02u", year, month, day);
-    else
-        std::snprintf(buf, sizeof buf, "%04d-%02u-%02u %02d:%02d:%02d", year, month, day, h, m, s);
+    if (seconds == 0) std::snprintf(buf, sizeof buf, "%04d-%02u-%02u", year, month, day);
+    else std::snprintf(buf, sizeof buf, "%04d-%02u-%02u %02d:%02d:%02d", year, month, day, h, m, s);
     return std::string(buf);
 }
 
-double currencyToReal(std::int64_t tenThousandths) {
-    return static_cast<double>(tenThousandths) / 10000.0;
-}
+double currencyToReal(std::int64_t tenThousandths) { return static_cast<double>(tenThousandths) / 10000.0; }
 
 std::string jetNumericText(const std::uint8_t* data17, int scale) {
     unsigned __int128 magnitude = 0;
     for (int word = 0; word < 4; ++word) {
         const std::uint8_t* p = data17 + 1 + 4 * word;
-        const std::uint32_t w = std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-                                std::uint32_t(p[3]) << 24;
+        const std::uint32_t w =
+            std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
         magnitude = (magnitude << 32) | w;
     }
     std::string digits;

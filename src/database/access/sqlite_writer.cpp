@@ -59,9 +59,7 @@ void SqliteWriter::onProgress(std::function<void()> alive) {
         &alive_);
 }
 
-void SqliteWriter::fail(int rc) {
-    throw errorFor(rc, db_ ? sqlite3_errmsg(db_.get()) : sqlite3_errstr(rc));
-}
+void SqliteWriter::fail(int rc) { throw errorFor(rc, db_ ? sqlite3_errmsg(db_.get()) : sqlite3_errstr(rc)); }
 
 void SqliteWriter::exec(const std::string& sql) {
     const int rc = sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, nullptr);

@@ -30,7 +30,7 @@ public:
     // long statement counts as progress.
     void onProgress(std::function<void()> alive);
 
-    void exec(const std::string& sql);                    // throws CopyError
+    void exec(const std::string& sql);  // throws CopyError
     bool tryExec(const std::string& sql, std::string& error);
     // True when SQLite can prepare a statement over the view.
     bool viewWorks(const std::string& name, std::string& error);
@@ -39,7 +39,7 @@ public:
     class Inserter {
     public:
         Inserter(SqliteWriter& db, const std::string& table, std::size_t columns);  // throws CopyError
-        void insert(const std::vector<FieldValue>& values);                          // throws CopyError
+        void insert(const std::vector<FieldValue>& values);                         // throws CopyError
 
     private:
         SqliteWriter& db_;
