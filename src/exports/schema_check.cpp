@@ -13,6 +13,7 @@
 #include "database/sqlite_connection.h"
 #include "messages/alg.h"
 #include "session/session.h"
+#include "valuation/waardering.h"
 
 namespace zelk {
 namespace {
@@ -30,30 +31,8 @@ const SchemaNeeds kAssetExports{
     {"OB_Waardering",
      {"OW_OgCode", "OW_IcCode", "OW_Vlgnum", "OW_Waardering", "OW_AanschafDatum", "OW_AanschafWaarde",
       "OW_HuidigeWaarde", "OW_EindDatum"}},
-    {"Historie",
-     {"OGCODE",
-      "ICCODE",
-      "VLGNUM",
-      "RECNO",
-      "DatBoe",
-      "Codmut",
-      "DatMut",
-      "TydMut",
-      "DatActie",
-      "BedNogAct",
-      "BedResHer",
-      "BedVrvRes",
-      "BedVryHer",
-      "HI_Levensduur",
-      "HI_Restwaarde",
-      "HI_HerwaarderingPos",
-      "HI_HerwaarderingNeg",
-      "HI_IFRS_Afschr",
-      "HI_Impairment_Taxatie",
-      "HI_Impairment_Afschr"}},
-    {"HI_Waardering",
-     {"HW_OgCode", "HW_IcCode", "HW_Vlgnum", "HW_RecNo", "HW_Waardering", "HW_AanschafDatum", "HW_AanschafWaarde",
-      "HW_CumAfschr", "HW_HuidigeWaarde", "HW_EindDatum"}},
+    {"Historie", historyColumns()},
+    {"HI_Waardering", historyValuationColumns()},
     {"Waardering", {"WD_Waardering"}},
 };
 

@@ -101,6 +101,9 @@ struct Read {
 
 }  // namespace
 
+std::vector<const char*> historyColumns() { return {std::begin(kHistoryNames), std::end(kHistoryNames)}; }
+std::vector<const char*> historyValuationColumns() { return {std::begin(kValuationNames), std::end(kValuationNames)}; }
+
 MdlWaardering::MdlWaardering(Dbase& dbase)
     : dbase_(dbase), historyFields_(namesOf(kHistoryNames)), valuationFields_(namesOf(kValuationNames)) {}
 

@@ -80,4 +80,8 @@ private:
 // (a longer code keeps its last three).
 std::string waarderingEntry(const std::string& code);
 
+// The columns the history reader reads from "Historie" and "HI_Waardering".
+std::vector<const char*> historyColumns();
+std::vector<const char*> historyValuationColumns();
+
 }  // namespace zelk
