@@ -16,18 +16,12 @@
 #include "support/test_files.h"
 
 using namespace zelk;
+using zelk::testing::filesIn;
 using zelk::testing::readBytes;
 using zelk::testing::ScratchDir;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::string> filesIn(const fs::path& dir) {
-    std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
-}
 
 struct SavePolicy : ::testing::Test {
     ScriptedPlatform platform;

@@ -1,9 +1,6 @@
 // Rows kept on disk: a sheet whose rows went to the spool reads, formats,
 // fits and saves as one held in memory.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <csignal>
 
 #include "platform/scripted_platform.h"
 #include "runtime/dates.h"
@@ -19,6 +16,7 @@
 using namespace zelk;
 using zelk::testing::OwnTempDir;
 using zelk::testing::ScratchDir;
+using zelk::testing::SmallFileLimit;
 namespace fs = std::filesystem;
 
 namespace {
@@ -33,6 +31,22 @@ public:
 private:
     std::size_t old_;
 };
+
+// Writes rows from `r` on under a small file limit until one is refused
+// (error 1004); returns that row, or 0. `r` ends past the last row tried.
+template <typename Write>
+long firstRefusedRow(long& r, long last, Write write) {
+    const SmallFileLimit limit;
+    for (; r <= last; ++r) {
+        try {
+            write(r);
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), 1004);
+            return r++;
+        }
+    }
+    return 0;
+}
 
 void formatColumns(ExcelApplication& app, const char* columns, const char* format) {
     app.Columns(columns).Select();
@@ -137,24 +151,7 @@ TEST(SpreadsheetSpool, AFailedWriteRefusesOneRowAndKeepsTheOthers) {
     long r = 1;
     for (; r <= 1000; ++r) append(r);
 
-    // A file-size limit fails the writes the way a full disk does.
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 64 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    long refused = 0;
-    for (; r <= 5000 && refused == 0; ++r) {
-        try {
-            append(r);
-        } catch (const RuntimeError& e) {
-            EXPECT_EQ(e.number(), 1004);
-            refused = r;
-        }
-    }
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    const long refused = firstRefusedRow(r, 5000, append);
     ASSERT_GT(refused, 0);
 
     for (long more = 0; more < 10; ++more, ++r) append(r);
@@ -209,37 +206,21 @@ TEST(SpreadsheetSpool, ARowTheDiskRefusesIsAnErrorAndTheSheetKeepsTheRest) {
     auto app = instances.start(platform);
     Workbook& book = app->Workbooks().Add();
     VariantArray row(1, 40);
-    const auto write = [&](int r) {
+    const auto write = [&](long r) {
         for (int c = 1; c <= 40; ++c) row(c) = Variant("rij " + std::to_string(r) + " kolom " + std::to_string(c));
         app->Range(app->Cells(r, 1), app->Cells(r, 40)).Value(row);
     };
-    int r = 1;
+    long r = 1;
     for (; r <= 200; ++r) write(r);
 
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 64 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    int refused = 0;
-    for (; r <= 20000 && refused == 0; ++r) {
-        try {
-            write(r);
-        } catch (const RuntimeError& e) {
-            EXPECT_EQ(e.number(), 1004);
-            refused = r;
-        }
-    }
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    const long refused = firstRefusedRow(r, 20000, write);
     ASSERT_GT(refused, 0);
     for (int more = 0; more < 5; ++more, ++r) write(r);
 
     ASSERT_TRUE(saveAs(book, dir.path() / "vol.xlsx"));
     Workbook& back = instances.start(platform)->Workbooks().Open(dir / "vol.xlsx");
     const Worksheet& ws = *back.sheets()[0];
-    for (int k = 1; k < r; ++k) {
+    for (long k = 1; k < r; ++k) {
         const Variant expected = k == refused ? Variant() : Variant("rij " + std::to_string(k) + " kolom 40");
         ASSERT_EQ(ws.value(k, 40), expected) << k;
     }

@@ -1,6 +1,5 @@
 // Saving workbooks to .xlsx and reading them back.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,18 +24,12 @@
 
 using namespace zelk;
 using zelk::testing::errorOf;
+using zelk::testing::filesIn;
 using zelk::testing::readBytes;
 using zelk::testing::ScratchDir;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::string> filesIn(const fs::path& dir) {
-    std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
-}
 
 Variant n(std::int32_t i) { return Variant(i); }
 
@@ -207,15 +200,10 @@ TEST_F(XlsxFixture, FullDiskKeepsTheEarlierFile) {
     const fs::path file = dir.path() / "vol.xlsx";
     std::ofstream(file) << "vorige werkmap";
 
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 64 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const SaveResult r = saveAs(book, file);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    const SaveResult r = [&] {
+        const zelk::testing::SmallFileLimit limit;
+        return saveAs(book, file);
+    }();
 
     EXPECT_FALSE(r);
     EXPECT_FALSE(r.error.empty());

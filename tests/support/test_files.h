@@ -3,13 +3,18 @@
 // every test that touches the file system.
 
 #include <stdlib.h>
+#include <sys/resource.h>
 
+#include <csignal>
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace zelk::testing {
 
@@ -77,6 +82,35 @@ public:
 
 private:
     std::optional<std::string> old_;
+};
+
+// The names in a folder, sorted.
+inline std::vector<std::string> filesIn(const std::filesystem::path& dir) {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// While it lives, writes past 64 KB fail the way they do on a full disk.
+class SmallFileLimit {
+public:
+    SmallFileLimit() : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
+        if (getrlimit(RLIMIT_FSIZE, &old_) != 0) throw std::runtime_error("getrlimit");
+        rlimit small = old_;
+        small.rlim_cur = 64 * 1024;
+        if (setrlimit(RLIMIT_FSIZE, &small) != 0) throw std::runtime_error("setrlimit");
+    }
+    ~SmallFileLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, handler_);
+    }
+    SmallFileLimit(const SmallFileLimit&) = delete;
+    SmallFileLimit& operator=(const SmallFileLimit&) = delete;
+
+private:
+    rlimit old_{};
+    void (*handler_)(int);
 };
 
 }  // namespace zelk::testing
