@@ -95,7 +95,6 @@ private:
     std::optional<Found> find(const std::string& name, bool anyKind = false);
     // Stored queries of the session only, as temporary views.
     bool sessionViews() const { return storage_ != Storage::File; }
-    const char* viewSchema() const { return sessionViews() ? "temp" : "main"; }
     // A dynaset over a select, stepped as it is read.
     std::unique_ptr<Recordset> dynaset(const std::string& sql);
     // A table recordset: served by statements over the table's indexes, or,

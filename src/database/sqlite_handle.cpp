@@ -1,5 +1,7 @@
 #include "database/sqlite_handle.h"
 
+#include "runtime/text.h"
+
 namespace zelk::sqlite {
 
 void check(sqlite3* db, int rc) {
@@ -59,6 +61,14 @@ std::string quoteIdentifier(std::string_view name) {
         out += c;
     }
     out += '"';
+    return out;
+}
+
+std::vector<std::string> columnNames(sqlite3* db, const std::string& schema, const std::string& table) {
+    std::vector<std::string> out;
+    const std::string qualifier = schema.empty() ? "" : quoteIdentifier(schema) + ".";
+    auto st = prepare(db, "PRAGMA " + qualifier + "table_info(" + quoteIdentifier(table) + ")");
+    while (step(db, st.get())) out.push_back(upperCase(columnText(st.get(), 1)));
     return out;
 }
 

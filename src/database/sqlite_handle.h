@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelk::sqlite {
 
@@ -60,5 +61,9 @@ std::string columnText(sqlite3_stmt* stmt, int col);
 
 // An identifier quoted for SQL text ("name", with inner quotes doubled).
 std::string quoteIdentifier(std::string_view name);
+
+// The column names of a table or view, in upper case; empty when there is
+// none of that name. An empty `schema` searches every attached one.
+std::vector<std::string> columnNames(sqlite3* db, const std::string& schema, const std::string& table);
 
 }  // namespace zelk::sqlite

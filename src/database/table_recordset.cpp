@@ -17,20 +17,12 @@ bool comparesTextWithoutCase(const std::string& collation) { return upperCase(co
 // Columns whose values are texts must be compared as Jet compares them.
 bool holdsText(FieldKind k) { return k == FieldKind::Text || k == FieldKind::Untyped; }
 
-std::vector<std::string> columnNames(sqlite3* db, const std::string& schema, const std::string& table) {
-    std::vector<std::string> out;
-    auto st = sqlite::prepare(
-        db, "PRAGMA " + sqlite::quoteIdentifier(schema) + ".table_info(" + sqlite::quoteIdentifier(table) + ")");
-    while (sqlite::step(db, st.get())) out.push_back(upperCase(sqlite::columnText(st.get(), 1)));
-    return out;
-}
-
 }  // namespace
 
 std::unique_ptr<TableRecordset> TableRecordset::open(sqlite3* db, std::weak_ptr<const void> alive,
                                                      const std::string& schema, const std::string& table) {
     const std::string from = sqlite::quoteIdentifier(schema) + "." + sqlite::quoteIdentifier(table);
-    const auto names = columnNames(db, schema, table);
+    const auto names = sqlite::columnNames(db, schema, table);
     std::string rowid;
     for (const char* candidate : {"rowid", "_rowid_", "oid"})
         if (std::find(names.begin(), names.end(), upperCase(candidate)) == names.end()) {

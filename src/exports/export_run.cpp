@@ -60,8 +60,8 @@ bool ExportRun::execute(const std::function<void()>& steps) {
     try {
         steps();
         return true;
-    } catch (const RunAbandoned&) {
-        failurePath("Foutje");
+    } catch (const RunAbandoned& e) {
+        failurePath(e.what());
     } catch (const RuntimeError& e) {
         failurePath(e.description() + " (" + std::to_string(e.number()) + ")");
     }

@@ -3,15 +3,14 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
 #include <initializer_list>
-#include <memory>
 #include <string_view>
 
 #include "database/dbase.h"
 #include "database/sqlite_connection.h"
+#include "database/sqlite_handle.h"
 #include "messages/alg.h"
+#include "runtime/text.h"
 #include "session/session.h"
 #include "valuation/waardering.h"
 
@@ -56,31 +55,8 @@ const SchemaNeeds kMovableExport =
     withColumns(withColumns(kAssetExports, "OB", {"EdatCoHAf"}), "OB_Waardering", {"OW_CumAfschr"});
 const SchemaNeeds kImmovableExport = withColumns(kAssetExports, "OB", {"OB_Levensduur"});
 
-struct StatementCloser {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-
-// The columns of a table or view, empty when there is none of that name.
-std::vector<std::string> columnsOf(sqlite3* db, const char* table) {
-    std::vector<std::string> names;
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info(?1)", -1, &raw, nullptr) != SQLITE_OK) return names;
-    const std::unique_ptr<sqlite3_stmt, StatementCloser> stmt(raw);
-    sqlite3_bind_text(raw, 1, table, -1, SQLITE_STATIC);
-    while (sqlite3_step(raw) == SQLITE_ROW)
-        names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
-    return names;
-}
-
-// SQLite compares identifiers in ASCII without regard to case.
-bool sameName(const std::string& a, const char* b) {
-    return a.size() == std::strlen(b) && std::equal(a.begin(), a.end(), b, [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-bool contains(const std::vector<std::string>& names, const char* name) {
-    return std::any_of(names.begin(), names.end(), [name](const std::string& n) { return sameName(n, name); });
+bool contains(const std::vector<std::string>& upperNames, const char* name) {
+    return std::find(upperNames.begin(), upperNames.end(), upperCase(name)) != upperNames.end();
 }
 
 constexpr std::string_view kTablePrefix = "Tabel '";
@@ -102,7 +78,7 @@ const SchemaNeeds& mappingExportNeeds() { return kMappingExport; }
 std::vector<std::string> missingSchema(sqlite3* db, const SchemaNeeds& needs) {
     std::vector<std::string> lines;
     for (const TableNeeds& t : needs) {
-        const std::vector<std::string> columns = columnsOf(db, t.table);
+        const std::vector<std::string> columns = sqlite::columnNames(db, "", t.table);
         if (columns.empty()) {
             lines.push_back(std::string(kTablePrefix) + t.table + std::string(kTableSuffix));
             continue;
@@ -122,7 +98,14 @@ std::vector<std::string> reportMissingSchema(Session& s, int db, const SchemaNee
     if (db < 1 || db > Dbase::kMaxDatabases || !s.dbase.DbOpen(db)) return {};
     SqliteConnection* database = s.dbase.DbObject(db);
     if (!database || !database->connection()) return {};
-    const std::vector<std::string> lines = missingSchema(database->connection(), needs);
+    std::vector<std::string> lines;
+    try {
+        lines = missingSchema(database->connection(), needs);
+    } catch (const sqlite::Failure&) {
+        // Not a missing table: the export's own query meets the same fault
+        // and reports it.
+        return {};
+    }
     for (const std::string& line : lines) s.alg.AddMelding(line, 0, false, kRed);
     return lines;
 }

@@ -24,7 +24,6 @@ public:
 
     // A name under which a writer can open the file.
     const std::string& path() const { return path_; }
-    bool unnamed() const { return unnamed_; }
     // Flushes the file to disk; std::system_error when that fails.
     void sync();
     // Gives the file the target's name: replacing a file there, or, when

@@ -247,7 +247,7 @@ void Worksheet::assign(const Area& area, const VariantArray& values) {
             ++k;
         }
     if (toSpool) {
-        spoolRow(area, converted, texts);
+        spoolRow(area, std::move(converted), std::move(texts));
         return;
     }
     StringPool& strings = book_->strings();
@@ -266,19 +266,18 @@ void Worksheet::assign(const Area& area, const VariantArray& values) {
     }
 }
 
-void Worksheet::spoolRow(const Area& area, const std::vector<Cell>& converted, const std::vector<std::string>& texts) {
+void Worksheet::spoolRow(const Area& area, std::vector<Cell>&& converted, std::vector<std::string>&& texts) {
     if (!spool_) spool_ = std::make_unique<RowSpool>();
     // A new row holds its columns from the first; those left of the area are
-    // empty with their column's format, as in memory.
-    std::vector<Cell> cells(static_cast<std::size_t>(area.col2));
-    std::vector<std::string> rowTexts(cells.size());
-    for (long c = 1; c < area.col1; ++c) cells[static_cast<std::size_t>(c - 1)].setStyle(columnStyle(c));
-    std::size_t k = 0;
-    for (long c = area.col1; c <= area.col2; ++c, ++k) {
-        cells[static_cast<std::size_t>(c - 1)] = converted[k];
-        rowTexts[static_cast<std::size_t>(c - 1)] = texts[k];
+    // empty with their column's format, as in memory. The exports write
+    // from the first column, so their rows go as they are.
+    if (area.col1 > 1) {
+        const auto left = static_cast<std::size_t>(area.col1 - 1);
+        converted.insert(converted.begin(), left, Cell{});
+        texts.insert(texts.begin(), left, std::string());
+        for (long c = 1; c < area.col1; ++c) converted[static_cast<std::size_t>(c - 1)].setStyle(columnStyle(c));
     }
-    spool_->append(area.row1, cells, rowTexts);
+    spool_->append(area.row1, converted, texts);
 }
 
 void Worksheet::fill(const Area& area, const Variant& value) {

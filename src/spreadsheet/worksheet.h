@@ -111,7 +111,7 @@ private:
     void restyle(const Area& area, const StyleChange& change);
     bool spooling() const;
     bool appendsToSpool(const Area& area) const;
-    void spoolRow(const Area& area, const std::vector<Cell>& converted, const std::vector<std::string>& texts);
+    void spoolRow(const Area& area, std::vector<Cell>&& converted, std::vector<std::string>&& texts);
     // Spooled rows back in memory, when any row from `row` on is spooled.
     void bringBack(long fromRow = 1) const;
     std::uint16_t spooledStyle(std::size_t index, long col, std::uint16_t style) const;
