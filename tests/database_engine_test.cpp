@@ -335,3 +335,52 @@ TEST_F(DatabaseEngine, TableRecordsetsRunInIndexOrderAndSeek) {
     p->Close();
     EXPECT_EQ(errorOf([&] { p->Eof(); }), 3420);
 }
+
+TEST_F(DatabaseEngine, ACountedDynasetServesEveryMoveAsTheSelectWould) {
+    // Enough rows for several blocks of the spool, with every kind of stored
+    // value, texts of every length among them.
+    const std::string path = dir.file("spool.db");
+    execOn(path,
+           "CREATE TABLE T (id INTEGER, t TEXT, d DOUBLE, b BLOB, x);"
+           "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
+           "INSERT INTO T SELECT i, CASE WHEN i % 7 = 0 THEN NULL ELSE printf('%.*c€', i % 300, 'a') END, "
+           "i / 3.0, CASE WHEN i % 5 = 0 THEN x'00ff10' END, "
+           "CASE i % 4 WHEN 0 THEN i WHEN 1 THEN 'ü' || i WHEN 2 THEN i * 0.5 END FROM n;");
+    auto db = openFile(path);
+    const std::string sql = "SELECT * FROM T ORDER BY id DESC";
+    auto counted = open(*db, sql);
+    ASSERT_EQ(counted->RecordCount(), 401);
+    const auto fields = counted->fieldNames();
+    // The records in order as an uncounted dynaset reads them from the select.
+    std::vector<std::vector<Variant>> expected;
+    for (auto plain = open(*db, sql); !plain->Eof(); plain->MoveNext()) {
+        expected.emplace_back();
+        for (const auto& f : fields) expected.back().push_back(plain->Field(f));
+    }
+    ASSERT_EQ(expected.size(), 401u);
+    const auto at = [&](std::size_t k) {
+        for (std::size_t c = 0; c < fields.size(); ++c)
+            ASSERT_EQ(counted->Field(fields[c]), expected[k][c]) << "record " << k << ", " << fields[c];
+    };
+    counted->MoveLast();
+    at(400);
+    for (std::size_t k = 400; k-- > 120;) {  // back across block boundaries
+        counted->MovePrevious();
+        at(k);
+    }
+    counted->MoveFirst();
+    for (std::size_t k = 0; k < 401; ++k, counted->MoveNext()) at(k);
+    EXPECT_TRUE(counted->Eof());
+    EXPECT_EQ(errorOf([&] { counted->MoveNext(); }), 3021);
+    counted->MovePrevious();
+    at(400);
+
+    // Counted after the first records were passed: those come from the select
+    // again, the rest from what the count kept.
+    auto late = open(*db, sql);
+    for (int k = 0; k < 200; ++k) late->MoveNext();
+    ASSERT_EQ(late->RecordCount(), 401);
+    late->MoveFirst();
+    for (std::size_t k = 0; k < 401; ++k, late->MoveNext())
+        ASSERT_EQ(late->Field("x"), expected[k][4]) << "record " << k;
+}

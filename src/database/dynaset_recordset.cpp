@@ -1,6 +1,7 @@
 #include "database/dynaset_recordset.h"
 
 #include "database/jet_errors.h"
+#include "runtime/runtime_error.h"
 
 namespace zelk {
 
@@ -21,6 +22,7 @@ void DynasetRecordset::requireOpen() const {
 
 bool DynasetRecordset::reach(long p) const {
     if (p < 0 || (count_ >= 0 && p >= count_)) return false;
+    if (spooled(p)) return true;
     if (at_ == p && !done_) return true;
     if (done_ || at_ > p) {
         sqlite3_reset(stmt_.get());
@@ -83,7 +85,7 @@ long DynasetRecordset::RecordCount() const {
     if (count_ < 0) {
         // Counted by running the select on to its end: the same plan as the
         // rows themselves, where a COUNT(*) around it may be planned worse.
-        // The next record asked for runs it again from the start.
+        startSpool();
         while (!done_) {
             if (!jet::onRecordset([&] { return sqlite::step(db_, stmt_.get()); })) {
                 done_ = true;
@@ -91,10 +93,39 @@ long DynasetRecordset::RecordCount() const {
                 sqlite3_reset(stmt_.get());
             } else {
                 ++at_;
+                try {
+                    if (spool_) spool_->append(stmt_.get());
+                } catch (const RuntimeError&) {
+                    spool_.reset();  // the disk is full: the select runs again instead
+                }
             }
+        }
+        try {
+            if (spool_) spool_->finish();
+        } catch (const RuntimeError&) {
+            spool_.reset();
         }
     }
     return count_;
+}
+
+void DynasetRecordset::startSpool() const {
+    // Without a scratch file the count is still right; the records then come
+    // from a second run of the select.
+    try {
+        spool_ = std::make_unique<ResultSpool>(columns_.size());
+    } catch (const RuntimeError&) {
+        return;
+    }
+    spoolFirst_ = at_ + 1;
+    if (at_ >= 0 && !done_) {
+        spoolFirst_ = at_;
+        try {
+            spool_->append(stmt_.get());
+        } catch (const RuntimeError&) {
+            spool_.reset();
+        }
+    }
 }
 
 std::vector<std::string> DynasetRecordset::fieldNames() const {
@@ -110,6 +141,7 @@ std::size_t DynasetRecordset::fieldIndex(const std::string& name) const {
 Variant DynasetRecordset::fieldAt(std::size_t index) const {
     requireOpen();
     if (!reach(pos_)) throw jet::noCurrentRecord();
+    if (spooled(pos_)) return fieldValue(columns_[index].kind, spool_->row(pos_ - spoolFirst_)[index]);
     return fieldValue(columns_[index].kind, storedAt(stmt_.get(), static_cast<int>(index)));
 }
 
@@ -132,6 +164,7 @@ void DynasetRecordset::Close() {
     requireOpen();
     closed_ = true;
     stmt_.reset();
+    spool_.reset();
 }
 
 }  // namespace zelk

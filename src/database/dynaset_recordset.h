@@ -1,7 +1,8 @@
 #pragma once
 // A dynaset that steps through its statement instead of holding its rows:
 // the current record is the statement's row. Moving back re-runs the
-// statement up to the record; counting runs it to its end.
+// statement up to the record; counting runs it to its end, keeping the rows
+// it passes in a scratch file, from which every later move is served.
 
 #include <sqlite3.h>
 
@@ -11,6 +12,7 @@
 
 #include "database/field_naming.h"
 #include "database/recordset.h"
+#include "database/result_spool.h"
 #include "database/row_store.h"
 #include "database/sqlite_handle.h"
 
@@ -41,6 +43,8 @@ private:
     // Steps the statement to record `p`; false when there is none.
     bool reach(long p) const;
     bool empty() const;
+    bool spooled(long p) const { return spool_ && p >= spoolFirst_ && p - spoolFirst_ < spool_->size(); }
+    void startSpool() const;
 
     sqlite3* db_;
     std::weak_ptr<const void> alive_;
@@ -52,6 +56,9 @@ private:
     mutable long at_ = -1;       // the record the statement stands on, -1 when reset
     mutable bool done_ = false;  // the statement ran past its last record
     mutable long count_ = -1;    // the number of records, once known
+    // Records spoolFirst_ onwards, once a count ran the statement to its end.
+    mutable std::unique_ptr<ResultSpool> spool_;
+    mutable long spoolFirst_ = 0;
 };
 
 }  // namespace zelk

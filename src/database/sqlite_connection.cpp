@@ -224,6 +224,19 @@ std::unique_ptr<SqliteConnection> SqliteConnection::openAccess(const std::string
     }
 }
 
+SqliteConnection::ReadTransaction::ReadTransaction(SqliteConnection& c) {
+    sqlite3* db = c.connection();
+    if (!db || !sqlite3_get_autocommit(db)) return;
+    if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK) db_ = db;
+}
+
+SqliteConnection::ReadTransaction::~ReadTransaction() {
+    if (!db_ || sqlite3_get_autocommit(db_)) return;
+    // Only reads ran: ending the transaction only lets go of the lock.
+    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 sqlite::Connection SqliteConnection::copyToDisk(sqlite3* source) {
     const access::ScratchFolder folder = scratchFolder();
     const std::string copy = folder.copyPath();

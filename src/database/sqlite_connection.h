@@ -75,6 +75,20 @@ public:
     // The connection, for tools and tests; null once closed.
     sqlite3* connection() { return db_.get(); }
 
+    // While one lives, every read sees one state of the file, and the file's
+    // lock is taken once instead of once per statement. Nothing when the
+    // connection is closed or already in a transaction.
+    class ReadTransaction {
+    public:
+        explicit ReadTransaction(SqliteConnection& c);
+        ~ReadTransaction();
+        ReadTransaction(const ReadTransaction&) = delete;
+        ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+    private:
+        sqlite3* db_ = nullptr;  // set when this began the transaction
+    };
+
 private:
     enum class Storage { File, ReadOnlyFile, Copy };
     struct Found {

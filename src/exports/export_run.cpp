@@ -3,9 +3,11 @@
 #include <cassert>
 #include <cmath>
 #include <exception>
+#include <optional>
 #include <string_view>
 
 #include "database/dbase.h"
+#include "database/sqlite_connection.h"
 #include "exports/exports.h"
 #include "messages/datum_routines.h"
 #include "runtime/dates.h"
@@ -125,6 +127,10 @@ ExportSheet ExportRun::startWorkbook(const std::string& sheetName) {
 }
 
 void ExportRun::forEachRecord(Recordset& rs, const std::function<void(const Recordset&)>& body) {
+    // The query's records and the history read for them come from one state
+    // of the database, however long the export takes.
+    std::optional<SqliteConnection::ReadTransaction> snapshot;
+    if (SqliteConnection* c = s_.dbase.DbObject(db_)) snapshot.emplace(*c);
     if (!rs.Eof()) {
         rs.MoveLast();
         rs.MoveFirst();

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "os/scratch_file.h"
+#include "runtime/spool_file.h"
 #include "spreadsheet/cell_store.h"
 
 namespace zelk {
@@ -41,11 +41,7 @@ public:
     void forEach(const std::function<void(std::size_t index, const SpooledRow&)>& visit);
 
 private:
-    void flush();
-
-    os::ScratchFile file_;
-    std::vector<char> buffer_;
-    std::uint64_t written_ = 0;  // bytes in the file
+    SpoolFile file_;
     std::size_t rows_ = 0;
     long lastRow_ = 0;
 };

@@ -1,0 +1,70 @@
+#pragma once
+// Bytes kept in an unlinked scratch file instead of memory, appended through
+// a buffer and read back from any offset in large pieces. The file is gone
+// when the spool is, also after a crash.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "os/scratch_file.h"
+#include "runtime/runtime_error.h"
+
+namespace zelk {
+
+class SpoolFile {
+public:
+    // Turns what went wrong with the file (a Dutch text) into the owner's error.
+    using Failure = RuntimeError (*)(const std::string& what);
+
+    // Throws `fail`'s error when no file can be made.
+    SpoolFile(std::size_t bufferSize, Failure fail);
+    SpoolFile(const SpoolFile&) = delete;
+    SpoolFile& operator=(const SpoolFile&) = delete;
+
+    void putByte(std::uint8_t b) { buffer_.push_back(static_cast<char>(b)); }
+    void putVarint(std::uint64_t v);
+    void putBits(std::uint64_t v);
+    void putDouble(double d);
+    void putBytes(std::string_view s) { buffer_.insert(buffer_.end(), s.begin(), s.end()); }
+
+    // Bytes appended so far, written out or not.
+    std::uint64_t size() const { return written_ + buffer_.size(); }
+    bool bufferFull() const { return buffer_.size() >= bufferSize_; }
+    // Writes the buffer out. On a failed write the bytes that reached the
+    // file leave the buffer and the others stay for another try.
+    void flush();
+
+    // Reads what was flushed, from an offset on.
+    class Reader {
+    public:
+        Reader(const SpoolFile& spool, std::uint64_t from);
+        std::uint64_t offset() const { return offset_ - (end_ - pos_); }
+        std::uint8_t byte() {
+            if (pos_ == end_) refill();
+            return static_cast<std::uint8_t>(buffer_[pos_++]);
+        }
+        std::uint64_t varint();
+        std::uint64_t bits();
+        double real();
+        void bytes(char* out, std::size_t n);
+
+    private:
+        void refill();
+
+        const SpoolFile& spool_;
+        std::uint64_t offset_;  // of the file, where the next refill reads
+        std::vector<char> buffer_;
+        std::size_t pos_ = 0, end_ = 0;
+    };
+
+private:
+    os::ScratchFile file_;
+    std::size_t bufferSize_;
+    Failure fail_;
+    std::vector<char> buffer_;
+    std::uint64_t written_ = 0;  // bytes in the file
+};
+
+}  // namespace zelk
