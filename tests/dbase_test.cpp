@@ -11,6 +11,7 @@
 #include "database/sqlite_connection.h"
 #include "database/sqlite_handle.h"
 #include "database_test_support.h"
+#include "os/file_access.h"
 
 using namespace zelk;
 using namespace zelk::testing;
@@ -396,4 +397,30 @@ TEST_F(SlotLayer, PasswordQuestionIsMaskedAndNeverShowsThePassword) {
               box("Open Database: Fout", "Fout #  3031 was aangemaakt door DAO.Workspace\rGeen geldig wachtwoord.",
                   vbOKOnly));
     EXPECT_EQ(wrong, "fout");
+}
+
+TEST_F(SlotLayer, AFileIsCheckedOncePerStateAndDamageIsAlwaysRefused) {
+    const auto remembered = [&] {
+        for (const auto& [key, value] : l.platform.store.all())
+            if (std::get<1>(key) == "Gecontroleerd") return value;
+        return std::string();
+    };
+    const int slot = l.open(demo, false);
+    ASSERT_GE(slot, 0);
+    const std::string found = remembered();
+    EXPECT_NE(found.find(std::filesystem::absolute(demo).lexically_normal().string()), std::string::npos);
+    // A stored query changes the file: what is remembered is the state the
+    // connection leaves, so the next open need not check it again.
+    ASSERT_TRUE(l.db.Create_Query(slot, "Nieuw", "SELECT 1", false, false));
+    l.db.CloseDatabase(slot);
+    EXPECT_NE(remembered(), found);
+    EXPECT_EQ(remembered().rfind(*os::fileStamp(demo) + " ", 0), 0u);
+
+    // Damaged in place, size and name unchanged: another state, so checked
+    // and refused.
+    std::string bytes = readBytes(demo);
+    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2 / 4096 * 4096), 4096, '\xff');
+    writeBytes(demo, bytes);
+    EXPECT_EQ(l.open(demo, false), -1);
+    EXPECT_EQ(l.db.DbErrNr, 3049);
 }

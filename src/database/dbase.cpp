@@ -3,11 +3,15 @@
 #include <array>
 #include <cassert>
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
 
 #include "database/jet_errors.h"
 #include "database/sqlite_connection.h"
 #include "messages/alg.h"
 #include "platform/platform.h"
+#include "runtime/product.h"
 
 namespace zelk {
 namespace {
@@ -42,6 +46,39 @@ std::string directoryPart(const std::string& name) {
     std::string s = name.empty() ? name : name.substr(0, name.size() - 1);
     while (!s.empty() && s.back() != '\\' && s.back() != '/') s.pop_back();
     return s;
+}
+
+// Kept with the user's settings under a key made from the path (settings
+// keys cannot hold every character a path can); the value carries the path
+// too, so two paths with one key never take each other's state.
+CheckedFiles checkedFiles(SettingsStore& settings) {
+    constexpr const char* kSection = "Gecontroleerd";
+    const auto key = [](const std::string& path) {
+        std::uint64_t h = 14695981039346656037ull;  // FNV-1a
+        for (const char c : path) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        char out[17];
+        std::snprintf(out, sizeof out, "%016llx", static_cast<unsigned long long>(h));
+        return std::string(out);
+    };
+    // One file under every name it is opened by from any folder.
+    const auto full = [](const std::string& path) {
+        std::error_code ec;
+        const std::filesystem::path p = std::filesystem::absolute(path, ec);
+        return ec ? path : p.lexically_normal().string();
+    };
+    CheckedFiles c;
+    c.recall = [&settings, key, full](const std::string& path) -> std::optional<std::string> {
+        const std::string name = full(path);
+        const auto v = settings.get(kAppTitle, kSection, key(name));
+        const std::size_t space = v ? v->find(' ') : std::string::npos;
+        if (space == std::string::npos || v->substr(space + 1) != name) return std::nullopt;
+        return v->substr(0, space);
+    };
+    c.remember = [&settings, key, full](const std::string& path, const std::string& stamp) {
+        const std::string name = full(path);
+        settings.set(kAppTitle, kSection, key(name), stamp + " " + name);
+    };
+    return c;
 }
 
 }  // namespace
@@ -222,6 +259,7 @@ int Dbase::openDatabase(std::string& name, std::string& password, const OpenData
             OpenOptions engine;
             engine.exclusive = options.exclusive;
             engine.readOnly = options.readOnly;
+            engine.checked = checkedFiles(m.platform.settings());
             std::string file = name;
             if (options.connectType) {
                 file = directoryPart(name);

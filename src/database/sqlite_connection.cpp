@@ -140,11 +140,29 @@ DbError damaged(const std::string& path) {
                    jet::kSourceWorkspace);
 }
 
-// SQLite's own check of every b-tree, once per open: a damaged file would
-// otherwise be exported with rows missing or values changed.
+// SQLite's own check of every b-tree: a damaged file would otherwise be
+// exported with rows missing or values changed.
 void requireSound(sqlite3* db, const std::string& path) {
     auto st = sqlite::prepare(db, "PRAGMA main.quick_check(1)");
     if (!sqlite::step(db, st.get()) || sqlite::columnText(st.get(), 0) != "ok") throw damaged(path);
+}
+
+// The state of a SQLite file as its readers see it: the file and, in WAL
+// mode, the log beside it.
+std::optional<std::string> databaseStamp(const std::string& path) {
+    auto stamp = os::fileStamp(path);
+    if (!stamp) return std::nullopt;
+    if (const auto wal = os::fileStamp(path + "-wal")) *stamp += "+" + *wal;
+    return stamp;
+}
+
+// Checks the file unless this state of it passed the check before: three
+// exports of one month's file cost one check.
+void requireSound(sqlite3* db, const std::string& path, const CheckedFiles& checked) {
+    const auto stamp = databaseStamp(path);
+    if (stamp && checked.recall && checked.recall(path) == stamp) return;
+    requireSound(db, path);
+    if (stamp && checked.remember) checked.remember(path, *stamp);
 }
 
 access::ScratchFolder scratchFolder() {
@@ -160,7 +178,22 @@ access::ScratchFolder scratchFolder() {
 SqliteConnection::SqliteConnection(std::string path, sqlite::Connection db, Storage storage)
     : path_(std::move(path)), db_(std::move(db)), storage_(storage) {}
 
-SqliteConnection::~SqliteConnection() = default;
+SqliteConnection::~SqliteConnection() {
+    if (db_) closeAndRemember();
+}
+
+void SqliteConnection::closeAndRemember() {
+    alive_.reset();
+    db_.reset();
+    // What this connection wrote, SQLite wrote: the file it leaves is as
+    // sound as the one it found, though its stamp changed.
+    if (!leaveChecked_.remember) return;
+    try {
+        if (const auto stamp = databaseStamp(path_)) leaveChecked_.remember(path_, *stamp);
+    } catch (const std::exception&) {
+        // A setting that cannot be stored costs the next open a check.
+    }
+}
 
 std::unique_ptr<SqliteConnection> SqliteConnection::open(const std::string& path, const OpenOptions& options,
                                                          const AccessImporter& importer) {
@@ -188,14 +221,16 @@ std::unique_ptr<SqliteConnection> SqliteConnection::openSqlite(const std::string
             while (sqlite::step(db.get(), st.get()))
                 if (sqlite::columnText(st.get(), 1) == "sqlite_stat1") stats = true;
         }
-        requireSound(db.get(), path);
+        requireSound(db.get(), path, options.checked);
         Storage storage = writable ? Storage::File : Storage::ReadOnlyFile;
         if (!writable && !stats) {
             db = copyToDisk(db.get());
             storage = Storage::Copy;
         }
         registerJetFunctions(db.get());
-        return std::unique_ptr<SqliteConnection>(new SqliteConnection(path, std::move(db), storage));
+        auto out = std::unique_ptr<SqliteConnection>(new SqliteConnection(path, std::move(db), storage));
+        out->leaveChecked_ = options.checked;
+        return out;
     } catch (const sqlite::Failure& f) {
         // The file exists (checkPath saw it): what SQLite cannot open beside
         // it, a journal or a WAL index, is a matter of permissions.
@@ -377,8 +412,7 @@ void SqliteConnection::ensureStatistics() {
 
 void SqliteConnection::Close() {
     requireOpen();
-    alive_.reset();
-    db_.reset();
+    closeAndRemember();
 }
 
 }  // namespace zelk

@@ -29,12 +29,21 @@
 
 namespace zelk {
 
+// The states of database files that passed the integrity check, kept beyond
+// the session: a file is checked again only once it has changed.
+struct CheckedFiles {
+    // The state remembered for a file, if any.
+    std::function<std::optional<std::string>(const std::string& path)> recall;
+    std::function<void(const std::string& path, const std::string& stamp)> remember;
+};
+
 struct OpenOptions {
     bool exclusive = false;  // hold the file's lock for the whole session
     bool readOnly = false;   // never write the file
     // Connect string: "[type];pwd=password". A non-empty type names an
     // installable driver, which this engine does not have (error 3170).
     std::string connect;
+    CheckedFiles checked;  // unset: every open checks the file
 };
 
 class SqliteConnection {
@@ -96,6 +105,7 @@ private:
     };
 
     SqliteConnection(std::string path, sqlite::Connection db, Storage storage);
+    void closeAndRemember();
     static std::unique_ptr<SqliteConnection> openSqlite(const std::string& path, const OpenOptions& options);
     static std::unique_ptr<SqliteConnection> openAccess(const std::string& path, const std::string& password,
                                                         const AccessImporter& importer);
@@ -122,6 +132,8 @@ private:
     sqlite::Connection db_;
     Storage storage_;
     std::vector<std::string> notes_;
+    // Where the file's state goes at the close, when it was sound at the open.
+    CheckedFiles leaveChecked_;
     // Stored queries of a read-only file that the session deleted; the
     // temporary view of the same name stands in for them.
     std::set<std::string> hidden_;

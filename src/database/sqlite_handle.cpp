@@ -17,6 +17,7 @@ Connection open(const std::string& path, int flags) {
     if (rc != SQLITE_OK) throw Failure(rc, raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc));
     sqlite3_extended_result_codes(raw, 1);
     sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+    exec(raw, "PRAGMA cache_size=-" + std::to_string(kPageCacheKiB));
     return db;
 }
 

@@ -43,6 +43,11 @@ void check(sqlite3* db, int rc);
 // long enough for a second export of the same file to finish its write.
 constexpr int kBusyTimeoutMs = 3000;
 
+// The page cache of a connection, in KiB. SQLite's default of 2 MB keeps too
+// little of the history tables' indexes: at 300 000 assets the lookups then
+// read the same pages again and again. Allocated as pages are read.
+constexpr int kPageCacheKiB = 16384;
+
 // Opens a connection (with the busy timeout); never creates a file unless
 // flags ask for it.
 Connection open(const std::string& path, int flags);
