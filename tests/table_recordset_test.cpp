@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 #include "database/dynaset_recordset.h"
 #include "database/materialized_recordset.h"
@@ -104,79 +105,85 @@ struct TableRecordsets : ::testing::Test {
 }  // namespace
 
 TEST_F(TableRecordsets, EveryIndexOrderMoveAndSeekMatchesTheSortedTable) {
-    for (const std::string table : {"T", "K", "R"}) {
-        auto [ref, indexes] = reference(table);
-        auto rs = db->OpenRecordset(table, dbOpenTable);
-        ASSERT_NE(dynamic_cast<TableRecordset*>(rs.get()), nullptr) << table;
-        EXPECT_EQ(rs->RecordCount(), ref->RecordCount());
-        EXPECT_EQ(forward(*rs), forward(*ref)) << table << " in stored order";
-        ASSERT_FALSE(indexes.empty());
-        for (const IndexDefinition& index : indexes) {
-            SCOPED_TRACE(table + "." + index.name);
-            ref->SetIndex(index.name);
-            rs->SetIndex(index.name);
-            EXPECT_EQ(idOf(*rs), idOf(*ref));  // the first record in the new order
-            const std::vector<long> order = forward(*ref);
-            ASSERT_EQ(forward(*rs), order);
-            ASSERT_EQ(backward(*rs), backward(*ref));
+    // Also inside a transaction, where a chain's statement stays on its row
+    // and reads the next record only when a move reaches it.
+    for (const bool inTransaction : {false, true})
+        for (const std::string table : {"T", "K", "R"}) {
+            SCOPED_TRACE(inTransaction ? "in a transaction" : "outside a transaction");
+            std::optional<SqliteConnection::ReadTransaction> transaction;
+            if (inTransaction) transaction.emplace(*db);
+            auto [ref, indexes] = reference(table);
+            auto rs = db->OpenRecordset(table, dbOpenTable);
+            ASSERT_NE(dynamic_cast<TableRecordset*>(rs.get()), nullptr) << table;
+            EXPECT_EQ(rs->RecordCount(), ref->RecordCount());
+            EXPECT_EQ(forward(*rs), forward(*ref)) << table << " in stored order";
+            ASSERT_FALSE(indexes.empty());
+            for (const IndexDefinition& index : indexes) {
+                SCOPED_TRACE(table + "." + index.name);
+                ref->SetIndex(index.name);
+                rs->SetIndex(index.name);
+                EXPECT_EQ(idOf(*rs), idOf(*ref));  // the first record in the new order
+                const std::vector<long> order = forward(*ref);
+                ASSERT_EQ(forward(*rs), order);
+                ASSERT_EQ(backward(*rs), backward(*ref));
 
-            std::vector<std::string> keyNames;
-            for (const IndexColumn& c : index.columns) keyNames.push_back(ref->fieldNames()[c.column]);
-            int seeks = 0;
-            for (ref->MoveFirst(); !ref->Eof(); ref->MoveNext()) {
-                std::vector<Variant> full;
-                for (const auto& n : keyNames) full.push_back(ref->Field(n));
-                const long at = idOf(*ref);
-                for (std::size_t p = 1; p <= full.size(); ++p)
-                    for (bool swapCase : {false, true})
-                        for (const char* op : {">=", ">", "=", "<=", "<"}) {
-                            std::vector<Variant> key(full.begin(), full.begin() + static_cast<long>(p));
-                            if (swapCase) key.back() = otherCase(key.back());
-                            auto probe = reference(table).first;
-                            probe->SetIndex(index.name);
-                            probe->Seek(op, key);
-                            rs->Seek(op, key);
-                            SCOPED_TRACE(std::string(op) + " from record " + std::to_string(at) + ", prefix " +
-                                         std::to_string(p));
-                            ASSERT_EQ(rs->NoMatch(), probe->NoMatch());
-                            ASSERT_EQ(idOf(*rs), idOf(*probe));
-                            ASSERT_EQ(rs->Eof(), probe->Eof());
-                            ASSERT_EQ(rs->Bof(), probe->Bof());
-                            // Moving on from the found record, both ways.
-                            if (!probe->Eof()) {
-                                probe->MoveNext();
-                                rs->MoveNext();
+                std::vector<std::string> keyNames;
+                for (const IndexColumn& c : index.columns) keyNames.push_back(ref->fieldNames()[c.column]);
+                int seeks = 0;
+                for (ref->MoveFirst(); !ref->Eof(); ref->MoveNext()) {
+                    std::vector<Variant> full;
+                    for (const auto& n : keyNames) full.push_back(ref->Field(n));
+                    const long at = idOf(*ref);
+                    for (std::size_t p = 1; p <= full.size(); ++p)
+                        for (bool swapCase : {false, true})
+                            for (const char* op : {">=", ">", "=", "<=", "<"}) {
+                                std::vector<Variant> key(full.begin(), full.begin() + static_cast<long>(p));
+                                if (swapCase) key.back() = otherCase(key.back());
+                                auto probe = reference(table).first;
+                                probe->SetIndex(index.name);
+                                probe->Seek(op, key);
+                                rs->Seek(op, key);
+                                SCOPED_TRACE(std::string(op) + " from record " + std::to_string(at) + ", prefix " +
+                                             std::to_string(p));
+                                ASSERT_EQ(rs->NoMatch(), probe->NoMatch());
                                 ASSERT_EQ(idOf(*rs), idOf(*probe));
+                                ASSERT_EQ(rs->Eof(), probe->Eof());
+                                ASSERT_EQ(rs->Bof(), probe->Bof());
+                                // Moving on from the found record, both ways.
+                                if (!probe->Eof()) {
+                                    probe->MoveNext();
+                                    rs->MoveNext();
+                                    ASSERT_EQ(idOf(*rs), idOf(*probe));
+                                }
+                                if (!probe->Bof()) {
+                                    probe->MovePrevious();
+                                    rs->MovePrevious();
+                                    ASSERT_EQ(idOf(*rs), idOf(*probe));
+                                }
+                                if (!probe->Bof()) {
+                                    probe->MovePrevious();
+                                    rs->MovePrevious();
+                                    ASSERT_EQ(idOf(*rs), idOf(*probe));
+                                }
+                                ++seeks;
                             }
-                            if (!probe->Bof()) {
-                                probe->MovePrevious();
-                                rs->MovePrevious();
-                                ASSERT_EQ(idOf(*rs), idOf(*probe));
-                            }
-                            if (!probe->Bof()) {
-                                probe->MovePrevious();
-                                rs->MovePrevious();
-                                ASSERT_EQ(idOf(*rs), idOf(*probe));
-                            }
-                            ++seeks;
-                        }
-            }
-            EXPECT_GT(seeks, 0);
-            // Keys that no record holds: before the first and after the last.
-            for (const char* op : {">=", "<="}) {
-                for (const Variant& k : {Variant(""), Variant("zzz"), Variant(-1000), Variant(1000)}) {
-                    // A text that is no date sorts after the dates in memory, before them in SQLite.
-                    if (index.name == "ByDate" && k.isString() && k.str().empty()) continue;
-                    auto probe = reference(table).first;
-                    probe->SetIndex(index.name);
-                    probe->Seek(op, {k});
-                    rs->Seek(op, {k});
-                    EXPECT_EQ(rs->NoMatch(), probe->NoMatch());
-                    EXPECT_EQ(idOf(*rs), idOf(*probe));
+                }
+                EXPECT_GT(seeks, 0);
+                // Keys that no record holds: before the first and after the last.
+                for (const char* op : {">=", "<="}) {
+                    for (const Variant& k : {Variant(""), Variant("zzz"), Variant(-1000), Variant(1000)}) {
+                        // A text that is no date sorts after the dates in memory, before them in SQLite.
+                        if (index.name == "ByDate" && k.isString() && k.str().empty()) continue;
+                        auto probe = reference(table).first;
+                        probe->SetIndex(index.name);
+                        probe->Seek(op, {k});
+                        rs->Seek(op, {k});
+                        EXPECT_EQ(rs->NoMatch(), probe->NoMatch());
+                        EXPECT_EQ(idOf(*rs), idOf(*probe));
+                    }
                 }
             }
         }
-    }
 }
 
 TEST_F(TableRecordsets, IndexesThatCompareTextWithCaseAreSortedAsJetDoes) {

@@ -11,6 +11,9 @@ namespace {
 
 // Enough for the records of one asset's history.
 constexpr std::size_t kAhead = 16;
+// Where the chain's statement may stay on its row, a record is read only
+// when a move reaches it: a lookup mostly wants the first one on its key.
+constexpr std::size_t kStandingAhead = 1;
 
 bool comparesTextWithoutCase(const std::string& collation) { return upperCase(collation) == "NOCASE"; }
 
@@ -156,7 +159,7 @@ bool TableRecordset::position(std::vector<Bound> key, bool inclusive, bool forwa
             segments_.push_back({j, Cond::IsNull});
         }
     }
-    readAhead(kAhead);
+    readAhead(mayStand() ? kStandingAhead : kAhead);
     if (aheadCount_ > 0) {
         state_ = State::OnRow;
         return true;
@@ -193,12 +196,21 @@ void TableRecordset::readAhead(std::size_t limit) const {
         if (aheadCount_ > 0 || next_ == segments_.size()) break;
         current_ = jet::onRecordset([&] { return statementFor(segments_[next_++]); });
     }
-    dropCurrent();
+    if (!(more_ && mayStand())) dropCurrent();
 }
+
+bool TableRecordset::mayStand() const { return sqlite3_get_autocommit(db_) == 0; }
 
 bool TableRecordset::advance() const {
     if (at_ + 1 < aheadCount_) {
         ++at_;
+        return true;
+    }
+    if (more_ && current_) {
+        // The chain's statement stands on the last record read.
+        readAhead(kStandingAhead);
+        if (aheadCount_ == 0) return false;
+        state_ = State::OnRow;
         return true;
     }
     if (more_) {

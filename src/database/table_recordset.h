@@ -5,7 +5,9 @@
 // range scans that runs from it; moving against the chain's direction, or
 // past the records read ahead, starts a new chain from a record's key.
 // Between moves no statement is left standing on a row, so the recordset
-// holds no lock on the file.
+// holds no lock on the file; inside a transaction, which holds the lock
+// anyway, the chain's statement stays on its row and the records after it
+// are read from there as moves reach them.
 
 #include <sqlite3.h>
 
@@ -82,6 +84,8 @@ private:
     // Reads up to `limit` records of the chain; stops at the end of a segment
     // once it has one.
     void readAhead(std::size_t limit) const;
+    // True inside a transaction: a statement may then stay on its row.
+    bool mayStand() const;
     bool advance() const;
     const std::vector<Bound>& row() const { return ahead_[at_]; }
     void dropCurrent() const;
