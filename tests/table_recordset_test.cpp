@@ -166,6 +166,29 @@ TEST_F(TableRecordsets, EveryIndexOrderMoveAndSeekMatchesTheSortedTable) {
                                     ASSERT_EQ(idOf(*rs), idOf(*probe));
                                 }
                                 ++seeks;
+                                if (std::string(op) != ">=" || probe->NoMatch()) continue;
+                                // On along the key: its records in order, then
+                                // false on the last or on as MoveNext goes.
+                                auto along = reference(table).first;
+                                along->SetIndex(index.name);
+                                along->Seek(">=", key);
+                                auto beyond = reference(table).first;
+                                beyond->SetIndex(index.name);
+                                beyond->Seek(">", key);
+                                rs->Seek(">=", key);
+                                std::vector<long> onKey, walked{idOf(*rs)};
+                                for (; !along->Eof() && idOf(*along) != idOf(*beyond); along->MoveNext())
+                                    onKey.push_back(idOf(*along));
+                                while (rs->MoveNextOnKey()) walked.push_back(idOf(*rs));
+                                ASSERT_GE(walked.size(), onKey.size());
+                                // Where the statement stands, it stops right after the key.
+                                if (inTransaction) {
+                                    ASSERT_EQ(walked.size(), onKey.size());
+                                }
+                                ASSERT_TRUE(std::equal(onKey.begin(), onKey.end(), walked.begin()));
+                                for (std::size_t k = onKey.size(); k < walked.size(); ++k, along->MoveNext())
+                                    ASSERT_EQ(walked[k], idOf(*along));
+                                ASSERT_EQ(idOf(*rs), walked.back());
                             }
                 }
                 EXPECT_GT(seeks, 0);

@@ -59,6 +59,16 @@ public:
     // Seek ">=" on a prefix of the index's columns; NoMatch() tells the outcome.
     virtual void Seek(const std::string& comparison, const std::vector<Variant>& keys) = 0;
     virtual bool NoMatch() const = 0;
+    // After a Seek: on to the next record while it may still be on the key
+    // sought, as the index compares keys. False when there is none, the
+    // recordset then staying on its record. A recordset that cannot tell
+    // moves on to any next record: callers compare the key themselves.
+    virtual bool MoveNextOnKey() {
+        MoveNext();
+        if (!Eof()) return true;
+        MovePrevious();
+        return false;
+    }
 
     virtual void Close() = 0;
 

@@ -148,6 +148,7 @@ bool TableRecordset::position(std::vector<Bound> key, bool inclusive, bool forwa
     // key column, then in the one before it, and so on. NULL is the lowest
     // value; a descending column runs from high to low.
     if (inclusive) segments_.push_back({key_.size(), Cond::None});
+    keyFirst_ = inclusive && forward;
     for (std::size_t j = key_.size(); j-- > 0;) {
         const bool up = forward != order_[j].descending;
         if (key_[j].cls == StoredValue::Null) {
@@ -180,14 +181,7 @@ void TableRecordset::readAhead(std::size_t limit) const {
         if (current_ && jet::onRecordset([&] { return sqlite::step(db_, current_); })) {
             if (aheadCount_ == 0) firstSegment_ = next_ - 1;
             if (ahead_.size() == aheadCount_) ahead_.emplace_back(columns_.size() + 1);
-            std::vector<Bound>& r = ahead_[aheadCount_++];
-            for (std::size_t c = 0; c < r.size(); ++c) {
-                const StoredValue v = storedAt(current_, static_cast<int>(c));
-                r[c].cls = v.cls;
-                r[c].i = v.i;
-                r[c].r = v.r;
-                r[c].text.assign(v.text);
-            }
+            keepRow(ahead_[aheadCount_++]);
             continue;
         }
         dropCurrent();
@@ -197,6 +191,16 @@ void TableRecordset::readAhead(std::size_t limit) const {
         current_ = jet::onRecordset([&] { return statementFor(segments_[next_++]); });
     }
     if (!(more_ && mayStand())) dropCurrent();
+}
+
+void TableRecordset::keepRow(std::vector<Bound>& r) const {
+    for (std::size_t c = 0; c < r.size(); ++c) {
+        const StoredValue v = storedAt(current_, static_cast<int>(c));
+        r[c].cls = v.cls;
+        r[c].i = v.i;
+        r[c].r = v.r;
+        r[c].text.assign(v.text);
+    }
 }
 
 bool TableRecordset::mayStand() const { return sqlite3_get_autocommit(db_) == 0; }
@@ -380,6 +384,31 @@ void TableRecordset::Seek(const std::string& comparison, const std::vector<Varia
         dropCurrent();
         state_ = State::AtEof;
     }
+}
+
+bool TableRecordset::MoveNextOnKey() {
+    if (Eof()) throw jet::noCurrentRecord();
+    // Only a chain that began on its key and is still in the records on it
+    // knows where they end; any other move is an ordinary one.
+    if (state_ != State::OnRow || !keyFirst_ || firstSegment_ != 0 || next_ != 1) return Recordset::MoveNextOnKey();
+    if (at_ + 1 < aheadCount_) {
+        ++at_;
+        return true;
+    }
+    if (!more_) return false;  // the key's records are all read: the next one lies beyond it
+    if (!current_) return Recordset::MoveNextOnKey();
+    // The statement stands on the current record: one step tells.
+    if (jet::onRecordset([&] { return sqlite::step(db_, current_); })) {
+        keepRow(ahead_[0]);
+        aheadCount_ = 1;
+        at_ = 0;
+        return true;
+    }
+    // Past the key's records: a later move goes on into the chain's next
+    // segments, from this record.
+    dropCurrent();
+    more_ = false;
+    return false;
 }
 
 bool TableRecordset::NoMatch() const {

@@ -46,6 +46,7 @@ public:
     void SetIndex(const std::string& indexName) override;
     void Seek(const std::string& comparison, const std::vector<Variant>& keys) override;
     bool NoMatch() const override;
+    bool MoveNextOnKey() override;
     void Close() override;
 
     // The name of the index in use, "" when none.
@@ -84,6 +85,7 @@ private:
     // Reads up to `limit` records of the chain; stops at the end of a segment
     // once it has one.
     void readAhead(std::size_t limit) const;
+    void keepRow(std::vector<Bound>& r) const;  // the row current_ stands on
     // True inside a transaction: a statement may then stay on its row.
     bool mayStand() const;
     bool advance() const;
@@ -125,6 +127,7 @@ private:
     mutable std::size_t at_ = 0;
     mutable bool more_ = false;             // the chain may hold records after ahead_
     mutable std::size_t firstSegment_ = 0;  // the segment of ahead_'s first record
+    mutable bool keyFirst_ = false;         // the chain's first segment holds the records on its key
     mutable std::unordered_map<std::uint64_t, sqlite::Statement> statements_;
 };
 

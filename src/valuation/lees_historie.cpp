@@ -161,7 +161,7 @@ void MdlWaardering::readValuations(HistorieRec& result, int DbNr, int RsHiWaarde
     for (int k = 0; k < result.Aantal; ++k)
         result.Waarderingen[static_cast<size_t>(k)].Code = WaarderingenLijst.substr(static_cast<size_t>(k) * 4, 3);
     const FieldCache& f = valuationFields_;
-    while (!rs.Eof()) {
+    for (bool more = !rs.Eof(); more; more = rs.MoveNextOnKey()) {
         if (!sameText(f(rs, wOgCode), og) || !sameText(f(rs, wIcCode), ic) || !sameNumber(f(rs, wVlgnum), vlg) ||
             !sameNumber(f(rs, wRecNo), result.RecNo))
             break;
@@ -176,7 +176,6 @@ void MdlWaardering::readValuations(HistorieRec& result, int DbNr, int RsHiWaarde
             w.HuidigeWaarde = NotNull(f(rs, wHuidigeWaarde), Variant(0)).toCurrency();
             w.EindDatum = NotNull(f(rs, wEindDatum), Variant(0)).toDate();
         }
-        rs.MoveNext();
     }
     result.HistorieOK = true;
 }
@@ -235,12 +234,12 @@ std::vector<HistorieRec> MdlWaardering::LeesHistorie(int DbNr, int RsHistorie, i
             }
             open = std::move(later);
             if (open.empty()) break;
-            rs.MoveNext();
-            if (rs.Eof() || !sameObject()) {
-                // Past the object's records (also past the end of the table,
-                // when the object is the last in the index): all of them lie
-                // after the date, so its earliest record is the one to use.
-                rs.MovePrevious();
+            // Past the object's records (also past the end of the table, when
+            // the object is the last in the index): all of them lie after the
+            // date, so its earliest record is the one to use.
+            const bool moved = rs.MoveNextOnKey();
+            if (!moved || !sameObject()) {
+                if (moved) rs.MovePrevious();
                 for (const std::size_t k : open) fill(k, rs);
                 open.clear();
             }
