@@ -8,11 +8,10 @@ namespace {
 constexpr std::size_t kBufferSize = std::size_t{256} << 10;
 constexpr long kRowsPerMark = 128;
 
-RuntimeError spoolError(const std::string& what) { return RuntimeError(1004, "Werkmap", what); }
-
 }  // namespace
 
-ResultSpool::ResultSpool(std::size_t columns) : columns_(columns), file_(kBufferSize, spoolError), values_(columns) {}
+ResultSpool::ResultSpool(std::size_t columns)
+    : columns_(columns), file_(kBufferSize), values_(columns), starts_(columns), lengths_(columns) {}
 
 void ResultSpool::append(sqlite3_stmt* stmt) {
     if (file_.bufferFull()) file_.flush();
@@ -54,7 +53,6 @@ void ResultSpool::load() {
     // Texts go into one buffer first: views into it are taken once it no
     // longer grows.
     texts_.clear();
-    std::vector<std::size_t> starts(columns_), lengths(columns_);
     for (std::size_t c = 0; c < columns_; ++c) {
         StoredValue& v = values_[c];
         v = StoredValue{};
@@ -66,19 +64,19 @@ void ResultSpool::load() {
         case StoredValue::Text:
         case StoredValue::Blob: {
             const auto n = static_cast<std::size_t>(in.varint());
-            starts[c] = texts_.size();
+            starts_[c] = texts_.size();
             texts_.resize(texts_.size() + n);
-            in.bytes(texts_.data() + starts[c], n);
-            lengths[c] = n;
+            in.bytes(texts_.data() + starts_[c], n);
+            lengths_[c] = n;
             break;
         }
-        default: throw spoolError("tijdelijk bestand met rijen is beschadigd");
+        default: throw SpoolFile::error("tijdelijk bestand met rijen is beschadigd");
         }
     }
     for (std::size_t c = 0; c < columns_; ++c) {
         StoredValue& v = values_[c];
         if (v.cls == StoredValue::Text || v.cls == StoredValue::Blob)
-            v.text = std::string_view(texts_.data() + starts[c], lengths[c]);
+            v.text = std::string_view(texts_.data() + starts_[c], lengths_[c]);
     }
     ++next_;
 }

@@ -43,7 +43,8 @@ private:
     long next_ = 0;     // the row reader_ stands before
     long loaded_ = -1;  // the row in values_
     std::vector<StoredValue> values_;
-    std::string texts_;
+    std::string texts_;                          // the row's texts, one after the other
+    std::vector<std::size_t> starts_, lengths_;  // of each column's text in texts_
 };
 
 }  // namespace zelk

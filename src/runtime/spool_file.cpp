@@ -8,18 +8,17 @@ namespace {
 
 std::string reason(const std::system_error& e) { return std::strerror(e.code().value()); }
 
-os::ScratchFile openScratch(SpoolFile::Failure fail) {
+os::ScratchFile openScratch() {
     try {
         return os::ScratchFile();
     } catch (const std::system_error& e) {
-        throw fail("tijdelijk bestand voor rijen niet aan te maken: " + reason(e));
+        throw SpoolFile::error("tijdelijk bestand voor rijen niet aan te maken: " + reason(e));
     }
 }
 
 }  // namespace
 
-SpoolFile::SpoolFile(std::size_t bufferSize, Failure fail)
-    : file_(openScratch(fail)), bufferSize_(bufferSize), fail_(fail) {
+SpoolFile::SpoolFile(std::size_t bufferSize) : file_(openScratch()), bufferSize_(bufferSize) {
     buffer_.reserve(bufferSize);
 }
 
@@ -51,7 +50,7 @@ void SpoolFile::flush() {
     } catch (const std::system_error& e) {
         written_ += done;
         buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(done));
-        throw fail_("rijen niet weg te schrijven naar een tijdelijk bestand: " + reason(e));
+        throw error("rijen niet weg te schrijven naar een tijdelijk bestand: " + reason(e));
     }
     written_ += done;
     buffer_.clear();
@@ -67,7 +66,7 @@ std::uint64_t SpoolFile::Reader::varint() {
         v |= static_cast<std::uint64_t>(b & 0x7F) << shift;
         if (!(b & 0x80)) return v;
     }
-    throw spool_.fail_("tijdelijk bestand met rijen is beschadigd");
+    throw error("tijdelijk bestand met rijen is beschadigd");
 }
 
 std::uint64_t SpoolFile::Reader::bits() {
@@ -98,15 +97,15 @@ void SpoolFile::Reader::bytes(char* out, std::size_t n) {
 
 void SpoolFile::Reader::refill() {
     const std::uint64_t size = spool_.written_;
-    if (offset_ >= size) throw spool_.fail_("tijdelijk bestand met rijen is onvolledig");
+    if (offset_ >= size) throw error("tijdelijk bestand met rijen is onvolledig");
     const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer_.size(), size - offset_));
     std::size_t got = 0;
     try {
         got = spool_.file_.readAt(buffer_.data(), want, offset_);
     } catch (const std::system_error& e) {
-        throw spool_.fail_("tijdelijk bestand met rijen niet te lezen: " + reason(e));
+        throw error("tijdelijk bestand met rijen niet te lezen: " + reason(e));
     }
-    if (got == 0) throw spool_.fail_("tijdelijk bestand met rijen is onvolledig");
+    if (got == 0) throw error("tijdelijk bestand met rijen is onvolledig");
     offset_ += got;
     pos_ = 0;
     end_ = got;

@@ -15,11 +15,11 @@ namespace zelk {
 
 class SpoolFile {
 public:
-    // Turns what went wrong with the file (a Dutch text) into the owner's error.
-    using Failure = RuntimeError (*)(const std::string& what);
+    // What went wrong with a spool: error 1004 with a Dutch text.
+    static RuntimeError error(const std::string& what) { return RuntimeError(1004, "Werkmap", what); }
 
-    // Throws `fail`'s error when no file can be made.
-    SpoolFile(std::size_t bufferSize, Failure fail);
+    // error() when no file can be made.
+    explicit SpoolFile(std::size_t bufferSize);
     SpoolFile(const SpoolFile&) = delete;
     SpoolFile& operator=(const SpoolFile&) = delete;
 
@@ -40,7 +40,6 @@ public:
     class Reader {
     public:
         Reader(const SpoolFile& spool, std::uint64_t from);
-        std::uint64_t offset() const { return offset_ - (end_ - pos_); }
         std::uint8_t byte() {
             if (pos_ == end_) refill();
             return static_cast<std::uint8_t>(buffer_[pos_++]);
@@ -62,7 +61,6 @@ public:
 private:
     os::ScratchFile file_;
     std::size_t bufferSize_;
-    Failure fail_;
     std::vector<char> buffer_;
     std::uint64_t written_ = 0;  // bytes in the file
 };

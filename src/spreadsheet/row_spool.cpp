@@ -7,11 +7,9 @@ namespace {
 
 constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 
-RuntimeError spoolError(const std::string& what) { return RuntimeError(1004, "Werkmap", what); }
-
 }  // namespace
 
-RowSpool::RowSpool() : file_(kBufferSize, spoolError) {}
+RowSpool::RowSpool() : file_(kBufferSize) {}
 
 void RowSpool::append(long row, const std::vector<Cell>& cells, const std::vector<std::string>& texts) {
     // Flushed before the row goes in: a failed write refuses this row and
@@ -64,7 +62,7 @@ void RowSpool::forEach(const std::function<void(std::size_t, const SpooledRow&)>
                 in.bytes(text.data(), text.size());
                 c.setString(r.strings.append(text));
                 break;
-            default: throw spoolError("tijdelijk bestand met rijen is beschadigd");
+            default: throw SpoolFile::error("tijdelijk bestand met rijen is beschadigd");
             }
         }
         visit(index, r);
