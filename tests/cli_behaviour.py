@@ -115,7 +115,7 @@ with tempfile.TemporaryDirectory() as d:
 # Help and version: stdout, exit 0; a usage error: stderr, exit 2.
 for args, expected in ((["--help"], "export"), (["-h"], "demo-database"), (["export", "--help"], "--password-file"),
                        (["export", "-h"], "--output"), (["help", "export"], "--now"),
-                       (["demo-database", "--help"], "--assets"), (["export", "roerend", "--help"], "--date")):
+                       (["demo-database", "--help"], "--history-depth"), (["export", "roerend", "--help"], "--date")):
     r = run(*args)
     check("help " + " ".join(args), r.returncode == 0 and expected in r.stdout and r.stderr == "", r.stdout + r.stderr)
 for flag in ("--version", "-V"):
@@ -133,6 +133,9 @@ for args, hint in ((["exprot", "all"], "'export'"), (["demo-databse", "x.db"], "
                    (["help", "exprt"], "'export'"), (["demo-database", "x.db", "--asets", "5"], "'--assets'")):
     r = run(*args)
     check("typo " + " ".join(args), r.returncode == 2 and "Bedoelde u " + hint in r.stderr, r.stderr)
+for depth in ("0.5", "101", "nan", "5,5", ""):
+    r = run("demo-database", "x.db", "--history-depth", depth)
+    check(f"--history-depth {depth!r} refused", r.returncode == 2 and "historiediepte" in r.stderr, r.stderr)
 r = run("export", "--database", "x.db", "hobbelpaard")
 check("no hint without a near name", r.returncode == 2 and "Bedoelde" not in r.stderr, r.stderr)
 r = run("export", "--database")

@@ -8,7 +8,6 @@
 #include "export_options.h"
 #include "exports/export_run.h"
 #include "exports/exports.h"
-#include "exports/schema_check.h"
 #include "exports/workbook_output.h"
 #include "help_texts.h"
 #include "os/terminal.h"
@@ -31,17 +30,6 @@ int usage(const std::string& why) {
 void explain(const std::vector<std::string>& lines) {
     for (const std::string& line : lines) std::fprintf(stderr, "%s\n", line.c_str());
 }
-
-struct ExportSpec {
-    const char* word;
-    const char* file;
-    ExportKind kind;
-};
-const ExportSpec kExports[] = {
-    {"roerend", "roerend.xlsx", ExportKind::Roerend},
-    {"onroerend", "onroerend.xlsx", ExportKind::Onroerend},
-    {"mapping", "mapping.xlsx", ExportKind::Mapping},
-};
 
 }  // namespace
 
@@ -68,22 +56,17 @@ int runExportCommand(int argc, char** argv) {
     Session s(platform);
     // Every message line goes to stdout as it is logged; a label written
     // without a line break is continued by the next message, as on screen.
-    // The export's own lines that explain exit 1 (what the database lacks,
-    // rows not written) go to stderr as well, where they arrive.
     std::vector<std::string> linesSinceMark;
-    const char* running = nullptr;
-    s.alg.setMessageListener([&linesSinceMark, &running](const std::string& text, int fase, std::uint32_t) {
+    s.alg.setMessageListener([&linesSinceMark](const std::string& text, int fase, std::uint32_t) {
         const std::string plain = plainLines(text);
         std::fputs(plain.c_str(), stdout);
         if ((fase & kFaseNoLineBreak) == 0) std::fputc('\n', stdout);
         std::fflush(stdout);
         linesSinceMark.push_back(plain);
-        if (isMissingSchemaLine(plain)) explain({plain});
-        else if (running && isRowsNotWrittenLine(plain)) explain({std::string(running) + ": " + plain});
     });
     ExportRequest request;
     request.unattended = true;
-    if (o.date) request.processingDate = parseDate(*o.date);
+    request.processingDate = o.date;
 
     std::string name = o.database.value_or(settings.value(kAppTitle, "Database", "Database", ""));
     if (name.empty()) {
@@ -103,23 +86,23 @@ int runExportCommand(int argc, char** argv) {
     }
 
     int status = 0;
-    for (const std::string& word : o.exports) {
-        for (const auto& e : kExports) {
-            if (word != e.word) continue;
-            running = e.word;
-            const bool done = RunExport(s, e.kind, request);
-            running = nullptr;
-            if (!done) {
-                status = 1;
-                continue;
-            }
-            const auto path = std::filesystem::path(o.output) / e.file;
-            if (!saveActiveWorkbook(s, path.string())) status = 1;
+    for (const cli::ExportChoice& e : o.exports) {
+        const ExportOutcome outcome = runExportWithOutcome(s, e.kind, request);
+        // What explains exit 1 also goes to stderr, where a script looks for it.
+        explain(outcome.missingSchema);
+        if (outcome.rowsNotWritten > 0) {
+            // The workbook is saved, but it lacks rows: not a clean run.
+            explain({std::string(e.word) + ": " + rowsNotWrittenLine(outcome.rowsNotWritten)});
+            status = 1;
         }
+        if (!outcome.done) {
+            status = 1;
+            continue;
+        }
+        const auto path = std::filesystem::path(o.output) / e.file;
+        if (!saveActiveWorkbook(s, path.string())) status = 1;
     }
     s.dbase.CloseDatabase(s.main.dbMain);
-    // The workbooks are saved, but they lack rows: not a clean run.
-    if (s.exl.rowsNotWritten() > 0) status = 1;
     return status;
 }
 

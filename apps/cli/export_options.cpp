@@ -1,33 +1,31 @@
 #include "export_options.h"
 
 #include <QCommandLineParser>
-#include <QStringList>
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 
-#include "exact_date_time.h"
+#include "database/field_value.h"
 #include "nearest_name.h"
+#include "option_parser.h"
 #include "runtime/dates.h"
 
 namespace zelk::cli {
 namespace {
 
-const std::vector<std::string> kExportWords{"roerend", "onroerend", "mapping", "all"};
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
-std::string s(const QString& q) { return q.toStdString(); }
+const std::vector<ExportChoice> kExports{
+    {"roerend", "roerend.xlsx", ExportKind::Roerend},
+    {"onroerend", "onroerend.xlsx", ExportKind::Onroerend},
+    {"mapping", "mapping.xlsx", ExportKind::Mapping},
+};
 
 ExportArguments failed(std::string why) { return {std::nullopt, std::move(why)}; }
 
-// Qt's parser explains a value error in English; the program speaks Dutch.
-std::string valueError(const QString& qtText) {
-    const qsizetype open = qtText.indexOf('\'');
-    const qsizetype close = qtText.lastIndexOf('\'');
-    const std::string name = open >= 0 && close > open ? s(qtText.mid(open + 1, close - open - 1)) : "";
-    if (qtText.startsWith(QStringLiteral("Missing value"))) return "Waarde ontbreekt na '" + name + "'.";
-    if (qtText.startsWith(QStringLiteral("Unexpected value"))) return "'" + name + "' heeft geen waarde.";
-    return s(qtText);
+// Exactly YYYY-MM-DDTHH:MM:SS: a run that fixes its clock must not guess.
+std::optional<Date> exactDateTime(const std::string& text) {
+    if (text.size() != 19 || text[10] != 'T' || text[16] != ':') return std::nullopt;
+    return parseIsoDate(text);
 }
 
 // The first line of the file, without its line end.
@@ -43,9 +41,10 @@ std::optional<std::string> passwordFromFile(const std::string& path) {
 
 }  // namespace
 
+const std::vector<ExportChoice>& exportChoices() { return kExports; }
+
 ExportArguments parseExportArguments(const std::vector<std::string>& args) {
     QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption database({"d", "database"}, {}, "BESTAND");
     const QCommandLineOption password({"p", "password"}, {}, "TEKST");
     const QCommandLineOption passwordFile("password-file", {}, "BESTAND");
@@ -53,59 +52,52 @@ ExportArguments parseExportArguments(const std::vector<std::string>& args) {
     const QCommandLineOption output({"o", "output"}, {}, "MAP");
     const QCommandLineOption now("now", {}, "DATUMTIJD");
     const QCommandLineOption help(QStringList{"h", "help"});
-    const std::initializer_list<const QCommandLineOption*> all{&database, &password, &passwordFile, &date,
-                                                               &output,   &now,      &help};
-    for (const auto* o : all) parser.addOption(*o);
-
-    QStringList list{QStringLiteral("export")};
-    for (const std::string& a : args) list << q(a);
-    if (!parser.parse(list)) {
-        const QStringList unknown = parser.unknownOptionNames();
-        if (unknown.isEmpty()) return failed(valueError(parser.errorText()));
-        std::vector<std::string> names;
-        for (const auto* o : all) names.push_back(s(o->names().last()));
-        const std::string typed = s(unknown.first());
-        const std::string dashes = typed.size() == 1 ? "-" : "--";
-        return failed("Onbekende optie '" + dashes + typed + "'." + suggestion(typed, names, "--"));
-    }
+    if (auto error = parseCommandLine(parser, args, {&database, &password, &passwordFile, &date, &output, &now, &help}))
+        return failed(*error);
 
     ExportOptions o;
     o.help = parser.isSet(help);
     if (o.help) return {o, ""};
-    if (parser.isSet(database)) o.database = s(parser.value(database));
+    if (parser.isSet(database)) o.database = toStd(parser.value(database));
     if (parser.isSet(password) && parser.isSet(passwordFile))
         return failed("Geef --password of --password-file, niet allebei.");
     if (parser.isSet(password)) {
-        o.password = s(parser.value(password));
+        o.password = toStd(parser.value(password));
     } else if (parser.isSet(passwordFile)) {
-        const std::string file = s(parser.value(passwordFile));
+        const std::string file = toStd(parser.value(passwordFile));
         o.password = passwordFromFile(file);
         if (!o.password) return failed("Wachtwoordbestand kan niet worden gelezen: '" + file + "'");
     } else if (const char* fromEnvironment = std::getenv("ZELK_PASSWORD")) {
         o.password = fromEnvironment;
     }
     if (parser.isSet(date)) {
-        o.date = s(parser.value(date));
-        if (!parseDate(*o.date)) return failed("Ongeldige --date: '" + *o.date + "' (DD-MM-JJJJ of JJJJ-MM-DD)");
+        const std::string text = toStd(parser.value(date));
+        o.date = parseDate(text);
+        if (!o.date) return failed("Ongeldige --date: '" + text + "' (DD-MM-JJJJ of JJJJ-MM-DD)");
     }
     if (parser.isSet(now)) {
-        const std::string text = s(parser.value(now));
-        const auto parts = parseExactDateTime(text);
-        if (!parts) return failed("Ongeldige --now: '" + text + "' (JJJJ-MM-DDTUU:MM:SS)");
-        o.now = makeDateTime(*parts);
+        const std::string text = toStd(parser.value(now));
+        o.now = exactDateTime(text);
+        if (!o.now) return failed("Ongeldige --now: '" + text + "' (JJJJ-MM-DDTUU:MM:SS)");
     }
-    if (parser.isSet(output)) o.output = s(parser.value(output));
+    if (parser.isSet(output)) o.output = toStd(parser.value(output));
     if (o.output.empty()) return failed("--output verwacht een map");
 
     for (const QString& word : parser.positionalArguments()) {
-        const std::string w = s(word);
+        const std::string w = toStd(word);
         if (w == "all") {
-            o.exports.insert(o.exports.end(), kExportWords.begin(), kExportWords.end() - 1);
-        } else if (w == "roerend" || w == "onroerend" || w == "mapping") {
-            o.exports.push_back(w);
-        } else {
-            return failed("Onbekende export '" + w + "'." + suggestion(w, kExportWords));
+            o.exports.insert(o.exports.end(), kExports.begin(), kExports.end());
+            continue;
         }
+        const auto chosen =
+            std::find_if(kExports.begin(), kExports.end(), [&](const ExportChoice& e) { return w == e.word; });
+        if (chosen == kExports.end()) {
+            std::vector<std::string> words;
+            for (const ExportChoice& e : kExports) words.push_back(e.word);
+            words.push_back("all");
+            return failed("Onbekende export '" + w + "'." + suggestion(w, words));
+        }
+        o.exports.push_back(*chosen);
     }
     if (o.exports.empty()) return failed("Geen export opgegeven");
     return {o, ""};

@@ -1,22 +1,32 @@
 #pragma once
-// The arguments of "zelkextract2-cli export", read with Qt's command-line
-// parser: --opt value and --opt=value, short forms, a hint for a typo.
+// The arguments of "zelkextract2-cli export".
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "exports/exports.h"
 #include "runtime/variant.h"
 
 namespace zelk::cli {
 
+// An export the command runs: the word that asks for it and its workbook's name.
+struct ExportChoice {
+    const char* word;
+    const char* file;
+    ExportKind kind;
+};
+
+// Every export, in the order "all" runs them.
+const std::vector<ExportChoice>& exportChoices();
+
 struct ExportOptions {
     std::optional<std::string> database;
     std::optional<std::string> password;  // from --password, --password-file or ZELK_PASSWORD
-    std::optional<std::string> date;      // checked, passed on as typed
+    std::optional<Date> date;
     std::optional<Date> now;
     std::string output = ".";
-    std::vector<std::string> exports;  // "roerend", "onroerend", "mapping" in the order asked
+    std::vector<ExportChoice> exports;  // in the order asked
     bool help = false;
 };
 

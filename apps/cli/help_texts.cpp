@@ -42,13 +42,15 @@ std::string exportHelp() {
 }
 
 std::string demoDatabaseHelp() {
-    return "Gebruik: zelkextract2-cli demo-database BESTAND [--assets N] [--seed N]\n"
+    return "Gebruik: zelkextract2-cli demo-database BESTAND [--assets N] [--seed N] [--history-depth N]\n"
            "\n"
            "Schrijft een nieuwe SQLite-database met demo-inhoud; een bestaand bestand wordt nooit\n"
            "overschreven.\n"
-           "  --assets N   aantal objecten (standaard 200)\n"
-           "  --seed N     startwaarde van de toevalsgenerator\n"
-           "  -h, --help   deze tekst\n";
+           "  --assets N          aantal objecten (standaard 200)\n"
+           "  --seed N            startwaarde van de toevalsgenerator\n"
+           "  --history-depth N   gemiddeld aantal historierecords per object (1 tot 100, bijv. 5.5),\n"
+           "                      een maand uit elkaar; standaard jaarlijkse boekingen\n"
+           "  -h, --help          deze tekst\n";
 }
 
 std::string versionText() { return std::string("zelkextract2-cli ") + kVersion + " (" + kReleaseDate + ")\n"; }

@@ -24,39 +24,6 @@ int printed(const std::string& text) {
     return 0;
 }
 
-bool asksHelp(const std::vector<std::string>& args) {
-    for (const std::string& a : args) {
-        if (a == "--") return false;
-        if (a == "-h" || a == "--help" || a == "-help") return true;
-    }
-    return false;
-}
-
-// "--assets=5" as "--assets 5", the form the demo command reads.
-std::vector<std::string> withSeparateValues(const std::vector<std::string>& args) {
-    std::vector<std::string> out;
-    for (const std::string& a : args) {
-        const std::size_t eq = a.find('=');
-        if (a.rfind("--", 0) == 0 && eq != std::string::npos) {
-            out.push_back(a.substr(0, eq));
-            out.push_back(a.substr(eq + 1));
-        } else {
-            out.push_back(a);
-        }
-    }
-    return out;
-}
-
-// The demo command names an option it does not know; the nearest known one
-// is added here.
-void hintDemoOption(const std::vector<std::string>& args) {
-    for (const std::string& a : args) {
-        if (a.rfind("--", 0) != 0) continue;
-        const std::string hint = zelk::cli::suggestion(a.substr(2), {"assets", "seed", "help"}, "--");
-        if (!hint.empty()) std::fprintf(stderr, "%s\n", hint.substr(1).c_str());
-    }
-}
-
 std::string helpFor(const std::string& command) {
     if (command == "export") return zelk::cli::exportHelp();
     if (command == "demo-database") return zelk::cli::demoDatabaseHelp();
@@ -78,13 +45,7 @@ int main(int argc, char** argv) {
         return usage("Onbekend commando '" + args[0] + "'." + zelk::cli::suggestion(args[0], kCommands));
     }
     if (command == "export") return zelk::runExportCommand(argc - 2, argv + 2);
-    if (command == "demo-database") {
-        if (asksHelp(args)) return printed(zelk::cli::demoDatabaseHelp());
-        const std::vector<std::string> separated = withSeparateValues(args);
-        const int status = zelk::cli::runDemoDatabase(separated);
-        if (status == 2) hintDemoOption(separated);
-        return status;
-    }
+    if (command == "demo-database") return zelk::cli::runDemoDatabase(args);
     if (!command.empty() && command[0] == '-') {
         const std::size_t name = command.find_first_not_of('-');
         const std::string typed = name == std::string::npos ? "" : command.substr(name);

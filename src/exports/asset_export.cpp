@@ -278,7 +278,7 @@ bool runAssetExport(Session& s, const AssetKind& kind, const ExportRequest& requ
     const int db = s.main.dbMain;
     s.alg.AddMelding(kind.startLine);
     s.alg.AddMelding("Database wordt geopend");
-    reportMissingSchema(s, db, kind.immovable ? immovableExportNeeds() : movableExportNeeds());
+    reportMissingSchema(s, db, exportNeeds(kind.immovable ? ExportKind::Onroerend : ExportKind::Roerend));
     ExportRun run(s, kind.functionName, db);
     return run.execute([&] {
         const std::string sql = kind.sql();

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <exception>
 #include <optional>
-#include <string_view>
 
 #include "database/dbase.h"
 #include "database/sqlite_connection.h"
@@ -22,8 +21,6 @@ namespace {
 struct RunAbandoned : std::exception {
     const char* what() const noexcept override { return "Foutje"; }
 };
-
-constexpr std::string_view kRowsNotWritten = " rijen niet weggeschreven";
 
 // A clean-up step of a failed run that fails too must not hide the first error.
 template <typename F>
@@ -47,14 +44,11 @@ ExportRun::ExportRun(Session& s, std::string functionName, int db)
 
 void ExportRun::done() {
     const long lost = s_.exl.rowsNotWritten() - rowsNotWrittenBefore_;
-    if (lost > 0) s_.alg.AddMelding(std::to_string(lost) + std::string(kRowsNotWritten));
+    if (lost > 0) s_.alg.AddMelding(rowsNotWrittenLine(lost));
     s_.alg.AddMelding("Done");
 }
 
-bool isRowsNotWrittenLine(std::string_view line) {
-    const std::size_t digits = line.find_first_not_of("0123456789");
-    return digits != 0 && digits != std::string_view::npos && line.substr(digits) == kRowsNotWritten;
-}
+std::string rowsNotWrittenLine(long rows) { return std::to_string(rows) + " rijen niet weggeschreven"; }
 
 Date timeOfDay(Date d) { return Date{std::fabs(d.serial - std::trunc(d.serial))}; }
 

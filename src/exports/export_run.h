@@ -5,7 +5,6 @@
 
 #include <functional>
 #include <string>
-#include <string_view>
 
 #include "runtime/variant.h"
 
@@ -74,8 +73,8 @@ private:
     long rowsNotWrittenBefore_ = 0;
 };
 
-// Whether a message line is the count done() writes of rows not written.
-bool isRowsNotWrittenLine(std::string_view line);
+// The line done() writes when rows could not be written.
+std::string rowsNotWrittenLine(long rows);
 
 // Time of day of a date, as a time value.
 Date timeOfDay(Date d);

@@ -1,5 +1,8 @@
 #include "exports/exports.h"
 
+#include "exports/schema_check.h"
+#include "session/session.h"
+
 namespace zelk {
 
 bool RunExport(Session& s, ExportKind kind, const ExportRequest& request) {
@@ -9,6 +12,15 @@ bool RunExport(Session& s, ExportKind kind, const ExportRequest& request) {
     case ExportKind::Mapping: return Export2(s);
     }
     return false;
+}
+
+ExportOutcome runExportWithOutcome(Session& s, ExportKind kind, const ExportRequest& request) {
+    ExportOutcome outcome;
+    const long lostBefore = s.exl.rowsNotWritten();
+    outcome.missingSchema = missingSchemaIn(s, s.main.dbMain, exportNeeds(kind));
+    outcome.done = RunExport(s, kind, request);
+    outcome.rowsNotWritten = s.exl.rowsNotWritten() - lostBefore;
+    return outcome;
 }
 
 }  // namespace zelk

@@ -5,6 +5,8 @@
 // True when the run reached "Done".
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "runtime/variant.h"
 
@@ -28,5 +30,15 @@ enum class ExportKind { Roerend, Onroerend, Mapping };
 
 // Runs one export; true when it reached "Done".
 bool RunExport(Session& s, ExportKind kind, const ExportRequest& request);
+
+// What a caller without a screen needs to explain a run's end.
+struct ExportOutcome {
+    bool done = false;                       // the run reached "Done"
+    std::vector<std::string> missingSchema;  // the lines on what the database lacks
+    long rowsNotWritten = 0;                 // rows the sheet refused
+};
+
+// RunExport, with what the run's messages said about its faults as values.
+ExportOutcome runExportWithOutcome(Session& s, ExportKind kind, const ExportRequest& request);
 
 }  // namespace zelk

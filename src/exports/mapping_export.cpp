@@ -155,7 +155,7 @@ bool Export2(Session& s) {
     const int db = s.main.dbMain;
     s.alg.AddMelding("Export2 wordt opgestart");
     s.alg.AddMelding("Database wordt geopend");
-    reportMissingSchema(s, db, mappingExportNeeds());
+    reportMissingSchema(s, db, exportNeeds(ExportKind::Mapping));
     ExportRun run(s, "Aanmaken overzicht 2", db);
     return run.execute([&] {
         s.dbase.Create_Query(db, "OG_WVW", ogWvwSql(), false, false);

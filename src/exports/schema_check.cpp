@@ -64,16 +64,7 @@ constexpr std::string_view kTableSuffix = "' ontbreekt in de database";
 constexpr std::string_view kColumnPrefix = "Kolom '";
 constexpr std::string_view kColumnSuffix = "' ontbreekt";
 
-bool framed(std::string_view line, std::string_view prefix, std::string_view suffix) {
-    return line.size() > prefix.size() + suffix.size() && line.substr(0, prefix.size()) == prefix &&
-           line.substr(line.size() - suffix.size()) == suffix;
-}
-
 }  // namespace
-
-const SchemaNeeds& movableExportNeeds() { return kMovableExport; }
-const SchemaNeeds& immovableExportNeeds() { return kImmovableExport; }
-const SchemaNeeds& mappingExportNeeds() { return kMappingExport; }
 
 std::vector<std::string> missingSchema(sqlite3* db, const SchemaNeeds& needs) {
     std::vector<std::string> lines;
@@ -90,24 +81,32 @@ std::vector<std::string> missingSchema(sqlite3* db, const SchemaNeeds& needs) {
     return lines;
 }
 
-bool isMissingSchemaLine(std::string_view line) {
-    return framed(line, kTablePrefix, kTableSuffix) || framed(line, kColumnPrefix, kColumnSuffix);
-}
-
-std::vector<std::string> reportMissingSchema(Session& s, int db, const SchemaNeeds& needs) {
+std::vector<std::string> missingSchemaIn(Session& s, int db, const SchemaNeeds& needs) {
     if (db < 1 || db > Dbase::kMaxDatabases || !s.dbase.DbOpen(db)) return {};
     SqliteConnection* database = s.dbase.DbObject(db);
     if (!database || !database->connection()) return {};
-    std::vector<std::string> lines;
     try {
-        lines = missingSchema(database->connection(), needs);
+        return missingSchema(database->connection(), needs);
     } catch (const sqlite::Failure&) {
         // Not a missing table: the export's own query meets the same fault
         // and reports it.
         return {};
     }
+}
+
+std::vector<std::string> reportMissingSchema(Session& s, int db, const SchemaNeeds& needs) {
+    std::vector<std::string> lines = missingSchemaIn(s, db, needs);
     for (const std::string& line : lines) s.alg.AddMelding(line, 0, false, kRed);
     return lines;
+}
+
+const SchemaNeeds& exportNeeds(ExportKind kind) {
+    switch (kind) {
+    case ExportKind::Roerend: return kMovableExport;
+    case ExportKind::Onroerend: return kImmovableExport;
+    case ExportKind::Mapping: break;
+    }
+    return kMappingExport;
 }
 
 }  // namespace zelk

@@ -4,8 +4,9 @@
 // otherwise only show a failed query; these lines name what is missing.
 
 #include <string>
-#include <string_view>
 #include <vector>
+
+#include "exports/exports.h"
 
 struct sqlite3;
 
@@ -19,20 +20,18 @@ struct TableNeeds {
 };
 using SchemaNeeds = std::vector<TableNeeds>;
 
-// What the movable, the immovable and the mapping export read.
-const SchemaNeeds& movableExportNeeds();
-const SchemaNeeds& immovableExportNeeds();
-const SchemaNeeds& mappingExportNeeds();
-
 // One line per missing table ("Tabel 'OG' ontbreekt in de database") and per
 // missing column of a table that is there ("Kolom 'OB.PrjNr' ontbreekt").
 // Names compare without regard to case, as the engine does.
 std::vector<std::string> missingSchema(sqlite3* db, const SchemaNeeds& needs);
-// Whether a message line is one of those.
-bool isMissingSchemaLine(std::string_view line);
 
-// The same for the open database in slot `db`, each line also written on the
-// message screen. Nothing when the slot holds no database.
+// The same for the open database in slot `db`; nothing when the slot holds
+// no database.
+std::vector<std::string> missingSchemaIn(Session& s, int db, const SchemaNeeds& needs);
+// As missingSchemaIn, each line also written on the message screen.
 std::vector<std::string> reportMissingSchema(Session& s, int db, const SchemaNeeds& needs);
+
+// What an export of this kind reads.
+const SchemaNeeds& exportNeeds(ExportKind kind);
 
 }  // namespace zelk
