@@ -146,8 +146,11 @@ TEST_F(LogFile, AMissingDirectoryIsAskedForAndMadeOrTheLogStaysClosed) {
         ScriptedPlatform otherPlatform;
         Alg otherAlg(otherPlatform);
         std::string otherName = dir / "Other/run.log";
+        otherPlatform.store.set(kAppTitle, "Main", "LogFile", "vorige.log");
         otherAlg.OpenLogFile(otherName, "Append", 1);  // the question is cancelled
         EXPECT_EQ(otherAlg.LogFileNumber, -1);
+        // The next start still finds the log it used before.
+        EXPECT_EQ(otherPlatform.store.value(kAppTitle, "Main", "LogFile", ""), "vorige.log");
         EXPECT_EQ(otherPlatform.msgBoxPrompts().size(), 1u);
         otherAlg.AddMelding("screen only");
         EXPECT_FALSE(std::filesystem::exists(dir / "Other"));

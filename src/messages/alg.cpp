@@ -72,7 +72,9 @@ void Alg::OpenLogFile(std::string& LogFileName, const std::string& FileMode, int
     LogFileNumber = static_cast<std::int16_t>(
         FileOpen(*this, LogFileName, "Logfiles (*.log)|*.log|Alle bestanden (*.*)|*.*", FileMode, FileDir));
     LogFileCommandMode = static_cast<std::int16_t>(FileCommandMode);
-    settings.set(kAppTitle, "Main", "LogFile", LogFileName);
+    // A log the user gave up on is not remembered: the next start must still
+    // find the one used before instead of asking again.
+    if (LogFileNumber > 0) settings.set(kAppTitle, "Main", "LogFile", LogFileName);
     settings.set(kAppTitle, "Main", "CommandMode", std::to_string(LogFileCommandMode));
 }
 

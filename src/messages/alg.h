@@ -51,7 +51,8 @@ public:
     // Opens the log through FileOpen with the given mode word ("Append" at
     // start-up). An empty LogFileName takes the setting "Main"/"LogFile"
     // (default the application title and ".Log") and is changed in the
-    // caller's variable. LogFileNumber is -1 when the user gave up.
+    // caller's variable. LogFileNumber is -1 when the user gave up; only a
+    // log that opened is stored as the setting.
     void OpenLogFile(std::string& LogFileName, const std::string& FileMode, int FileCommandMode,
                      const std::string& FileDir = "");
 
