@@ -27,6 +27,8 @@ ScratchFolder::ScratchFolder() {
     } catch (const std::system_error& e) {
         throw std::runtime_error(e.what());
     }
+    // Where the file system has no folder locks, no run can take one to
+    // remove this folder either; a copy is then only cleaned up by its own run.
     lock_ = os::FolderLock::tryTake(path_);
     const std::string copy = copyPath();
     cleanup_.emplace(std::vector<std::string>{copy, copy + "-journal", copy + "-wal", copy + "-shm"}, path_);
