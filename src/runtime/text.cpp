@@ -15,36 +15,36 @@ constexpr std::array<char32_t, 32> kHigh{0x20AC, 0,      0x201A, 0x0192, 0x201E,
 
 }  // namespace
 
+std::size_t utf8LeadSize(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 0;
+}
+
+Utf8Char utf8CharAt(std::string_view s, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
+    const std::size_t n = utf8LeadSize(byte(0));
+    if (n == 0 || i + n > s.size()) return {};
+    static constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    auto cp = static_cast<char32_t>(byte(0) & kLeadBits[n]);
+    for (std::size_t k = 1; k < n; ++k) {
+        if ((byte(k) & 0xC0) != 0x80) return {};
+        cp = (cp << 6) | (byte(k) & 0x3Fu);
+    }
+    static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kLeast[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {};
+    return {cp, n};
+}
+
 std::u32string utf8ToU32(const std::string& s) {
     std::u32string out;
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size();) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        const int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-        if (extra < 0 || i + static_cast<std::size_t>(extra) >= s.size() + (extra == 0 ? 1 : 0)) {
-            out.push_back(U'\uFFFD');
-            ++i;
-            continue;
-        }
-        auto cp = static_cast<char32_t>(extra == 0 ? c : c & (0x3F >> extra));
-        bool ok = true;
-        for (int k = 1; k <= extra; ++k) {
-            const unsigned char cc = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-            if ((cc >> 6) != 2) {
-                ok = false;
-                break;
-            }
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not characters.
-        static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-        if (!ok || cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            out.push_back(U'\uFFFD');
-            ++i;
-            continue;
-        }
-        out.push_back(cp);
-        i += static_cast<std::size_t>(extra) + 1;
+        const Utf8Char c = utf8CharAt(s, i);
+        out.push_back(c.size ? c.cp : U'\uFFFD');
+        i += c.size ? c.size : 1;
     }
     return out;
 }

@@ -4,8 +4,22 @@
 // characters, not bytes; these helpers bridge the two.
 
 #include <string>
+#include <string_view>
 
 namespace zelk {
+
+// Bytes in the UTF-8 sequence a byte starts: 1 to 4, or 0 for a byte that
+// starts none.
+std::size_t utf8LeadSize(unsigned char lead);
+
+// The character whose UTF-8 form starts at s[i], and its length in bytes;
+// a length of 0 when the bytes there form none (a sequence cut short,
+// an overlong form, a surrogate, a value past U+10FFFF).
+struct Utf8Char {
+    char32_t cp = 0;
+    std::size_t size = 0;
+};
+Utf8Char utf8CharAt(std::string_view s, std::size_t i);
 
 // Invalid UTF-8 bytes become U+FFFD, so any byte string converts.
 std::u32string utf8ToU32(const std::string& s);

@@ -26,33 +26,6 @@ void appendEscape(std::string& out, unsigned v) {
     out.push_back('_');
 }
 
-// Length of the valid UTF-8 sequence at `i`, or 0.
-std::size_t validSequence(std::string_view s, std::size_t i) {
-    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
-    const unsigned char c = b(0);
-    if (c < 0x80) return 1;
-    const std::size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-    if (n == 0 || i + n > s.size()) return 0;
-    for (std::size_t k = 1; k < n; ++k)
-        if ((b(k) & 0xC0) != 0x80) return 0;
-    // Overlong forms, surrogates and values past U+10FFFF.
-    if (c == 0xE0 && b(1) < 0xA0) return 0;
-    if (c == 0xED && b(1) >= 0xA0) return 0;
-    if (c == 0xF0 && b(1) < 0x90) return 0;
-    if (c == 0xF4 && b(1) >= 0x90) return 0;
-    return n;
-}
-
-char32_t decodeAt(std::string_view s, std::size_t i, std::size_t n) {
-    const auto b = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(s[i + k])); };
-    switch (n) {
-    case 1: return b(0);
-    case 2: return ((b(0) & 0x1F) << 6) | (b(1) & 0x3F);
-    case 3: return ((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F);
-    default: return ((b(0) & 0x07) << 18) | ((b(1) & 0x3F) << 12) | ((b(2) & 0x3F) << 6) | (b(3) & 0x3F);
-    }
-}
-
 bool xmlCarries(char32_t c) {
     // Carriage return is a character of XML, but a reader turns it into a line feed.
     if (c < 0x20) return c == '\t' || c == '\n';
@@ -67,7 +40,7 @@ std::size_t validPrefix(std::string_view s) {
             ++i;
             continue;
         }
-        const std::size_t n = validSequence(s, i);
+        const std::size_t n = utf8CharAt(s, i).size;
         if (n == 0) break;
         i += n;
     }
@@ -84,7 +57,7 @@ std::string repairUtf8(std::string_view s) {
     std::string out(s.substr(0, i));
     out.reserve(s.size() + 8);
     while (i < s.size()) {
-        const std::size_t n = validSequence(s, i);
+        const std::size_t n = utf8CharAt(s, i).size;
         if (n == 0) {
             out += "\xEF\xBF\xBD";
             ++i;
@@ -125,12 +98,11 @@ std::string escapeCellText(std::string_view s) {
             ++i;
             continue;
         }
-        std::size_t n = validSequence(s, i);
-        if (n == 0) n = 1;  // callers pass repaired text; be safe anyway
-        const char32_t c = decodeAt(s, i, n);
-        if (xmlCarries(c)) out.append(s.substr(i, n));
-        else appendEscape(out, static_cast<unsigned>(c));
-        i += n;
+        Utf8Char c = utf8CharAt(s, i);
+        if (c.size == 0) c = {static_cast<unsigned char>(s[i]), 1};  // callers pass repaired text; be safe anyway
+        if (xmlCarries(c.cp)) out.append(s.substr(i, c.size));
+        else appendEscape(out, static_cast<unsigned>(c.cp));
+        i += c.size;
     }
     return out;
 }
