@@ -53,7 +53,7 @@ std::string checkError(const std::string& path, std::vector<std::uint64_t> cells
     try {
         verifyPackage(path, cells);
     } catch (const WriteFailure& f) {
-        return f.message;
+        return std::string(f.what());
     }
     return "";
 }

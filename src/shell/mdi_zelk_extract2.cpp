@@ -1,9 +1,11 @@
 #include "shell/mdi_zelk_extract2.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <system_error>
 
+#include "platform/batch_platform.h"
 #include "runtime/dates.h"
 #include "runtime/product.h"
 #include "session/session.h"
@@ -15,16 +17,9 @@ namespace zelk {
 namespace {
 
 std::string oneLine(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            out += ' ';
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
+    std::string line = plainLines(text);
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    return line;
 }
 
 std::string unansweredLine(const UnansweredQuestion& q, std::chrono::milliseconds limit) {

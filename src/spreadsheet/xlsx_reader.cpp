@@ -19,8 +19,7 @@ namespace zelk {
 namespace {
 
 struct ReadFailure : std::runtime_error {
-    explicit ReadFailure(const std::string& m) : std::runtime_error(m), message(m) {}
-    std::string message;
+    using std::runtime_error::runtime_error;
 };
 
 // Number formats every workbook has without listing them.
@@ -324,7 +323,7 @@ std::shared_ptr<Workbook> readXlsx(ExcelApplication& app, const std::string& pat
             book->selectOnly(*book->sheets()[static_cast<std::size_t>(activeTab)]);
         return book;
     } catch (const ReadFailure& f) {
-        throw failed(f.message);
+        throw failed(f.what());
     } catch (const ZipError& e) {
         throw failed(e.what());
     } catch (const XmlError& e) {

@@ -28,8 +28,8 @@ namespace zelk {
 
 namespace fs = std::filesystem;
 
-WriteFailure::WriteFailure(std::string m, bool exists)
-    : std::runtime_error(m), message(std::move(m)), alreadyExists(exists) {}
+WriteFailure::WriteFailure(const std::string& message, bool exists)
+    : std::runtime_error(message), alreadyExists(exists) {}
 
 namespace {
 
@@ -307,7 +307,7 @@ SaveResult save(Workbook& book, const fs::path& target, bool replace) {
         book.setSaved(full.string(), full.filename().string());
         return {};
     } catch (const WriteFailure& f) {
-        return {f.message, f.alreadyExists};
+        return {f.what(), f.alreadyExists};
     } catch (const std::system_error& e) {
         return {e.what(), e.code() == std::errc::file_exists};
     } catch (const std::bad_alloc&) {

@@ -32,8 +32,7 @@ SaveResult saveAs(Workbook& book, const std::filesystem::path& path);
 
 // A save that cannot go on.
 struct WriteFailure : std::runtime_error {
-    WriteFailure(std::string m, bool exists = false);
-    std::string message;
+    explicit WriteFailure(const std::string& message, bool exists = false);
     bool alreadyExists = false;
 };
 

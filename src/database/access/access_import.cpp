@@ -281,7 +281,7 @@ AccessImportResult copyInChild(const std::string& accessPath, const std::string&
         db.onProgress(alive);
         Copier(*file, db, alive, result.notes).run();
     } catch (const CopyError& e) {
-        return failure(e.number, e.description);
+        return failure(e.number, e.what());
     }
     return result;
 }

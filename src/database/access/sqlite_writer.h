@@ -17,9 +17,8 @@ namespace zelk::access {
 
 // A failure that ends the copy, with the Jet error number to report.
 struct CopyError : std::runtime_error {
-    CopyError(long n, std::string text) : std::runtime_error(text), number(n), description(std::move(text)) {}
+    CopyError(long n, const std::string& text) : std::runtime_error(text), number(n) {}
     long number;
-    std::string description;
 };
 
 class SqliteWriter {
