@@ -48,8 +48,6 @@ TEST(CurrencyLimits, SumsAndDifferencesReachBothEndsAndOverflowPastThem) {
     EXPECT_EQ(errorOf([] { return kMin + Currency{-1}; }), 6);
     EXPECT_EQ(errorOf([] { return kMin - kTick; }), 6);
     EXPECT_EQ(errorOf([] { return kMax - Currency{-1}; }), 6);
-    EXPECT_EQ(-kMax, Currency{-kMax.scaled});
-    EXPECT_EQ(errorOf([] { return -kMin; }), 6);
     // A year-to-date figure between two histories of ±9e14.
     const Currency p = Currency::fromDouble(9e14), j = Currency::fromDouble(-9e14);
     EXPECT_EQ(errorOf([&] { return p - j; }), 6);
@@ -57,21 +55,6 @@ TEST(CurrencyLimits, SumsAndDifferencesReachBothEndsAndOverflowPastThem) {
     // The skip test's current value plus 999999.
     EXPECT_EQ(errorOf([] { return Currency::fromWhole(922337203000000) + Currency::fromWhole(999999); }), 6);
     EXPECT_EQ((Currency::fromWhole(922337202685478) + Currency::fromWhole(999999)).scaled, 9223372036854770000);
-}
-
-TEST(CurrencyLimits, ProductsRoundHalfToEvenAndOverflowPastBothEnds) {
-    EXPECT_EQ(Currency::fromWhole(3) * Currency::fromDouble(1.5), Currency::fromDouble(4.5));
-    EXPECT_EQ(Currency{1} * Currency{5000}, Currency{0});  // 0,00005 to even
-    EXPECT_EQ(Currency{3} * Currency{5000}, Currency{2});  // 0,00015 to even
-    EXPECT_EQ(Currency{-3} * Currency{5000}, Currency{-2});
-    EXPECT_EQ(Currency{3} * Currency{5001}, Currency{2});  // just over half rounds up
-    EXPECT_EQ(kMax * Currency::fromWhole(1), kMax);
-    EXPECT_EQ(kMin * Currency::fromWhole(1), kMin);
-    EXPECT_EQ(kMax * Currency::fromWhole(-1), Currency{-kMax.scaled});
-    EXPECT_EQ(errorOf([] { return kMax * Currency{10001}; }), 6);
-    EXPECT_EQ(errorOf([] { return kMin * Currency::fromWhole(-1); }), 6);
-    EXPECT_EQ(errorOf([] { return Currency::fromWhole(1000000000) * Currency::fromWhole(-1000000); }), 6);
-    EXPECT_EQ(errorOf([] { return kMax * kMax; }), 6);
 }
 
 TEST(CurrencyLimits, ConversionsIntoCurrencyOverflowPastBothEnds) {

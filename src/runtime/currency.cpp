@@ -40,18 +40,4 @@ Currency operator-(Currency a, Currency b) {
     return c;
 }
 
-Currency operator-(Currency a) { return Currency{} - a; }
-
-Currency operator*(Currency a, Currency b) {
-    // Two scaled values multiply into 128 bits without overflow (|product| <=
-    // 2^126); the product carries eight decimals, four of which are rounded away.
-    const __int128 product = static_cast<__int128>(a.scaled) * b.scaled;
-    __int128 q = product / kScale;
-    const __int128 r = product % kScale;
-    const __int128 twice = (r < 0 ? -r : r) * 2;
-    if (twice > kScale || (twice == kScale && q % 2 != 0)) q += product < 0 ? -1 : 1;
-    if (q < std::numeric_limits<std::int64_t>::min() || q > std::numeric_limits<std::int64_t>::max()) overflow();
-    return Currency{static_cast<std::int64_t>(q)};
-}
-
 }  // namespace zelk

@@ -18,8 +18,5 @@ struct Currency {
 
 Currency operator+(Currency a, Currency b);
 Currency operator-(Currency a, Currency b);
-Currency operator-(Currency a);
-// The exact product, rounded half to even at the 4th decimal.
-Currency operator*(Currency a, Currency b);
 
 }  // namespace zelk
