@@ -1,7 +1,6 @@
 #include "runtime/currency.h"
 
 #include <cmath>
-#include <limits>
 
 #include "runtime/runtime_error.h"
 
