@@ -206,30 +206,23 @@ TEST(Export2, CategoryMappingRowsAndAccountBlocks) {
 }
 
 TEST(ExportRequests, TheProcessingDateComesFromTheRequestTheUserOrTheStartOfTheMonth) {
+    // End to end, with the command line's --date: golden_export.py.
     Administration admin;
-    {
-        ExportFixture f(admin.file);
-        f.platform.clock = makeDateTime({2026, 7, 15, 9, 30, 0});
-        ExportRun run(f.s, "Aanmaken overzicht 1a", f.s.main.dbMain);
-        // Unattended without a date: the first day of the clock's month, nothing asked.
-        EXPECT_EQ(run.processingDate(ExportRequest{std::nullopt, true}), makeDate(2026, 7, 1));
-        // A date in the request is taken as it is, asked for or not.
-        EXPECT_EQ(run.processingDate(ExportRequest{makeDate(2026, 3, 31), true}), makeDate(2026, 3, 31));
-        EXPECT_EQ(run.processingDate(ExportRequest{makeDate(2025, 2, 28), false}), makeDate(2025, 2, 28));
-        EXPECT_TRUE(f.platform.asked.empty());
-        // Otherwise the user is asked, with the first of the month offered.
-        f.platform.inputAnswers.push_back("31-12-2025");
-        EXPECT_EQ(run.processingDate(ExportRequest{}), makeDate(2025, 12, 31));
-        ASSERT_EQ(f.platform.asked.size(), 1u);
-        EXPECT_EQ(f.platform.asked[0].prompt, "Geef verwerkingsdatum");
-        EXPECT_EQ(f.platform.asked[0].preset, "1-7-2026");
-    }
-
-    // End to end: the request's date gives the figures a typed date gives.
-    ExportFixture g(admin.file);
-    ASSERT_TRUE(Export1a(g.s, ExportRequest{makeDate(2026, 3, 31), true}));
-    EXPECT_TRUE(g.platform.asked.empty());
-    EXPECT_EQ(g.cell("Y8"), money(300));  // C(31-03-2026) 500 - C(01-01-2026) 200
+    ExportFixture f(admin.file);
+    f.platform.clock = makeDateTime({2026, 7, 15, 9, 30, 0});
+    ExportRun run(f.s, "Aanmaken overzicht 1a", f.s.main.dbMain);
+    // Unattended without a date: the first day of the clock's month, nothing asked.
+    EXPECT_EQ(run.processingDate(ExportRequest{std::nullopt, true}), makeDate(2026, 7, 1));
+    // A date in the request is taken as it is, asked for or not.
+    EXPECT_EQ(run.processingDate(ExportRequest{makeDate(2026, 3, 31), true}), makeDate(2026, 3, 31));
+    EXPECT_EQ(run.processingDate(ExportRequest{makeDate(2025, 2, 28), false}), makeDate(2025, 2, 28));
+    EXPECT_TRUE(f.platform.asked.empty());
+    // Otherwise the user is asked, with the first of the month offered.
+    f.platform.inputAnswers.push_back("31-12-2025");
+    EXPECT_EQ(run.processingDate(ExportRequest{}), makeDate(2025, 12, 31));
+    ASSERT_EQ(f.platform.asked.size(), 1u);
+    EXPECT_EQ(f.platform.asked[0].prompt, "Geef verwerkingsdatum");
+    EXPECT_EQ(f.platform.asked[0].preset, "1-7-2026");
 }
 
 TEST(ExportFailures, TheUserIsToldAndTheSlotsAreClosed) {
