@@ -28,18 +28,12 @@ using access_test::ScratchDir;
 using zelk::access::ScratchFolder;
 using zelk::os::IsolatedRun;
 using zelk::os::runIsolated;
+using zelk::testing::filesIn;
 using zelk::testing::OwnTempDir;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::string> entries(const ScratchDir& dir) {
-    std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(dir.path())) out.push_back(e.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
-}
 
 void makeOld(const fs::path& path) {
     fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(2));
@@ -117,10 +111,11 @@ TEST(AccessChild, ScratchFoldersOfEndedRunsAreRemovedAndLiveOnesKept) {
         makeOld(folder.path());
         ScratchFolder second;
         EXPECT_TRUE(fs::is_directory(folder.path()));
-        EXPECT_EQ(entries(temp).size(), 5u);
+        EXPECT_EQ(filesIn(temp.path()).size(), 5u);
     }
     ::close(lock);
-    EXPECT_EQ(entries(temp), (std::vector<std::string>{"zelk-import-Held01", "zelk-import-Young1", "zelk-imports"}));
+    EXPECT_EQ(filesIn(temp.path()),
+              (std::vector<std::string>{"zelk-import-Held01", "zelk-import-Young1", "zelk-imports"}));
 }
 
 TEST(AccessChild, TerminationSignalsDuringAnImportLeaveNoFolder) {
@@ -154,11 +149,11 @@ TEST(AccessChild, TerminationSignalsDuringAnImportLeaveNoFolder) {
         char c = 0;
         ASSERT_EQ(::read(report[0], &c, 1), 1);
         ::close(report[0]);
-        EXPECT_EQ(entries(temp).size(), 2u);  // the Access file and the import's folder
+        EXPECT_EQ(filesIn(temp.path()).size(), 2u);  // the Access file and the import's folder
         ::kill(pid, sig);
         int status = 0;
         ASSERT_EQ(waitpid(pid, &status, 0), pid);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
-        EXPECT_EQ(entries(temp), std::vector<std::string>{"ZELK.MDB"});
+        EXPECT_EQ(filesIn(temp.path()), std::vector<std::string>{"ZELK.MDB"});
     }
 }

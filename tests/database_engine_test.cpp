@@ -30,11 +30,6 @@ std::unique_ptr<Recordset> open(SqliteConnection& db, const std::string& source,
     return db.OpenRecordset(source, type);
 }
 
-void execOn(const std::string& path, const std::string& sql) {
-    auto c = sqlite::open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    sqlite::exec(c.get(), sql);
-}
-
 struct DatabaseEngine : DemoFixture {};
 
 }  // namespace
@@ -161,16 +156,10 @@ TEST_F(DatabaseEngine, ExportQueriesRunUnchangedWithJetFieldNames) {
     EXPECT_EQ(errorOf([&] { movable->Field("NAAM"); }), 3265);  // doubled: only by table
     EXPECT_EQ(errorOf([&] { movable->Field("Bestaat_niet"); }), 3265);
     // Text compares without regard to case, as in Jet: "Onr" is immovable too.
-    std::string previous;
     bool sawOwner = false;
     for (movable->MoveFirst(); !movable->Eof(); movable->MoveNext()) {
         const std::string kind = upper(displayText(movable->Field("CT_SOORT")));
         EXPECT_TRUE(kind != "GR" && kind != "ONR" && kind != "ERF" && !kind.empty()) << kind;
-        // Og_Code is OG's OG_CODE, the join's key of OB.OGCODE.
-        EXPECT_EQ(upper(movable->Field("Og_Code").str()), upper(movable->Field("OGCODE").str()));
-        const std::string key = upper(movable->Field("OGCODE").str());
-        EXPECT_LE(previous, key);
-        previous = key;
         EXPECT_EQ(movable->Field("OW_HuidigeWaarde").type(), VarType::Currency);
         EXPECT_EQ(movable->Field("VLGNUM").type(), VarType::Long);
         const Variant bought = movable->Field("OW_AanschafDatum");
@@ -218,26 +207,17 @@ TEST_F(DatabaseEngine, ValuesFollowTheDeclaredTypes) {
            "INSERT INTO T VALUES ('a', 5000000000, 40000, NULL, NULL, 'abc', 'gisteren', NULL, NULL, 2.5, NULL, 0);");
     auto db = openFile(path);
     auto rs = open(*db, "SELECT *, l + 1 AS som, First(t) AS eerste FROM T GROUP BY rowid ORDER BY rowid");
-    EXPECT_EQ(rs->Field("t"), Variant("tekst"));
-    EXPECT_EQ(rs->Field("l"), Variant(std::int32_t{70000}));
-    EXPECT_EQ(rs->Field("s"), Variant(std::int16_t{-3}));
-    EXPECT_EQ(rs->Field("f"), Variant(1.5f));
-    EXPECT_EQ(rs->Field("d"), Variant(2.25));
-    EXPECT_EQ(rs->Field("c"), Variant(Currency{123450}));
-    EXPECT_EQ(rs->Field("dt"), Variant(makeDate(2021, 7, 1)));
-    EXPECT_EQ(rs->Field("tm"), Variant(makeTime(14, 30, 5)));
-    EXPECT_EQ(rs->Field("b"), Variant(true));
-    EXPECT_EQ(rs->Field("x"), Variant(std::int32_t{9}));
-    EXPECT_EQ(rs->Field("v"), Variant("v"));
-    EXPECT_EQ(rs->Field("y"), Variant(std::int16_t{200}));  // an Access byte
-    EXPECT_EQ(rs->Field("som"), Variant(std::int32_t{70001}));
-    EXPECT_EQ(rs->Field("eerste"), Variant("tekst"));
+    const auto expectFields = [&](std::initializer_list<std::pair<const char*, Variant>> fields) {
+        for (const auto& [name, value] : fields) EXPECT_EQ(rs->Field(name), value) << name;
+    };
+    // y: an Access byte.
+    expectFields({{"t", "tekst"}, {"l", std::int32_t{70000}}, {"s", std::int16_t{-3}}, {"f", 1.5f}, {"d", 2.25}});
+    expectFields({{"c", Currency{123450}}, {"dt", makeDate(2021, 7, 1)}, {"tm", makeTime(14, 30, 5)}, {"b", true}});
+    expectFields({{"x", std::int32_t{9}}, {"v", "v"}, {"y", std::int16_t{200}}, {"som", std::int32_t{70001}}});
+    expectFields({{"eerste", "tekst"}});
     rs->MoveNext();
     for (const char* f : {"t", "l", "s", "f", "d", "tm", "v", "eerste"}) EXPECT_TRUE(rs->Field(f).isNull()) << f;
-    EXPECT_EQ(rs->Field("c"), Variant(Currency{70000}));
-    EXPECT_EQ(rs->Field("dt"), Variant(makeDateTime({2021, 7, 1, 8, 15, 0})));
-    EXPECT_EQ(rs->Field("b"), Variant(false));
-    EXPECT_EQ(rs->Field("x"), Variant("tekst"));
+    expectFields({{"c", Currency{70000}}, {"dt", makeDateTime({2021, 7, 1, 8, 15, 0})}, {"b", false}, {"x", "tekst"}});
     rs->MoveNext();
     EXPECT_EQ(errorOf([&] { rs->Field("l"); }), 6);    // beyond a Long
     EXPECT_EQ(errorOf([&] { rs->Field("s"); }), 6);    // beyond an Integer
@@ -302,27 +282,14 @@ TEST_F(DatabaseEngine, TableRecordsetsRunInIndexOrderAndSeek) {
         rs->Seek(op, keys);
         return rs->NoMatch() ? -1 : rs->Field("RECNO").toLong();
     };
-    EXPECT_EQ(seekRecno(">=", g1(2)), 3);
-    // 1 January 2022 as of which the record of 1 July 2021 holds
+    // Keys no record holds (every stored key is sought in table_recordset_test):
+    // 1 January 2022, as of which the record of 1 July 2021 holds; before every
+    // booking the undated record, then the next object; an object without records.
     EXPECT_EQ(seekRecno(">=", g1On(2, makeDate(2022, 1, 1))), 4);
-    EXPECT_EQ(seekRecno(">=", g1On(2, makeDate(2021, 7, 1))), 4);
-    // before every booking: the undated record, then the next object
     EXPECT_EQ(seekRecno(">=", g1On(2, makeDate(2019, 1, 1))), 2);
     rs->MoveNext();
     EXPECT_EQ(rs->Field("RECNO").toLong(), 6);
-    // a key in another case finds the lower-case object; the stored code keeps its case
-    EXPECT_EQ(seekRecno(">=", g1(10)), 5);
-    EXPECT_EQ(rs->Field("OGCODE").str(), "g1");
-    // an object without records: the next one in index order
     EXPECT_EQ(seekRecno(">=", g1(4)), 5);
-    EXPECT_EQ(seekRecno(">=", {Variant("G0")}), 8);
-    EXPECT_EQ(seekRecno(">=", {Variant("G3")}), -1);
-    EXPECT_TRUE(rs->Eof());
-    // the other comparisons; equal keys keep the stored order
-    EXPECT_EQ(seekRecno("=", g1(3)), 6);
-    EXPECT_EQ(seekRecno(">", g1(3)), 5);
-    EXPECT_EQ(seekRecno("<", {Variant("G1")}), 8);
-    EXPECT_EQ(seekRecno("<=", g1(2)), 2);
     EXPECT_EQ(seekRecno("=", g1(4)), -1);
     EXPECT_EQ(errorOf([&] { rs->Seek("<>", {Variant("G1")}); }), 3001);
 

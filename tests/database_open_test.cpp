@@ -20,27 +20,14 @@ using namespace std::chrono_literals;
 
 namespace {
 
-void execOn(const std::string& path, const std::string& sql) {
-    auto c = sqlite::open(path, SQLITE_OPEN_READWRITE);
-    sqlite::exec(c.get(), sql);
-}
-
 const std::string kAccessHeader = std::string("\0\1\0\0Standard Jet DB\0", 20) + std::string(4076, '\0');
 
-// The files this process holds open, as the kernel names them.
-std::vector<std::string> openFiles() {
-    std::vector<std::string> out;
+// Whether this process holds a file open whose name, as the kernel gives it, starts so.
+bool holdsOpen(const std::string& prefix) {
     for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
         std::error_code ec;
-        const auto target = std::filesystem::read_symlink(entry.path(), ec);
-        if (!ec) out.push_back(target.string());
+        if (std::filesystem::read_symlink(entry.path(), ec).string().rfind(prefix, 0) == 0 && !ec) return true;
     }
-    return out;
-}
-
-bool holdsOpen(const std::string& prefix) {
-    for (const std::string& f : openFiles())
-        if (f.rfind(prefix, 0) == 0) return true;
     return false;
 }
 
@@ -152,14 +139,6 @@ TEST_F(DatabaseOpen, DamagedFilesAreRefusedAsDamaged) {
         }
     }
     EXPECT_TRUE(FileSnapshot::of(damaged) == before);
-
-    // Through the database layer, unattended: the number and the text on the message screen.
-    EXPECT_EQ(l.open(damaged, false), -1);
-    EXPECT_EQ(l.db.DbErrNr, 3049);
-    EXPECT_NE(l.screen().find("3049"), std::string::npos) << l.screen();
-    EXPECT_NE(l.screen().find("beschadigd"), std::string::npos) << l.screen();
-    // The sound file still opens.
-    EXPECT_GT(l.open(demo, false), 0);
 
     // A damaged copy from the Access reader is refused the same way, and removed.
     const std::string mdb = dir.file("ZELK.MDB");

@@ -12,6 +12,7 @@
 
 #include "database/dbase.h"
 #include "database/demo_database.h"
+#include "database/sqlite_handle.h"
 #include "exports/export_sql.h"
 #include "messages/alg.h"
 #include "platform/scripted_platform.h"
@@ -78,6 +79,11 @@ struct DemoFixture : ::testing::Test {
     std::string demo = makeDemo(dir);
     Layer l;
 };
+
+// Runs SQL on a file of its own connection, made when missing.
+inline void execOn(const std::string& path, const std::string& sql) {
+    sqlite::exec(sqlite::open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE).get(), sql);
+}
 
 inline std::string upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

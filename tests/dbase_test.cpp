@@ -423,4 +423,6 @@ TEST_F(SlotLayer, AFileIsCheckedOncePerStateAndDamageIsAlwaysRefused) {
     writeBytes(demo, bytes);
     EXPECT_EQ(l.open(demo, false), -1);
     EXPECT_EQ(l.db.DbErrNr, 3049);
+    EXPECT_NE(l.screen().find("3049"), std::string::npos) << l.screen();
+    EXPECT_NE(l.screen().find("beschadigd"), std::string::npos) << l.screen();
 }

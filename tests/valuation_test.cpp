@@ -3,15 +3,14 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <unistd.h>
-
-#include <filesystem>
 
 #include "database/dbase.h"
 #include "database/schema.h"
+#include "database/sqlite_handle.h"
 #include "messages/alg.h"
 #include "platform/scripted_platform.h"
 #include "runtime/dates.h"
+#include "support/test_files.h"
 #include "valuation/waardering.h"
 
 using namespace zelk;
@@ -34,7 +33,8 @@ INSERT INTO HI_Waardering (HW_OgCode,HW_IcCode,HW_Vlgnum,HW_RecNo,HW_Waardering,
 )SQL";
 
 struct History : ::testing::Test {
-    std::filesystem::path dir;
+    zelk::testing::ScratchDir dir;
+    const std::string file = dir / "h.db";
     ScriptedPlatform platform;
     Alg alg{platform};
     Dbase dbase{platform, alg};
@@ -42,25 +42,14 @@ struct History : ::testing::Test {
     int db = -1, rsH = -1, rsHW = -1;
 
     void SetUp() override {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "zelk-history-XXXXXX").string();
-        dir = ::mkdtemp(tmpl.data());
-        std::string file = (dir / "h.db").string();
-        sqlite3* raw = nullptr;
-        sqlite3_open(file.c_str(), &raw);
-        ASSERT_EQ(sqlite3_exec(raw, (assetSchemaSql() + kHistory).c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(raw);
-        std::string password;
-        db = dbase.OpenDatabase(file, "", password, true, "", false, false);
+        execute(assetSchemaSql() + kHistory);
+        std::string name = file, password;
+        db = dbase.OpenDatabase(name, "", password, true, "", false, false);
         rsH = dbase.OpenRecordset(db, "Historie", dbOpenTable);
         rsHW = dbase.OpenRecordset(db, "HI_Waardering", dbOpenTable);
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
-    void execute(const char* sql) {
-        sqlite3* raw = nullptr;
-        sqlite3_open((dir / "h.db").c_str(), &raw);
-        ASSERT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(raw);
+    void execute(const std::string& sql) {
+        sqlite::exec(sqlite::open(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE).get(), sql);
     }
     HistorieRec at(const char* og, Date d) {
         return w.LeesHistorie(db, rsH, rsHW, Variant(og), Variant("x"), 1, d, false);
