@@ -31,7 +31,8 @@ deb=${debs[0]}
 contents=$(dpkg-deb -c "$deb")
 for path in usr/bin/zelkextract2 usr/bin/zelkextract2-cli usr/share/applications/zelkextract2.desktop \
     usr/share/icons/hicolor/scalable/apps/zelkextract2.svg usr/share/icons/hicolor/48x48/apps/zelkextract2.png \
-    usr/share/bash-completion/completions/zelkextract2-cli usr/share/man/man1/zelkextract2-cli.1.gz; do
+    usr/share/bash-completion/completions/zelkextract2-cli usr/share/man/man1/zelkextract2-cli.1.gz \
+    usr/share/man/man1/zelkextract2.1.gz; do
     grep -q " \./$path\$" <<<"$contents" || fail "$path not in the package"
 done
 
