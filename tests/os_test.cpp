@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -90,6 +91,16 @@ TEST(Os, UniqueFoldersAreNewAndPrivate) {
     EXPECT_THROW(zelk::os::makeUniqueFolder(dir.path() / "missing", "run-"), std::system_error);
     zelk::os::syncFolder(a);  // best effort: must not throw, also for a folder that is gone
     zelk::os::syncFolder(dir.path() / "missing");
+
+    // Scratch files follow TMPDIR, and a TMPDIR that names no folder falls back.
+    const char* before = std::getenv("TMPDIR");
+    const std::string saved = before ? before : "";
+    ::setenv("TMPDIR", a.c_str(), 1);
+    EXPECT_EQ(zelk::os::temporaryFolder(), a);
+    ::setenv("TMPDIR", (dir.path() / "missing").c_str(), 1);
+    EXPECT_EQ(zelk::os::temporaryFolder(), fs::path("/tmp"));
+    if (before) ::setenv("TMPDIR", saved.c_str(), 1);
+    else ::unsetenv("TMPDIR");
 }
 
 TEST(Os, ProcessesAndTerminals) {

@@ -11,6 +11,7 @@
 #include "messages/alg.h"
 #include "messages/alg_func.h"
 #include "messages/file_open.h"
+#include "os/folders.h"
 #include "platform/platform.h"
 #include "runtime/runtime_error.h"
 #include "runtime/text.h"
@@ -146,9 +147,7 @@ bool PutFile(Alg& alg, std::string& file1, const std::string& Buffer, bool Repla
 }
 
 std::string TempFileName(const std::string& Prefix) {
-    std::error_code ec;
-    const fs::path dir = fs::temp_directory_path(ec);
-    if (ec || dir.empty()) return "";
+    const fs::path dir = os::temporaryFolder();
     const std::u32string prefix = utf8ToU32(Prefix).substr(0, 3);
     const auto seed = static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
     for (unsigned i = 0; i < 0x10000; ++i) {

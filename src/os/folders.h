@@ -6,6 +6,9 @@
 
 namespace zelk::os {
 
+// The folder for scratch files: TMPDIR when that names a folder, else /tmp.
+std::filesystem::path temporaryFolder();
+
 // Makes "<parent>/<prefix>XXXXXX" with a fresh random tail, readable only by
 // this user. std::system_error when none can be made.
 std::filesystem::path makeUniqueFolder(const std::filesystem::path& parent, const std::string& prefix);

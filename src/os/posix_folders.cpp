@@ -10,6 +10,14 @@
 
 namespace zelk::os {
 
+std::filesystem::path temporaryFolder() {
+    std::error_code ec;
+    std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
+    // A TMPDIR that names no folder must not stop a run: /tmp is always there.
+    if (ec || dir.empty()) return "/tmp";
+    return dir;
+}
+
 std::filesystem::path makeUniqueFolder(const std::filesystem::path& parent, const std::string& prefix) {
     std::string name = (parent / (prefix + "XXXXXX")).string();
     if (::mkdtemp(name.data()) == nullptr) throw std::system_error(errno, std::generic_category(), "mkdtemp");

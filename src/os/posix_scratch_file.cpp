@@ -6,6 +6,7 @@
 #include <string>
 #include <system_error>
 
+#include "os/folders.h"
 #include "os/scratch_file.h"
 
 namespace zelk::os {
@@ -16,9 +17,7 @@ std::system_error lastError(const char* what) { return {errno, std::generic_cate
 }  // namespace
 
 ScratchFile::ScratchFile() {
-    std::error_code ec;
-    std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
-    if (ec) dir = "/tmp";
+    const std::filesystem::path dir = temporaryFolder();
     fd_ = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd_ >= 0) return;
     // File systems without O_TMPFILE: make a name and drop it at once.

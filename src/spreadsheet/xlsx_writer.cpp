@@ -295,10 +295,7 @@ SaveResult save(Workbook& book, const fs::path& target, bool replace) {
         // The writer's own scratch files are named for an instant before
         // they are unlinked; a signal in that instant must not leave one
         // beside the user's workbooks, so they go to the temporary folder.
-        std::error_code tmpError;
-        fs::path scratch = fs::temp_directory_path(tmpError);
-        if (tmpError) scratch = "/tmp";
-        XlsxWriter writer(book, temp.path(), scratch.string());
+        XlsxWriter writer(book, temp.path(), os::temporaryFolder().string());
         writer.write();
         verifyPackage(temp.path(), writer.cellCounts());
         temp.sync();

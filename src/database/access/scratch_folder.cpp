@@ -19,11 +19,8 @@ constexpr auto kStaleAfter = std::chrono::seconds(30);
 
 ScratchFolder::ScratchFolder() {
     removeStaleScratchFolders();
-    std::error_code ec;
-    const auto base = std::filesystem::temp_directory_path(ec);
-    if (ec) throw std::runtime_error("no temporary directory");
     try {
-        path_ = os::makeUniqueFolder(base, kPrefix).string();
+        path_ = os::makeUniqueFolder(os::temporaryFolder(), kPrefix).string();
     } catch (const std::system_error& e) {
         throw std::runtime_error(e.what());
     }
@@ -42,10 +39,9 @@ ScratchFolder::~ScratchFolder() {
 }
 
 void removeStaleScratchFolders() {
-    std::error_code ec;
-    const auto base = std::filesystem::temp_directory_path(ec);
-    if (ec) return;
+    const auto base = os::temporaryFolder();
     const auto now = std::filesystem::file_time_type::clock::now();
+    std::error_code ec;
     for (auto it = std::filesystem::directory_iterator(base, ec); !ec && it != std::filesystem::directory_iterator();
          it.increment(ec)) {
         const std::string name = it->path().filename().string();
