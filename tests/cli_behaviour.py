@@ -133,6 +133,9 @@ for args, hint in ((["exprot", "all"], "'export'"), (["demo-databse", "x.db"], "
                    (["help", "exprt"], "'export'"), (["demo-database", "x.db", "--asets", "5"], "'--assets'")):
     r = run(*args)
     check("typo " + " ".join(args), r.returncode == 2 and "Bedoelde u " + hint in r.stderr, r.stderr)
+for args, typed in ((["export", "-hx", "all"], "'-hx'"), (["demo-database", "x.db", "--asets=5"], "'--asets'")):
+    r = run(*args)
+    check("unknown option as typed " + " ".join(args), r.returncode == 2 and typed in r.stderr, r.stderr)
 for depth in ("0.5", "101", "nan", "5,5", ""):
     r = run("demo-database", "x.db", "--history-depth", depth)
     check(f"--history-depth {depth!r} refused", r.returncode == 2 and "historiediepte" in r.stderr, r.stderr)

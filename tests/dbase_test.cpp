@@ -419,10 +419,13 @@ TEST_F(SlotLayer, AFileIsCheckedOncePerStateAndDamageIsAlwaysRefused) {
     // Damaged in place, size and name unchanged: another state, so checked
     // and refused.
     std::string bytes = readBytes(demo);
+    const std::string sound = demo + ".gezond";
+    writeBytes(sound, bytes);
     std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2 / 4096 * 4096), 4096, '\xff');
     writeBytes(demo, bytes);
     EXPECT_EQ(l.open(demo, false), -1);
     EXPECT_EQ(l.db.DbErrNr, 3049);
     EXPECT_NE(l.screen().find("3049"), std::string::npos) << l.screen();
     EXPECT_NE(l.screen().find("beschadigd"), std::string::npos) << l.screen();
+    EXPECT_GE(l.open(sound, false), 0);  // a refusal leaves no slot or state behind
 }

@@ -15,6 +15,7 @@
 #include "qt_settings_store.h"
 #include "runtime/dates.h"
 #include "runtime/product.h"
+#include "runtime/text.h"
 #include "session/session.h"
 
 namespace zelk {
@@ -90,14 +91,14 @@ int runExportCommand(int argc, char** argv) {
         const ExportOutcome outcome = runExportWithOutcome(s, e.kind, request);
         // What explains exit 1 also goes to stderr, where a script looks for it.
         explain(outcome.missingSchema);
+        if (!outcome.done) {
+            status = 1;
+            continue;
+        }
         if (outcome.rowsNotWritten > 0) {
             // The workbook is saved, but it lacks rows: not a clean run.
             explain({std::string(e.word) + ": " + rowsNotWrittenLine(outcome.rowsNotWritten)});
             status = 1;
-        }
-        if (!outcome.done) {
-            status = 1;
-            continue;
         }
         const auto path = std::filesystem::path(o.output) / e.file;
         if (!saveActiveWorkbook(s, path.string())) status = 1;

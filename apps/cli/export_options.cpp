@@ -41,8 +41,6 @@ std::optional<std::string> passwordFromFile(const std::string& path) {
 
 }  // namespace
 
-const std::vector<ExportChoice>& exportChoices() { return kExports; }
-
 ExportArguments parseExportArguments(const std::vector<std::string>& args) {
     QCommandLineParser parser;
     const QCommandLineOption database({"d", "database"}, {}, "BESTAND");

@@ -17,9 +17,6 @@ struct ExportChoice {
     ExportKind kind;
 };
 
-// Every export, in the order "all" runs them.
-const std::vector<ExportChoice>& exportChoices();
-
 struct ExportOptions {
     std::optional<std::string> database;
     std::optional<std::string> password;  // from --password, --password-file or ZELK_PASSWORD

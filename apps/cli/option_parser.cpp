@@ -17,6 +17,17 @@ std::string valueError(const QString& qtText) {
     return toStd(qtText);
 }
 
+// The option with the dashes it was typed with ("-hx" stays "-hx").
+std::string asTyped(const std::string& name, const std::vector<std::string>& args) {
+    for (const std::string& a : args) {
+        if (a == "--") break;
+        const std::size_t start = a.find_first_not_of('-');
+        if (start == 0 || start == std::string::npos) continue;
+        if (a.substr(start, a.find('=') - start) == name) return a.substr(0, start) + name;
+    }
+    return "--" + name;
+}
+
 }  // namespace
 
 std::string toStd(const QString& text) { return text.toStdString(); }
@@ -34,8 +45,7 @@ std::optional<std::string> parseCommandLine(QCommandLineParser& parser, const st
     std::vector<std::string> names;
     for (const auto* o : options) names.push_back(toStd(o->names().last()));
     const std::string typed = toStd(unknown.first());
-    const std::string dashes = typed.size() == 1 ? "-" : "--";
-    return "Onbekende optie '" + dashes + typed + "'." + suggestion(typed, names, "--");
+    return "Onbekende optie '" + asTyped(typed, args) + "'." + suggestion(typed, names, "--");
 }
 
 }  // namespace zelk::cli

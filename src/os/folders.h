@@ -6,7 +6,8 @@
 
 namespace zelk::os {
 
-// The folder for scratch files: TMPDIR when that names a folder, else /tmp.
+// The folder for scratch files: the one the usual variables (TMPDIR and its
+// kin) name when that is a folder, else /tmp.
 std::filesystem::path temporaryFolder();
 
 // Makes "<parent>/<prefix>XXXXXX" with a fresh random tail, readable only by

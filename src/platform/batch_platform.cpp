@@ -7,22 +7,9 @@
 #include "os/local_time.h"
 #include "runtime/dates.h"
 #include "runtime/product.h"
+#include "runtime/text.h"
 
 namespace zelk {
-
-std::string plainLines(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            out += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
 
 BatchPlatform::BatchPlatform(SettingsStore& settings, std::optional<Date> fixedNow, std::FILE* err)
     : settings_(settings), fixedNow_(fixedNow), err_(err) {}

@@ -43,7 +43,4 @@ private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
-// Text with the message box's CR LF and lone CR turned into plain line feeds.
-std::string plainLines(const std::string& text);
-
 }  // namespace zelk

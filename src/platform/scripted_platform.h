@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "os/folders.h"
 #include "platform/platform.h"
 
 namespace zelk {
@@ -56,7 +57,7 @@ public:
     std::uint32_t ticks = 1000;
     MemorySettings store;
     // Never the real user's folder: a test that saves there must say where.
-    std::filesystem::path documents = std::filesystem::temp_directory_path() / "zelk-documenten";
+    std::filesystem::path documents = os::temporaryFolder() / "zelk-documenten";
 
     int msgBox(const std::string& prompt, int style, const std::string& title) override;
     std::optional<std::string> inputBox(const std::string& prompt, const std::string& title, const std::string& preset,

@@ -154,4 +154,18 @@ std::string trimBlanks(const std::string& s) {
 
 std::size_t charLength(const std::string& utf8) { return utf8ToU32(utf8).size(); }
 
+std::string plainLines(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 }  // namespace zelk

@@ -14,7 +14,7 @@ std::size_t utf8LeadSize(unsigned char lead);
 
 // The character whose UTF-8 form starts at s[i], and its length in bytes;
 // a length of 0 when the bytes there form none (a sequence cut short,
-// an overlong form, a surrogate, a value past U+10FFFF).
+// an overlong form, a surrogate, a value past U+10FFFF). `i` < s.size().
 struct Utf8Char {
     char32_t cp = 0;
     std::size_t size = 0;
@@ -44,6 +44,9 @@ char32_t lowerChar(char32_t c);
 
 // Trim, LTrim and RTrim remove blanks (spaces) only, as the runtime does.
 std::string trimBlanks(const std::string& s);
+
+// Text with the message box's CR LF and lone CR turned into plain line feeds.
+std::string plainLines(const std::string& text);
 
 // Len of a text in characters.
 std::size_t charLength(const std::string& utf8);

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/batch_platform.h"
 #include "runtime/dates.h"
 #include "runtime/product.h"
+#include "runtime/text.h"
 #include "session/session.h"
 #include "shell/msg_wait.h"
 #include "shell/setting_numbers.h"
