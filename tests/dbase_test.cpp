@@ -296,6 +296,7 @@ TEST_F(SlotLayer, DiskErrorEndsTheProgramAfterItsMessage) {
     EXPECT_EQ(l.boxes()[0].prompt,
               "Toepassing wordt afgebroken:\r\n3043 - Er is een schijf- of netwerkfout opgetreden.");
     EXPECT_NE(l.screen().find("Open Recordset: Fout #  3043 was aangemaakt door DAO.Database\r"), std::string::npos);
+    l.db.CloseDatabase(db);  // while the file's patched methods still exist
 }
 
 TEST_F(SlotLayer, CreateQueryReplacesAndReports) {
@@ -415,6 +416,14 @@ TEST_F(SlotLayer, AFileIsCheckedOncePerStateAndDamageIsAlwaysRefused) {
     l.db.CloseDatabase(slot);
     EXPECT_NE(remembered(), found);
     EXPECT_EQ(remembered().rfind(*os::fileStamp(demo) + " ", 0), 0u);
+
+    // Another program's write while the file is open is not ours to vouch for.
+    const int again = l.open(demo, false);
+    ASSERT_GE(again, 0);
+    const std::string left = remembered();
+    execOn(demo, "CREATE TABLE Anders (x INTEGER)");
+    l.db.CloseDatabase(again);
+    EXPECT_EQ(remembered(), left);
 
     // Damaged in place, size and name unchanged: another state, so checked
     // and refused.

@@ -165,6 +165,13 @@ void requireSound(sqlite3* db, const std::string& path, const CheckedFiles& chec
     if (stamp && checked.remember) checked.remember(path, *stamp);
 }
 
+// Changes whenever another connection or program commits to the file; this
+// connection's own commits leave it as it is.
+std::int64_t dataVersion(sqlite3* db) {
+    auto st = sqlite::prepare(db, "PRAGMA data_version");
+    return sqlite::step(db, st.get()) ? sqlite3_column_int64(st.get(), 0) : -1;
+}
+
 access::ScratchFolder scratchFolder() {
     try {
         return access::ScratchFolder();
@@ -183,11 +190,19 @@ SqliteConnection::~SqliteConnection() {
 }
 
 void SqliteConnection::closeAndRemember() {
+    // What this connection wrote, SQLite wrote: the file it leaves is as
+    // sound as the one it found, though its stamp changed. Not so when
+    // anyone else wrote to it meanwhile.
+    bool onlyOurs = false;
+    if (leaveChecked_.remember) {
+        try {
+            onlyOurs = dataVersion(db_.get()) == dataVersionAtOpen_;
+        } catch (const sqlite::Failure&) {
+        }
+    }
     alive_.reset();
     db_.reset();
-    // What this connection wrote, SQLite wrote: the file it leaves is as
-    // sound as the one it found, though its stamp changed.
-    if (!leaveChecked_.remember) return;
+    if (!onlyOurs) return;
     try {
         if (const auto stamp = databaseStamp(path_)) leaveChecked_.remember(path_, *stamp);
     } catch (const std::exception&) {
@@ -229,7 +244,11 @@ std::unique_ptr<SqliteConnection> SqliteConnection::openSqlite(const std::string
         }
         registerJetFunctions(db.get());
         auto out = std::unique_ptr<SqliteConnection>(new SqliteConnection(path, std::move(db), storage));
-        out->leaveChecked_ = options.checked;
+        // Only a connection that may write the file leaves it in a state of its own.
+        if (storage == Storage::File && options.checked.remember) {
+            out->leaveChecked_ = options.checked;
+            out->dataVersionAtOpen_ = dataVersion(out->db_.get());
+        }
         return out;
     } catch (const sqlite::Failure& f) {
         // The file exists (checkPath saw it): what SQLite cannot open beside

@@ -16,6 +16,7 @@
 
 #include <sqlite3.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -132,8 +133,10 @@ private:
     sqlite::Connection db_;
     Storage storage_;
     std::vector<std::string> notes_;
-    // Where the file's state goes at the close, when it was sound at the open.
+    // Where the file's state goes at the close, when it was sound at the open
+    // and only this connection wrote to it (the data version it found).
     CheckedFiles leaveChecked_;
+    std::int64_t dataVersionAtOpen_ = -1;
     // Stored queries of a read-only file that the session deleted; the
     // temporary view of the same name stands in for them.
     std::set<std::string> hidden_;
