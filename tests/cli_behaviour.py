@@ -166,7 +166,8 @@ with tempfile.TemporaryDirectory() as d:
     blocked = os.path.join(d, "bestand")
     open(blocked, "w").close()
     r = run("export", "-d", db, "-o", os.path.join(blocked, "map"), "mapping")
-    check("output folder that cannot be made", r.returncode == 1 and "Uitvoermap" in r.stderr, r.stderr)
+    check("output folder that cannot be made, why in Dutch",
+          r.returncode == 1 and "Uitvoermap" in r.stderr and "een deel van het pad is geen map" in r.stderr, r.stderr)
 
     # A failed save and a database that does not open explain themselves on stderr.
     os.mkdir(os.path.join(d, "roerend.xlsx"))

@@ -66,6 +66,7 @@ TEST_F(SavePolicy, UsesTheExportFolderAndFreeNames) {
     EXPECT_FALSE(saveAndShow(alg, book, "ZELK-Extract-2", true));
     ASSERT_EQ(platform.asked.size(), 1u);
     EXPECT_EQ(platform.asked[0].style, vbCritical);
+    EXPECT_EQ(platform.asked[0].title, "een deel van het pad is geen map");  // the system's reason, in Dutch
     EXPECT_EQ(platform.openedDocuments.size(), 1u);
 }
 
@@ -86,10 +87,12 @@ TEST_F(SavePolicy, ANameThatCannotBeChosenEndsTheSaveAsFailed) {
     platform.store.set(kAppTitle, "Excel", "ExportDir", dir.str());
     // Too long for the file system: the name cannot be tested, so no name is free.
     const std::string longName(300, 'x');
-    EXPECT_THROW(freeWorkbookPath(dir.path(), longName, platform.clock), fs::filesystem_error);
+    EXPECT_THROW(freeWorkbookPath(dir.path(), longName, platform.clock), std::runtime_error);
     EXPECT_FALSE(saveAndShow(alg, book, longName, true));
     ASSERT_EQ(platform.asked.size(), 1u);
     EXPECT_EQ(platform.asked[0].style, vbCritical);
+    EXPECT_NE(platform.asked[0].title.find("kan niet worden gekozen: de naam is te lang"), std::string::npos)
+        << platform.asked[0].title;
     EXPECT_EQ(alg.screen().text().find("Werkmap opgeslagen"), std::string::npos);
     EXPECT_TRUE(platform.openedDocuments.empty());
     EXPECT_TRUE(filesIn(dir.path()).empty());

@@ -5,11 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "os/folder_lock.h"
 #include "os/folders.h"
 #include "os/process.h"
+#include "os/system_reason.h"
 #include "os/terminal.h"
 #include "os/termination_cleanup.h"
 #include "support/test_files.h"
@@ -88,7 +91,13 @@ TEST(Os, UniqueFoldersAreNewAndPrivate) {
     EXPECT_EQ(a.filename().string().rfind("run-", 0), 0u);
     EXPECT_TRUE(fs::is_directory(a) && fs::is_directory(b));
     EXPECT_EQ(fs::status(a).permissions() & (fs::perms::group_all | fs::perms::others_all), fs::perms::none);
-    EXPECT_THROW(zelk::os::makeUniqueFolder(dir.path() / "missing", "run-"), std::system_error);
+    try {
+        zelk::os::makeUniqueFolder(dir.path() / "missing", "run-");
+        ADD_FAILURE() << "a folder in a missing folder";
+    } catch (const std::system_error& e) {
+        EXPECT_EQ(zelk::os::describe(e), "kan geen map maken in '" + (dir.path() / "missing").string() +
+                                             "': het bestand of de map bestaat niet");
+    }
     zelk::os::syncFolder(a);  // best effort: must not throw, also for a folder that is gone
     zelk::os::syncFolder(dir.path() / "missing");
 
@@ -185,4 +194,23 @@ TEST(Os, TerminationCleanupRefusesWhatDoesNotFit) {
     many.clear();
     const zelk::os::TerminationCleanup again(std::vector<std::string>{"/nonexistent/x"});
     EXPECT_TRUE(again.registered());
+}
+
+TEST(Os, FailuresAreExplainedInDutch) {
+    using zelk::os::describe;
+    using zelk::os::reasonText;
+    const auto posix = [](int e) { return std::error_code(e, std::generic_category()); };
+    EXPECT_EQ(reasonText(posix(ENOSPC)), "de schijf is vol");
+    EXPECT_EQ(reasonText(std::error_code(EACCES, std::system_category())), "geen toestemming");
+    // Without a text of its own: the number, and the system's text to look up.
+    const std::error_code rare = posix(ECONNREFUSED);
+    EXPECT_EQ(reasonText(rare), "systeemfout " + std::to_string(ECONNREFUSED) + " (" + rare.message() + ")");
+    const std::error_code foreign = std::make_error_code(std::future_errc::no_state);
+    EXPECT_EQ(reasonText(foreign).rfind("systeemfout ", 0), 0u);
+
+    EXPECT_EQ(describe(std::system_error(posix(ENOSPC), "kan niet schrijven")), "kan niet schrijven: de schijf is vol");
+    EXPECT_EQ(describe(std::system_error(posix(EROFS))), "het bestandssysteem is alleen-lezen");
+    // The library's own English context goes; the file stays.
+    EXPECT_EQ(describe(fs::filesystem_error("cannot create directories", fs::path("/a/b"), posix(ENOTDIR))),
+              "een deel van het pad is geen map ('/a/b')");
 }

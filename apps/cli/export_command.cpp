@@ -10,6 +10,7 @@
 #include "exports/exports.h"
 #include "exports/workbook_output.h"
 #include "help_texts.h"
+#include "os/system_reason.h"
 #include "os/terminal.h"
 #include "platform/batch_platform.h"
 #include "qt_settings_store.h"
@@ -46,7 +47,7 @@ int runExportCommand(int argc, char** argv) {
     std::error_code ec;
     std::filesystem::create_directories(o.output, ec);
     if (!std::filesystem::is_directory(o.output)) {
-        const std::string why = ec ? ": " + ec.message() : "";
+        const std::string why = ec ? ": " + os::reasonText(ec) : "";
         std::fprintf(stderr, "Uitvoermap '%s' kan niet worden aangemaakt%s\n", o.output.c_str(), why.c_str());
         return 1;
     }

@@ -14,6 +14,7 @@
 #include "database/schema.h"
 #include "database/sqlite_handle.h"
 #include "os/process.h"
+#include "os/system_reason.h"
 #include "runtime/dates.h"
 
 namespace zelk {
@@ -183,6 +184,24 @@ std::string pad(long v, int width) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%0*ld", width, v);
     return buf;
+}
+
+// SQLite's own texts are English; these are the failures a full disk, a
+// missing or closed folder give.
+std::string creationReason(const sqlite::Failure& f, const std::string& path) {
+    switch (f.code() & 0xff) {
+    case SQLITE_CANTOPEN: {
+        std::error_code ec;
+        const std::filesystem::path full = std::filesystem::absolute(path, ec);
+        return "in de map '" + (ec ? std::filesystem::path(path) : full).parent_path().string() +
+               "' kan geen bestand worden gemaakt";
+    }
+    case SQLITE_FULL: return os::reasonText(std::make_error_code(std::errc::no_space_on_device));
+    case SQLITE_IOERR: return os::reasonText(std::make_error_code(std::errc::io_error));
+    case SQLITE_PERM:
+    case SQLITE_READONLY: return os::reasonText(std::make_error_code(std::errc::permission_denied));
+    default: return f.message();
+    }
 }
 
 bool exists(const std::string& path) {
@@ -546,7 +565,7 @@ DemoSummary createDemoDatabase(const std::string& path, const DemoOptions& optio
         sqlite::exec(db.get(), "PRAGMA journal_mode=DELETE");
         db.reset();
     } catch (const sqlite::Failure& f) {
-        throw DemoDatabaseError("De demodatabase '" + path + "' kon niet worden gemaakt: " + f.message());
+        throw DemoDatabaseError("De demodatabase '" + path + "' kon niet worden gemaakt: " + creationReason(f, path));
     }
     // A hard link puts the finished file in place and fails, instead of
     // overwriting, when a file of that name appeared meanwhile.
@@ -558,7 +577,8 @@ DemoSummary createDemoDatabase(const std::string& path, const DemoOptions& optio
         std::error_code renamed = std::make_error_code(std::errc::file_exists);
         if (!exists(path)) std::filesystem::rename(pending.path(), path, renamed);
         if (renamed)
-            throw DemoDatabaseError("De demodatabase '" + path + "' kon niet worden geschreven: " + linked.message());
+            throw DemoDatabaseError("De demodatabase '" + path +
+                                    "' kon niet worden geschreven: " + os::reasonText(linked));
         pending.keep();
     }
     return summary;

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "messages/alg.h"
+#include "os/system_reason.h"
 #include "platform/platform.h"
 #include "runtime/dates.h"
 #include "runtime/product.h"
@@ -26,7 +27,9 @@ fs::path freeWorkbookPath(const fs::path& dir, const std::string& baseName, Date
         const bool taken = fs::exists(p, ec);
         // A name that cannot be tested (no access, too long) will not become
         // testable by counting on.
-        if (ec) throw fs::filesystem_error("de bestandsnaam kan niet worden gekozen", p, ec);
+        if (ec)
+            throw std::runtime_error("de bestandsnaam '" + p.string() +
+                                     "' kan niet worden gekozen: " + os::reasonText(ec));
         if (!taken) return p;
     }
     throw std::runtime_error("geen vrije bestandsnaam gevonden");
@@ -42,7 +45,7 @@ std::optional<fs::path> saveAndShow(Alg& alg, Workbook& book, const std::string&
     };
     std::error_code ec;
     fs::create_directories(dir, ec);
-    if (ec) return fail(ec.message());
+    if (ec) return fail(os::reasonText(ec));
 
     const Date now = platform.now();
     // Another program may take the chosen name between the choice and the

@@ -20,7 +20,8 @@ std::filesystem::path temporaryFolder() {
 
 std::filesystem::path makeUniqueFolder(const std::filesystem::path& parent, const std::string& prefix) {
     std::string name = (parent / (prefix + "XXXXXX")).string();
-    if (::mkdtemp(name.data()) == nullptr) throw std::system_error(errno, std::generic_category(), "mkdtemp");
+    if (::mkdtemp(name.data()) == nullptr)
+        throw std::system_error(errno, std::generic_category(), "kan geen map maken in '" + parent.string() + "'");
     return name;
 }
 

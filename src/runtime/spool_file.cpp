@@ -3,10 +3,12 @@
 #include <cstring>
 #include <system_error>
 
+#include "os/system_reason.h"
+
 namespace zelk {
 namespace {
 
-std::string reason(const std::system_error& e) { return std::strerror(e.code().value()); }
+std::string reason(const std::system_error& e) { return os::reasonText(e.code()); }
 
 os::ScratchFile openScratch() {
     try {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "os/folders.h"
+#include "os/system_reason.h"
 #include "platform/platform.h"
 #include "runtime/dates.h"
 #include "runtime/runtime_error.h"
@@ -37,8 +38,34 @@ struct WorkbookFree {
     void operator()(lxw_workbook* wb) const { lxw_workbook_free(wb); }
 };
 
+// The writer's own texts are English.
+std::string writerReason(lxw_error err) {
+    switch (err) {
+    case LXW_ERROR_MEMORY_MALLOC_FAILED: return "onvoldoende geheugen";
+    case LXW_ERROR_CREATING_XLSX_FILE: return "het bestand kan niet worden aangemaakt";
+    case LXW_ERROR_CREATING_TMPFILE: return "er kan geen tijdelijk bestand worden gemaakt";
+    case LXW_ERROR_READING_TMPFILE: return "een tijdelijk bestand kan niet worden gelezen";
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+    case LXW_ERROR_ZIP_FILE_ADD:
+    case LXW_ERROR_ZIP_CLOSE: return "het inpakken van de werkmap is mislukt (is de schijf vol?)";
+    case LXW_ERROR_ZIP_PARAMETER_ERROR:
+    case LXW_ERROR_ZIP_BAD_ZIP_FILE:
+    case LXW_ERROR_ZIP_INTERNAL_ERROR: return "het inpakken van de werkmap is mislukt";
+    case LXW_ERROR_SHEETNAME_LENGTH_EXCEEDED:
+    case LXW_ERROR_INVALID_SHEETNAME_CHARACTER:
+    case LXW_ERROR_SHEETNAME_START_END_APOSTROPHE:
+    case LXW_ERROR_SHEETNAME_ALREADY_USED: return "ongeldige bladnaam";
+    case LXW_ERROR_32_STRING_LENGTH_EXCEEDED:
+    case LXW_ERROR_128_STRING_LENGTH_EXCEEDED:
+    case LXW_ERROR_255_STRING_LENGTH_EXCEEDED:
+    case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED: return "tekst te lang";
+    case LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE: return "buiten het blad";
+    default: return "fout " + std::to_string(static_cast<int>(err)) + " van de schrijver";
+    }
+}
+
 void check(lxw_error err, const char* what) {
-    if (err != LXW_NO_ERROR) throw WriteFailure{std::string(what) + ": " + lxw_strerror(err)};
+    if (err != LXW_NO_ERROR) throw WriteFailure{std::string(what) + ": " + writerReason(err)};
 }
 
 // Dates of the runtime count from 30 December 1899; the file's serials count
@@ -167,7 +194,7 @@ private:
                 }
                 if (err != LXW_NO_ERROR)
                     throw WriteFailure{"cel " + columnLetters(static_cast<long>(c) + 1) + std::to_string(r + 1) +
-                                       " van blad '" + ws.Name() + "': " + lxw_strerror(err)};
+                                       " van blad '" + ws.Name() + "': " + writerReason(err)};
                 if (!cell.isEmpty() || cell.style() != 0) ++written;
             }
         };
@@ -306,7 +333,7 @@ SaveResult save(Workbook& book, const fs::path& target, bool replace) {
     } catch (const WriteFailure& f) {
         return {f.what(), f.alreadyExists};
     } catch (const std::system_error& e) {
-        return {e.what(), e.code() == std::errc::file_exists};
+        return {os::describe(e), e.code() == std::errc::file_exists};
     } catch (const std::bad_alloc&) {
         return {"onvoldoende geheugen"};
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "os/folders.h"
+#include "os/system_reason.h"
 
 namespace zelk::access {
 
@@ -22,7 +23,7 @@ ScratchFolder::ScratchFolder() {
     try {
         path_ = os::makeUniqueFolder(os::temporaryFolder(), kPrefix).string();
     } catch (const std::system_error& e) {
-        throw std::runtime_error(e.what());
+        throw std::runtime_error(os::describe(e));
     }
     // Where the file system has no folder locks, no run can take one to
     // remove this folder either; a copy is then only cleaned up by its own run.
