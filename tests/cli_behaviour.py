@@ -18,7 +18,7 @@ checks = 0
 
 
 def run(*args, env=None):
-    return subprocess.run([cli, *args], capture_output=True, text=True, env=env)
+    return subprocess.run([cli, *args], capture_output=True, text=True, env=env, timeout=300)
 
 
 def check(name, condition, detail=""):
@@ -195,8 +195,9 @@ with tempfile.TemporaryDirectory() as d:
     open(empty, "w").close()
     r = run("export", "-d", db, "--password", "a", "--password-file", empty, "mapping")
     check("--password and --password-file together", r.returncode == 2, r.stderr)
-    r = run("export", "-d", db, "--password-file", os.path.join(d, "geen"), "mapping")
-    check("unreadable password file", r.returncode == 2 and "Wachtwoordbestand" in r.stderr, r.stderr)
+    for name in (os.path.join(d, "geen"), d, "/dev/zero"):  # missing, a folder, endless
+        r = run("export", "-d", db, "--password-file", name, "mapping")
+        check("unreadable password file " + name, r.returncode == 2 and "Wachtwoordbestand" in r.stderr, r.stderr)
     protected = os.path.join(fixtures, "V2003_with-password.mdb") if fixtures else ""
     if protected and os.path.exists(protected):
         pwfile = os.path.join(d, "wachtwoord")

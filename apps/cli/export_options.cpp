@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
+#include <ios>
 
 #include "database/field_value.h"
 #include "nearest_name.h"
@@ -28,15 +28,26 @@ std::optional<Date> exactDateTime(const std::string& text) {
     return parseIsoDate(text);
 }
 
-// The first line of the file, without its line end.
+// The first line of the file, without its line end. Only its first few
+// kilobytes are read: a folder, a device or a huge file named by mistake must
+// be refused, not read for ever (or thrown on, as a folder's read error is).
 std::optional<std::string> passwordFromFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string text(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) return std::nullopt;
-    text = text.substr(0, text.find('\n'));
-    if (!text.empty() && text.back() == '\r') text.pop_back();
-    return text;
+    constexpr std::size_t kMostBytes = 4096;
+    try {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) return std::nullopt;
+        std::string text(kMostBytes, '\0');
+        in.read(text.data(), static_cast<std::streamsize>(text.size()));
+        if (in.bad()) return std::nullopt;
+        text.resize(static_cast<std::size_t>(in.gcount()));
+        const std::size_t end = text.find('\n');
+        if (end == std::string::npos && text.size() == kMostBytes) return std::nullopt;
+        text = text.substr(0, end);
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+        return text;
+    } catch (const std::ios_base::failure&) {
+        return std::nullopt;
+    }
 }
 
 }  // namespace
