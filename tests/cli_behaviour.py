@@ -168,6 +168,11 @@ with tempfile.TemporaryDirectory() as d:
     r = run("export", "-d", db, "-o", os.path.join(blocked, "map"), "mapping")
     check("output folder that cannot be made, why in Dutch",
           r.returncode == 1 and "Uitvoermap" in r.stderr and "een deel van het pad is geen map" in r.stderr, r.stderr)
+    loop = os.path.join(d, "lus")
+    os.symlink(loop, loop)
+    for name, why in ((loop, "te veel symbolische koppelingen"), (os.path.join(d, "x" * 300), "de naam is te lang")):
+        r = run("export", "-d", db, "-o", name, "mapping")  # cannot even be looked at
+        check("output folder " + why, r.returncode == 1 and why in r.stderr, r.stderr)
 
     # A failed save and a database that does not open explain themselves on stderr.
     os.mkdir(os.path.join(d, "roerend.xlsx"))

@@ -44,9 +44,13 @@ int runExportCommand(int argc, char** argv) {
         return 0;
     }
     const std::optional<Date> fixedNow = o.now;
+    // A folder that cannot even be looked at (no access, a name too long, a
+    // loop of links) is refused like one that cannot be made.
     std::error_code ec;
     std::filesystem::create_directories(o.output, ec);
-    if (!std::filesystem::is_directory(o.output)) {
+    std::error_code seen;
+    if (!std::filesystem::is_directory(o.output, seen)) {
+        if (!ec) ec = seen;
         const std::string why = ec ? ": " + os::reasonText(ec) : "";
         std::fprintf(stderr, "Uitvoermap '%s' kan niet worden aangemaakt%s\n", o.output.c_str(), why.c_str());
         return 1;
