@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 #include "exports/export_folder.h"
@@ -49,6 +50,13 @@ TEST(ShellWindowPlacement, DefaultsAreFourFifthsCentredAndStoredValuesWin) {
     EXPECT_EQ(storedPlacement(s, kAppTitle, 19200, 15360).left, 0);
     EXPECT_EQ(storedPlacement(s, kAppTitle, 19200, 15360).top, 9216);
     EXPECT_EQ(storedPlacement(partial, kAppTitle, 19200, 15360), (TwipsRect{1920, 1536, 15360, 3000}));
+
+    // What the screen cannot show is brought back to it; a second screen's worth beside it stays.
+    const auto fit = [](TwipsRect r) { return fitToScreen(r, 19200, 15360); };
+    EXPECT_EQ(fit(TwipsRect{150, 300, 9000, 6000}), (TwipsRect{150, 300, 9000, 6000}));
+    EXPECT_EQ(fit(TwipsRect{-19000, 30000, 9000, 6000}), (TwipsRect{-19000, 30000, 9000, 6000}));
+    EXPECT_EQ(fit(TwipsRect{1e9f, -1e9f, 22500000, 22500000}), (TwipsRect{38400, -15360, 19200, 15360}));
+    EXPECT_EQ(fit(TwipsRect{NAN, 0, INFINITY, -5}), (TwipsRect{1920, 0, 15360, 0}));
 }
 
 TEST(ShellForms, ParametersLoadAndUnloadSteerTheAutorunSettings) {

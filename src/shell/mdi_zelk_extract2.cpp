@@ -79,7 +79,9 @@ void MdiZelkExtract2::Form_Load() {
         m.Versie = std::string("Versie ") + kVersion;
         const std::string caption = std::string(kAppTitle) + ", " + m.Versie;
         window_.setCaption(caption);
-        window_.setPlacement(storedPlacement(settings, kAppTitle, window_.ScreenWidth(), window_.ScreenHeight()));
+        const float screenWidth = window_.ScreenWidth(), screenHeight = window_.ScreenHeight();
+        window_.setPlacement(
+            fitToScreen(storedPlacement(settings, kAppTitle, screenWidth, screenHeight), screenWidth, screenHeight));
         m.Logbestand = settings.value(kAppTitle, "Logbestand", "Filename", "0");
         // Before the first question (the log file's): an autorun may start
         // with nobody there. An invalid value is reported once the screen is up.

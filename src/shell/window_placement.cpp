@@ -1,5 +1,8 @@
 #include "shell/window_placement.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "runtime/number_format.h"
 #include "shell/setting_numbers.h"
 
@@ -25,6 +28,20 @@ TwipsRect storedPlacement(const SettingsStore& settings, const std::string& app,
     r.width = read("WindowWidth", d.width);
     r.top = read("WindowTop", d.top);
     r.left = read("WindowLeft", d.left);
+    return r;
+}
+
+TwipsRect fitToScreen(const TwipsRect& place, float screenWidth, float screenHeight) {
+    const TwipsRect d = defaultPlacement(screenWidth, screenHeight);
+    const auto fit = [](float v, float low, float high, float fallback) {
+        if (!std::isfinite(v)) return fallback;
+        return std::clamp(v, low, high);
+    };
+    TwipsRect r;
+    r.width = fit(place.width, 0.0f, screenWidth, d.width);
+    r.height = fit(place.height, 0.0f, screenHeight, d.height);
+    r.left = fit(place.left, -screenWidth, 2.0f * screenWidth, d.left);
+    r.top = fit(place.top, -screenHeight, 2.0f * screenHeight, d.top);
     return r;
 }
 

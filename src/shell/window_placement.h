@@ -21,6 +21,12 @@ TwipsRect defaultPlacement(float screenWidth, float screenHeight);
 // damaged value reads as 0.
 TwipsRect storedPlacement(const SettingsStore& settings, const std::string& app, float screenWidth, float screenHeight);
 
+// A placement the screen can show: no larger than the screen, and no further
+// from it than a screen's size, so that a second screen beside it still
+// counts. A damaged setting (a window of a million pixels, an endless
+// number) would otherwise ask for more memory than there is.
+TwipsRect fitToScreen(const TwipsRect& place, float screenWidth, float screenHeight);
+
 // Stores top, left, width and height, in that order.
 void storePlacement(SettingsStore& settings, const std::string& app, const TwipsRect& place);
 
