@@ -37,6 +37,8 @@ with tempfile.TemporaryDirectory() as d:
     check("no export named", run("export", "--database", db).returncode == 2)
     check("unknown export", run("export", "--database", db, "alles").returncode == 2)
     check("bad --date", run("export", "--database", db, "--date", "31-02-2026", "roerend").returncode == 2)
+    r = run("export", "--database", db, "--date", "0100-01-01", "roerend")  # its month before is no date
+    check("--date whose month before is no date", r.returncode == 2 and "1-2-100" in r.stderr, r.stderr)
     check("bad --now", run("export", "--database", db, "--now", "2026-12-06 10:00", "roerend").returncode == 2)
 
     missing = run("export", "--database", os.path.join(d, "weg.db"), "--output", d, "mapping")

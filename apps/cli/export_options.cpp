@@ -10,6 +10,7 @@
 #include "nearest_name.h"
 #include "option_parser.h"
 #include "runtime/dates.h"
+#include "runtime/runtime_error.h"
 
 namespace zelk::cli {
 namespace {
@@ -26,6 +27,17 @@ ExportArguments failed(std::string why) { return {std::nullopt, std::move(why)};
 std::optional<Date> exactDateTime(const std::string& text) {
     if (text.size() != 19 || text[10] != 'T' || text[16] != ':') return std::nullopt;
     return parseIsoDate(text);
+}
+
+// The asset exports also read the month before the date, which the runtime's
+// calendar must hold too: else the run would stop only once it had begun.
+bool looksBackAMonth(Date d) {
+    try {
+        addMonths(d, -1);
+        return true;
+    } catch (const RuntimeError&) {
+        return false;
+    }
 }
 
 // The first line of the file, without its line end. Only its first few
@@ -83,6 +95,8 @@ ExportArguments parseExportArguments(const std::vector<std::string>& args) {
         const std::string text = toStd(parser.value(date));
         o.date = parseDate(text);
         if (!o.date) return failed("Ongeldige --date: '" + text + "' (DD-MM-JJJJ of JJJJ-MM-DD)");
+        if (!looksBackAMonth(*o.date))
+            return failed("Ongeldige --date: '" + text + "' (van 1-2-100 tot en met 31-12-9999)");
     }
     if (parser.isSet(now)) {
         const std::string text = toStd(parser.value(now));
