@@ -126,6 +126,11 @@ for flag in ("--version", "-V"):
           r.stdout.count("\n") == 1, r.stdout + r.stderr)
 r = run()
 check("no arguments is a usage error on stderr", r.returncode == 2 and "export" in r.stderr and r.stdout == "")
+r = run("help", "export", "extra")
+check("help for two commands", r.returncode == 2 and "Onbekend commando" not in r.stderr, r.stderr)
+with open("/dev/full", "w") as full:  # output that cannot be written is no success
+    r = subprocess.run([cli, "--help"], stdout=full, stderr=subprocess.PIPE, text=True, timeout=60)
+check("--help to a full disk", r.returncode == 1 and "standaarduitvoer" in r.stderr, r.stderr)
 
 # A typo is answered with the name that was probably meant.
 for args, hint in ((["exprot", "all"], "'export'"), (["demo-databse", "x.db"], "'demo-database'"),

@@ -30,9 +30,7 @@ std::string helpFor(const std::string& command) {
     return zelk::cli::programHelp();
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     if (argc < 2) return usage("");
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
@@ -40,9 +38,10 @@ int main(int argc, char** argv) {
     if (command == "-V" || command == "--version") return printed(zelk::cli::versionText());
     if (command == "help") {
         if (args.empty()) return printed(zelk::cli::programHelp());
-        if (args.size() == 1 && std::find(kCommands.begin(), kCommands.end(), args[0]) != kCommands.end())
-            return printed(helpFor(args[0]));
-        return usage("Onbekend commando '" + args[0] + "'." + zelk::cli::suggestion(args[0], kCommands));
+        if (std::find(kCommands.begin(), kCommands.end(), args[0]) == kCommands.end())
+            return usage("Onbekend commando '" + args[0] + "'." + zelk::cli::suggestion(args[0], kCommands));
+        if (args.size() > 1) return usage("'help' vraagt om één commando, niet meer.");
+        return printed(helpFor(args[0]));
     }
     if (command == "export") return zelk::runExportCommand(argc - 2, argv + 2);
     if (command == "demo-database") return zelk::cli::runDemoDatabase(args);
@@ -52,4 +51,17 @@ int main(int argc, char** argv) {
         return usage("Onbekende optie '" + command + "'." + zelk::cli::suggestion(typed, {"help", "version"}, "--"));
     }
     return usage("Onbekend commando '" + command + "'." + zelk::cli::suggestion(command, kCommands));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int status = run(argc, argv);
+    // Help, version and the export's log go to standard output: a full disk
+    // or a closed pipe there must not end as a run that went well.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "Schrijven naar de standaarduitvoer is mislukt.\n");
+        return status == 0 ? 1 : status;
+    }
+    return status;
 }
