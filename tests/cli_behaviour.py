@@ -126,6 +126,9 @@ for flag in ("--version", "-V"):
           r.stdout.count("\n") == 1, r.stdout + r.stderr)
 r = run()
 check("no arguments is a usage error on stderr", r.returncode == 2 and "export" in r.stderr and r.stdout == "")
+for args in (("export", "-d", "", "mapping"), ("demo-database", "")):
+    r = run(*args)
+    check("empty file name " + args[0], r.returncode == 2, r.stderr)
 r = run("help", "export", "extra")
 check("help for two commands", r.returncode == 2 and "Onbekend commando" not in r.stderr, r.stderr)
 with open("/dev/full", "w") as full:  # output that cannot be written is no success

@@ -62,6 +62,7 @@ int runDemoDatabase(const std::vector<std::string>& args) {
     if (files.size() > 1) return usage("Meer dan een bestand opgegeven.");
     if (files.isEmpty()) return usage("Geen bestand opgegeven.");
     const std::string file = toStd(files.first());
+    if (file.empty()) return usage("Geen bestand opgegeven.");
     try {
         const DemoSummary s = createDemoDatabase(file, options);
         std::printf(

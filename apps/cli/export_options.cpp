@@ -79,7 +79,11 @@ ExportArguments parseExportArguments(const std::vector<std::string>& args) {
     ExportOptions o;
     o.help = parser.isSet(help);
     if (o.help) return {o, ""};
-    if (parser.isSet(database)) o.database = toStd(parser.value(database));
+    if (parser.isSet(database)) {
+        o.database = toStd(parser.value(database));
+        // An empty name would quietly stand for the one in the settings.
+        if (o.database->empty()) return failed("--database verwacht een bestand");
+    }
     if (parser.isSet(password) && parser.isSet(passwordFile))
         return failed("Geef --password of --password-file, niet allebei.");
     if (parser.isSet(password)) {
