@@ -2,10 +2,16 @@
 // the exports react to, never overwriting a file, and its command.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <set>
+#include <thread>
 
 #include "database/sqlite_connection.h"
 #include "database/sqlite_handle.h"
@@ -152,6 +158,39 @@ TEST(DemoDatabase, CommandLine) {
     EXPECT_EQ(runCli("demo-database '" + dir.file("x.db") + "' --assets"), 2);
     EXPECT_EQ(runCli("demo-database '" + dir.file("x.db") + "' --onbekend 3"), 2);
     EXPECT_FALSE(std::filesystem::exists(dir.file("x.db")));
+}
+
+TEST(DemoDatabase, AnInterruptedCommandLeavesNothingBehind) {
+    ScratchDir dir;
+    const std::string file = dir.file("groot.db");
+    const std::string cli = std::string(ZELK_BIN_DIR) + "/zelkextract2-cli";
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const rlimit noCore{0, 0};
+            ::setrlimit(RLIMIT_CORE, &noCore);
+            ::signal(sig, SIG_DFL);  // a runner in the background ignores SIGINT and SIGQUIT
+            ::alarm(60);             // never outlive a broken test
+            ::execl(cli.c_str(), cli.c_str(), "demo-database", file.c_str(), "--assets", "2000000",
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ASSERT_GT(pid, 0);
+        // Killed while the file is being filled, not before it exists.
+        const std::string pending = file + ".tmp-" + std::to_string(pid);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!std::filesystem::exists(pending) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        const bool started = std::filesystem::exists(pending);
+        ::kill(pid, sig);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ASSERT_TRUE(started) << sig;
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << sig << " " << status;
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << sig;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path())) std::filesystem::remove(e.path());
+    }
 }
 
 TEST(DemoDatabase, HistoryDepthGivesTheShapeOfALongRunningAdministration) {

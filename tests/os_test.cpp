@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,6 +39,9 @@ int killedAfter(int sig, Body body) {
     if (pid == 0) {
         ::close(ready[0]);
         ::alarm(20);  // never outlive a broken test
+        const rlimit noCore{0, 0};
+        ::setrlimit(RLIMIT_CORE, &noCore);  // SIGQUIT would leave one
+        ::signal(sig, SIG_DFL);             // a runner in the background ignores SIGINT and SIGQUIT
         body();
         (void)!::write(ready[1], "R", 1);
         for (;;) ::pause();
@@ -143,7 +147,7 @@ TEST(Os, TerminationRemovesRegisteredFilesThenRunsWhatWasThere) {
 
     // Without a handler of the program's own: removed, and the signal ends
     // the program as it would have.
-    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
         plant();
         const int status = killedAfter(sig, [&] {
             static std::optional<zelk::os::TerminationCleanup> cleanup;

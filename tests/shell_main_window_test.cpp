@@ -82,8 +82,21 @@ protected:
             session->alg.AddMelding("export " + std::to_string(static_cast<int>(k)));
             return true;
         };
-        j.keep = [this](ExportKind k, bool open) { kept.emplace_back(k, open); };
+        j.keep = [this](ExportKind k, bool open) {
+            kept.emplace_back(k, open);
+            return saves;
+        };
         return j;
+    }
+    // The exit status the program ended with, -1 when it did not end.
+    template <typename Body>
+    int exitStatusOf(Body body) {
+        try {
+            body();
+        } catch (const ProgramEnded& e) {
+            return e.exitCode;
+        }
+        return -1;
     }
     // Lets time pass on the fake clock; the armed timer ticks as it would.
     void advance(std::uint32_t ms) {
@@ -125,6 +138,7 @@ protected:
     std::vector<ExportKind> runs;
     std::vector<bool> unattendedSeen;
     std::vector<std::pair<ExportKind, bool>> kept;
+    bool saves = true;
     std::uint32_t sinceTick = 0;
 };
 
@@ -223,6 +237,45 @@ TEST_F(ShellProgram, AutorunExportsFiveSecondsAfterStartAndEndsThreeSecondsAfter
     EXPECT_EQ(kept.size(), 3u);
     EXPECT_FALSE(window.timerOn);
     EXPECT_EQ(window.exportRunning, (std::vector<bool>{true, false}));
+}
+
+TEST_F(ShellProgram, AutorunExitStatusSaysWhetherEveryWorkbookWasSaved) {
+    // A workbook that is not saved: the run goes on as always, and ends
+    // with a status a scheduler sees.
+    platform.store.set(kAppTitle, "Database", "Database", demoDatabase());
+    platform.store.set(kAppTitle, "Database", "Autorun", "1");
+    platform.clock = makeDateTime({2026, 12, 6, 10, 15, 3});
+    start(countingJobs());
+    saves = false;
+    EXPECT_EQ(exitStatusOf([&] { advance(5000); }), 1);
+    EXPECT_EQ(kept.size(), 3u);
+    const int ended = indexOf("6-12-2026-10:15:03 Autorun beeindigd");
+    ASSERT_GE(ended, 0);
+    EXPECT_EQ(lineAt(ended + 1).text, std::string(80, '-') + "\r\n");
+
+    // Only the last one unsaved is enough.
+    logic.reset();
+    kept.clear();
+    int saved = 0;
+    ExportJobs lastUnsaved = countingJobs();
+    lastUnsaved.keep = [&](ExportKind, bool) { return ++saved < 3; };
+    start(lastUnsaved);
+    EXPECT_EQ(exitStatusOf([&] { advance(5000); }), 1);
+    EXPECT_EQ(saved, 3);
+
+    // Switched off before the first tick: the autorun never ran.
+    logic.reset();
+    start(countingJobs());
+    platform.store.set(kAppTitle, "Database", "Autorun", "0");
+    advance(5000);
+    EXPECT_EQ(exitStatusOf([&] { logic->requestClose(); }), 1);
+
+    // Without autorun a close is no failure.
+    logic.reset();
+    window.timerOn = false;
+    start(countingJobs());
+    EXPECT_FALSE(window.timerOn);
+    EXPECT_EQ(exitStatusOf([&] { logic->requestClose(); }), 0);
 }
 
 TEST_F(ShellProgram, AutorunWaitsWhileTheParametersDialogIsOpenAndForASwitchThatIsOn) {
@@ -417,7 +470,7 @@ TEST_F(ShellProgram, UnderAutorunUnansweredQuestionsTakeTheirSafeAnswerAfterAMin
                                    "' is afgebroken', beantwoord met 'OK'\r\n");
     EXPECT_GE(indexOf("Wacht tot Autorun start"), 0);
     ASSERT_TRUE(window.timerOn);
-    EXPECT_THROW(advance(5000), ProgramEnded);
+    EXPECT_EQ(exitStatusOf([&] { advance(5000); }), 1);  // nothing was exported
     EXPECT_TRUE(runs.empty());
     EXPECT_EQ(lines.back().text, "\r\n");
     EXPECT_EQ(lines[lines.size() - 2].text, std::string(80, '-') + "\r\n");
@@ -437,7 +490,7 @@ TEST_F(ShellProgram, UnderAutorunAFailedExportsBoxIsAnsweredAndLogged) {
     ASSERT_GT(session->main.dbMain, 0);
     platform.userAway = true;
     const std::uint32_t begin = platform.ticks;
-    EXPECT_THROW(advance(5000), ProgramEnded);
+    EXPECT_EQ(exitStatusOf([&] { advance(5000); }), 1);
     EXPECT_EQ(runs.size(), 3u);
     EXPECT_EQ(platform.ticks - begin, 5000u + 3 * 60000u + 3000u);
     const std::string line =

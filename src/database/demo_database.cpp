@@ -15,6 +15,7 @@
 #include "database/sqlite_handle.h"
 #include "os/process.h"
 #include "os/system_reason.h"
+#include "os/termination_cleanup.h"
 #include "runtime/dates.h"
 
 namespace zelk {
@@ -209,10 +210,12 @@ bool exists(const std::string& path) {
     return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
 }
 
-// The file under construction; removed unless it was put in place.
+// The file under construction; removed unless it was put in place, also
+// when the program is ended by a signal halfway (a large one takes minutes).
 class PendingFile {
 public:
-    explicit PendingFile(std::string path) : path_(std::move(path)) {}
+    explicit PendingFile(std::string path)
+        : path_(std::move(path)), cleanup_(std::vector<std::string>{path_, path_ + "-journal"}) {}
     ~PendingFile() {
         if (!kept_) {
             std::error_code ignored;
@@ -228,6 +231,7 @@ public:
 private:
     std::string path_;
     bool kept_ = false;
+    os::TerminationCleanup cleanup_;
 };
 
 class Generator {

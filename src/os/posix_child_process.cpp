@@ -75,7 +75,8 @@ void setLimit(int resource, std::uint64_t value) {
     if (getppid() != parent) _exit(kExitFailed);
 
     // Crashes end the child; the parent's own handlers must not run here.
-    for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGXFSZ, SIGXCPU, SIGPIPE, SIGTERM, SIGINT, SIGHUP})
+    for (int sig :
+         {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGXFSZ, SIGXCPU, SIGPIPE, SIGTERM, SIGINT, SIGHUP, SIGQUIT})
         signal(sig, SIG_DFL);
     sigset_t none;
     sigemptyset(&none);

@@ -19,7 +19,7 @@ namespace {
 
 constexpr std::size_t kMaxPath = 4096;
 constexpr std::size_t kMaxFiles = 4;
-constexpr std::array<int, 3> kSignals = {SIGTERM, SIGINT, SIGHUP};
+constexpr std::array<int, 4> kSignals = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
 
 struct Slot {
     std::atomic<bool> used{false};

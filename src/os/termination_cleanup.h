@@ -1,8 +1,8 @@
 #pragma once
 // Files that must not outlive the program: while a TerminationCleanup lives,
-// SIGTERM, SIGINT and SIGHUP (or what a system has in their place) remove
-// its files and then its folder before the program's own handling of the
-// signal runs. A kill that cannot be caught leaves them; the owner's next
+// SIGTERM, SIGINT, SIGHUP and SIGQUIT (or what a system has in their place)
+// remove its files and then its folder before the program's own handling of
+// the signal runs. A kill that cannot be caught leaves them; the owner's next
 // run removes such leftovers.
 
 #include <string>

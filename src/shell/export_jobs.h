@@ -14,8 +14,8 @@ struct ExportJobs {
     std::function<bool(ExportKind, const ExportRequest&)> run;
     // Saves the finished workbook of that export in the export folder and
     // names it on the message screen; `open` also opens it in the desktop's
-    // spreadsheet program.
-    std::function<void(ExportKind, bool open)> keep;
+    // spreadsheet program. True when it was saved.
+    std::function<bool(ExportKind, bool open)> keep;
 };
 
 }  // namespace zelk

@@ -8,7 +8,7 @@ namespace zelk {
 ExportJobs SessionExportJobs(Session& session) {
     ExportJobs jobs;
     jobs.run = [&session](ExportKind kind, const ExportRequest& request) { return RunExport(session, kind, request); };
-    jobs.keep = [&session](ExportKind kind, bool open) { saveAndShowActiveWorkbook(session, kind, open); };
+    jobs.keep = [&session](ExportKind kind, bool open) { return saveAndShowActiveWorkbook(session, kind, open); };
     return jobs;
 }
 

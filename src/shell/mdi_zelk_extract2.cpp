@@ -106,7 +106,7 @@ void MdiZelkExtract2::Form_Unload() {
     if (s_.main.dbMain > 0) s_.dbase.CloseDatabase(s_.main.dbMain);
     // Only the normal window's placement is worth coming back to.
     if (window_.State() == WindowState::Normal) storePlacement(s_.platform.settings(), kAppTitle, window_.Placement());
-    s_.platform.endProgram(0);
+    s_.platform.endProgram(autorunOwed_ ? 1 : 0);
 }
 
 void MdiZelkExtract2::requestClose() {
@@ -172,13 +172,18 @@ void MdiZelkExtract2::Export() {
     afterBusy();
 }
 
-void MdiZelkExtract2::exportAll() {
+bool MdiZelkExtract2::exportAll() {
     // Nobody need be there: the processing date takes its default and the
     // workbooks are only saved.
     ExportRequest request;
     request.unattended = true;
-    for (ExportKind kind : {ExportKind::Roerend, ExportKind::Onroerend, ExportKind::Mapping})
-        if (jobs_.run(kind, request) && jobs_.keep) jobs_.keep(kind, false);
+    bool allSaved = true;
+    for (ExportKind kind : {ExportKind::Roerend, ExportKind::Onroerend, ExportKind::Mapping}) {
+        const bool done = jobs_.run(kind, request);
+        const bool saved = done && (!jobs_.keep || jobs_.keep(kind, false));
+        allSaved = allSaved && saved;
+    }
+    return allSaved;
 }
 
 void MdiZelkExtract2::Timer1_Timer() {
@@ -203,7 +208,7 @@ void MdiZelkExtract2::Timer1_Timer() {
         window_.disableTimer();
         {
             BusyScope exporting(*this, true);
-            exportAll();
+            autorunOwed_ = !exportAll();
         }
         s_.alg.AddMelding(Now() + " Autorun beeindigd", 0, false, kBlack);
         WaitMilliseconds(s_.platform, 3000);
@@ -239,6 +244,7 @@ int MdiZelkExtract2::OpenMainDatabase(bool NameKnown, int /*unused*/, const std:
     if (autorun) {
         s_.alg.AddMelding("Wacht tot Autorun start", 0, false, kBlack);
         window_.armTimer(kAutorunIntervalMs);
+        autorunOwed_ = true;
     }
     return slot;
 }

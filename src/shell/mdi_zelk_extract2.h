@@ -34,7 +34,9 @@ public:
     void Form_Load();
     // The close handler: closing lines, the database closed, the placement
     // kept (normal state only), then the program ends (the platform does not
-    // come back from that).
+    // come back from that). A scheduler learns from the exit status whether
+    // an armed autorun saved all its workbooks: 0 when it did or when none
+    // was armed, 1 when an export failed or never ran.
     void Form_Unload();
     // Einde and the close box: the close handler now, or right after the
     // work that runs.
@@ -63,7 +65,8 @@ private:
     // when no reply comes in time, and say so on the message screen.
     void followAutorun(bool on);
     std::string Now() const;
-    void exportAll();
+    // True when every export finished and its workbook was saved.
+    bool exportAll();
     void afterBusy();
 
     Session& s_;
@@ -75,6 +78,7 @@ private:
     int busy_ = 0;
     bool exporting_ = false;
     bool closePending_ = false;
+    bool autorunOwed_ = false;  // armed, and its workbooks not all saved yet
 };
 
 }  // namespace zelk

@@ -2,8 +2,9 @@
 // A private folder in the temporary directory that holds the SQLite copy of
 // an Access file while it is made. It never outlives the program: it is
 // removed when it goes out of scope, when the program is ended by SIGTERM,
-// SIGINT or SIGHUP, and (after a kill or a crash) by the next import, which
-// removes every such folder that no running process holds any more.
+// SIGINT, SIGHUP or SIGQUIT, and (after a kill or a crash) by the next
+// import, which removes every such folder that no running process holds any
+// more.
 
 #include <optional>
 #include <string>
