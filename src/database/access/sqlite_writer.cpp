@@ -11,8 +11,8 @@ namespace zelk::access {
 namespace {
 
 // SQLite's result codes for a full disk or a failing device, which Jet
-// reports as a disk or network error; anything else is a failed copy.
-// SQLite's own text is English; the reason is given in Dutch.
+// reports as a disk or network error, with the reason in Dutch (SQLite's own
+// text is English); anything else is a failed copy.
 CopyError errorFor(int rc) {
     const auto disk = [](std::errc reason) {
         return CopyError{3043, "Schijf- of netwerkfout (" + os::reasonText(std::make_error_code(reason)) + ")."};
