@@ -199,6 +199,7 @@ TEST(AccessImport, FilesThatCannotBeCopiedGiveJetErrors) {
     // A directory where the copy cannot be written.
     r = importAccessFile(fixture("V2003-test.mdb"), "", dir.file("no/such/dir/copy.sqlite"));
     EXPECT_EQ(r.errorNumber, 3043) << r.description;
+    EXPECT_EQ(r.description, "Schijf- of netwerkfout (het bestand kan niet worden gemaakt).");
 
     EXPECT_TRUE(zelk::looksLikeAccessFile(fixture("V1997-test.mdb")));
     EXPECT_TRUE(zelk::looksLikeAccessFile(fixture("V2016-currency.accdb")));

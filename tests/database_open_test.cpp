@@ -117,6 +117,24 @@ TEST_F(DatabaseOpen, AccessCopyLivesOnDiskWithoutANameAndGoesWithTheConnection) 
     EXPECT_FALSE(holdsOpen(temp.str() + "/zelk-import-"));
 }
 
+TEST_F(DatabaseOpen, ACopyThatDoesNotFitTheTemporaryFolderNamesIt) {
+    const std::string mdb = dir.file("VOL.MDB");
+    writeBytes(mdb, kAccessHeader);
+    // What the importer reports when the copy's disk is full.
+    const AccessImporter full = [](const std::string&, const std::string&, const std::string&) {
+        return AccessImportResult{3043, "Schijf- of netwerkfout (de schijf is vol).", {}};
+    };
+    try {
+        SqliteConnection::open(mdb, OpenOptions{}, full);
+        ADD_FAILURE() << "opened";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.number(), 3043);
+        EXPECT_EQ(e.description(), "Kopie van de database niet te maken in de tijdelijke map '" + temp.str() +
+                                       "': Schijf- of netwerkfout (de schijf is vol).");
+    }
+    EXPECT_EQ(tempDirEntries("zelk-import-"), "");
+}
+
 TEST_F(DatabaseOpen, DamagedFilesAreRefusedAsDamaged) {
     const long page = pageOf(demo, "Historie");
     ASSERT_GT(page, 1);

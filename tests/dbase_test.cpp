@@ -12,6 +12,7 @@
 #include "database/sqlite_handle.h"
 #include "database_test_support.h"
 #include "os/file_access.h"
+#include "os/folders.h"
 
 using namespace zelk;
 using namespace zelk::testing;
@@ -43,6 +44,7 @@ public:
         self() = nullptr;
     }
     std::atomic<bool> fail{false};
+    std::atomic<int> code{SQLITE_IOERR_READ};
 
 private:
     struct Patched {
@@ -64,7 +66,7 @@ private:
         return rc;
     }
     static int read(sqlite3_file* f, void* p, int n, sqlite3_int64 off) {
-        if (self()->fail) return SQLITE_IOERR_READ;
+        if (self()->fail) return self()->code;
         return reinterpret_cast<const Patched*>(f->pMethods)->original->xRead(f, p, n, off);
     }
 
@@ -296,6 +298,26 @@ TEST_F(SlotLayer, DiskErrorEndsTheProgramAfterItsMessage) {
     EXPECT_EQ(l.boxes()[0].prompt,
               "Toepassing wordt afgebroken:\r\n3043 - Er is een schijf- of netwerkfout opgetreden.");
     EXPECT_NE(l.screen().find("Open Recordset: Fout #  3043 was aangemaakt door DAO.Database\r"), std::string::npos);
+    l.db.CloseDatabase(db);  // while the file's patched methods still exist
+}
+
+TEST_F(SlotLayer, AFullTemporaryFolderFailsTheRecordsetNotTheProgram) {
+    // Reads that report a full disk: a select only writes SQLite's
+    // temporary files, so it is their folder that is full.
+    FailingReads vfs;
+    const int db = l.open(demo);
+    ASSERT_EQ(db, 1);
+    vfs.code = SQLITE_FULL;
+    vfs.fail = true;
+    EXPECT_EQ(l.db.OpenRecordset(db, "SELECT * FROM Historie ORDER BY DatBoe", dbOpenDynaset), -1);
+    vfs.fail = false;
+    EXPECT_EQ(l.db.DbErrNr, 3183);
+    EXPECT_NE(l.db.DbErrText.find("de tijdelijke map '" + os::temporaryFolder().string() + "'"), std::string::npos)
+        << l.db.DbErrText;
+    for (const auto& b : l.boxes()) EXPECT_NE(b.title, "Onherstelbare applicatiefout");
+    EXPECT_NE(l.screen().find("Open Recordset: Fout #  3183"), std::string::npos) << l.screen();
+    const int rs = l.db.OpenRecordset(db, "SELECT * FROM Historie ORDER BY DatBoe", dbOpenDynaset);
+    EXPECT_GT(rs, 0);
     l.db.CloseDatabase(db);  // while the file's patched methods still exist
 }
 

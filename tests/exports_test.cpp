@@ -18,6 +18,7 @@
 #include "runtime/dates.h"
 #include "session/session.h"
 #include "spreadsheet/cell_address.h"
+#include "spreadsheet/worksheet.h"
 #include "support/test_files.h"
 
 using namespace zelk;
@@ -297,6 +298,51 @@ TEST(ExportFailures, AnOutcomeNamesWhatTheDatabaseLacksAndTheRowsNotWritten) {
     EXPECT_EQ(lossy.rowsNotWritten, 1);
     // Each run counts its own rows only.
     EXPECT_EQ(runExportWithOutcome(g.s, ExportKind::Mapping, request).rowsNotWritten, 0);
+}
+
+TEST(ExportFailures, AScratchFileThatCannotBeWrittenFailsTheExportOnce) {
+    // 150 assets whose long names take the sheet's rows past the spool's
+    // buffer, so that they reach its scratch file.
+    Administration admin(R"SQL(
+WITH RECURSIVE k(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM k WHERE n < 150)
+INSERT INTO OB SELECT 'G1','I7',10 + n,replace(hex(zeroblob(8000)),'0','x'),NULL,NULL,NULL,NULL,NULL FROM k;
+WITH RECURSIVE k(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM k WHERE n < 150)
+INSERT INTO OB_Waardering SELECT 'G1','I7',10 + n,'COM','2010-01-31',1000,0,1000,NULL FROM k;
+)SQL");
+    zelk::testing::ScratchDir temp;
+    const zelk::testing::OwnTempDir ownTemp(temp);
+    struct SpoolSoon {
+        std::size_t old = Worksheet::spoolAfterRows();
+        SpoolSoon() { Worksheet::setSpoolAfterRows(10); }
+        ~SpoolSoon() { Worksheet::setSpoolAfterRows(old); }
+    } spoolSoon;
+    ExportFixture f(admin.file);
+    ExportRequest request;
+    request.processingDate = parseDate("31-03-2026");
+    ExportOutcome full;
+    {
+        const zelk::testing::SmallFileLimit limit;
+        full = runExportWithOutcome(f.s, ExportKind::Roerend, request);
+    }
+    // Not a row refused per row: one failure, no workbook to save.
+    EXPECT_FALSE(full.done);
+    EXPECT_EQ(full.rowsNotWritten, 0);
+    const std::string screen = f.s.alg.screen().text();
+    EXPECT_EQ(screen.find("1004 - "), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("Done"), std::string::npos) << screen;
+    EXPECT_EQ(f.lastBox(), "De functie 'Aanmaken overzicht 1a' niet correct beëindigd");
+    const std::string why = f.platform.asked.back().title;
+    EXPECT_NE(why.find("in de tijdelijke map '" + temp.str() + "'"), std::string::npos) << why;
+    EXPECT_FALSE(f.anySlotOpen());
+
+    // The next export goes on as after any failed one, and with room the
+    // same rows are written.
+    EXPECT_TRUE(runExportWithOutcome(f.s, ExportKind::Roerend, request).done);
+    int spooled = 0;
+    for (long r = 8; r <= 400; ++r)
+        if (f.sheet().value(r, 41).toString().rfind("G1 - I7 - ", 0) == 0) ++spooled;
+    EXPECT_GE(spooled, 150);
+    EXPECT_EQ(f.s.exl.rowsNotWritten(), 0);
 }
 
 TEST(ExportFailures, AmountsAndDatesOutsideTheirRangesAreNotComputed) {

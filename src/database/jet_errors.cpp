@@ -2,6 +2,11 @@
 
 #include <sqlite3.h>
 
+#include <system_error>
+
+#include "os/folders.h"
+#include "os/system_reason.h"
+
 namespace zelk::jet {
 namespace {
 
@@ -91,6 +96,14 @@ DbError notAnIndex(const std::string& indexName) {
 }
 DbError isamNotFound() {
     return DbError(kIsamNotFound, "Kan het installeerbare ISAM-stuurprogramma niet vinden.", kSourceWorkspace);
+}
+
+DbError noTemporarySpace(const std::string& source) {
+    return DbError(kNoTemporarySpace,
+                   "De query kan niet worden voltooid: de tijdelijke map '" + os::temporaryFolder().string() +
+                       "' heeft geen ruimte meer (" +
+                       os::reasonText(std::make_error_code(std::errc::no_space_on_device)) + ").",
+                   source);
 }
 
 DbError fromSqlite(const sqlite::Failure& f, const Context& ctx) {

@@ -27,6 +27,7 @@ enum ErrorNumber : long {
     kAmbiguousField = 3079,
     kUndefinedFunction = 3085,
     kIsamNotFound = 3170,
+    kNoTemporarySpace = 3183,
     kInvalidOperation = 3219,
     kNotSupported = 3251,
     kTableLocked = 3261,
@@ -58,6 +59,9 @@ DbError notSupported(const std::string& source);
 DbError invalidOperation(const std::string& source);
 DbError notAnIndex(const std::string& indexName);
 DbError isamNotFound();
+// SQLite's temporary files (sorts, large results) do not fit the temporary
+// folder; names the folder.
+DbError noTemporarySpace(const std::string& source);
 
 // What the failing call was doing, for the description of the error.
 struct Context {
@@ -76,6 +80,9 @@ auto onRecordset(F&& f) -> decltype(f()) {
     try {
         return f();
     } catch (const sqlite::Failure& e) {
+        // A read only writes SQLite's temporary files: full is their folder,
+        // not the database.
+        if ((e.code() & 0xFF) == SQLITE_FULL) throw noTemporarySpace(kSourceRecordset);
         throw fromSqlite(e, {kSourceRecordset, "", ""});
     }
 }

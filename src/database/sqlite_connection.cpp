@@ -18,6 +18,7 @@
 #include "database/table_index.h"
 #include "database/table_recordset.h"
 #include "os/file_access.h"
+#include "os/folders.h"
 
 namespace zelk {
 namespace {
@@ -172,11 +173,17 @@ std::int64_t dataVersion(sqlite3* db) {
     return sqlite::step(db, st.get()) ? sqlite3_column_int64(st.get(), 0) : -1;
 }
 
+// The copies live in the temporary folder: a failure there names it, as
+// that is what the user can clear or point elsewhere.
+std::string inTemporaryFolder() {
+    return "Kopie van de database niet te maken in de tijdelijke map '" + os::temporaryFolder().string() + "'";
+}
+
 access::ScratchFolder scratchFolder() {
     try {
         return access::ScratchFolder();
-    } catch (const std::runtime_error&) {
-        throw diskError();
+    } catch (const std::runtime_error& e) {
+        throw DbError(jet::kDiskError, inTemporaryFolder() + ": " + e.what(), jet::kSourceWorkspace);
     }
 }
 
@@ -264,6 +271,8 @@ std::unique_ptr<SqliteConnection> SqliteConnection::openAccess(const std::string
     const access::ScratchFolder folder = scratchFolder();
     const std::string copy = folder.copyPath();
     const AccessImportResult result = importer(path, password, copy);
+    if (result.errorNumber == jet::kDiskError)
+        throw DbError(result.errorNumber, inTemporaryFolder() + ": " + result.description, jet::kSourceWorkspace);
     if (result.errorNumber != 0) throw DbError(result.errorNumber, result.description, jet::kSourceWorkspace);
     try {
         sqlite::Connection db = sqlite::open(copy, SQLITE_OPEN_READONLY);

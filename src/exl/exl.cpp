@@ -8,6 +8,7 @@
 #include "messages/alg.h"
 #include "platform/platform.h"
 #include "runtime/runtime_error.h"
+#include "runtime/spool_file.h"
 
 namespace zelk {
 namespace {
@@ -160,6 +161,9 @@ bool Exl::WriteArrayRows(const Variant& Row, const VariantArray& Values, const s
         ExcelApp->Range(first, last).Select();
         ExcelApp->Selection().Areas(1).Value(Values);
         return true;
+    } catch (const ScratchSpaceError&) {
+        // Every row after this one would fail the same way: the run fails.
+        throw;
     } catch (const std::exception&) {
         const RuntimeError e = pendingError(std::current_exception());
         ++rowsNotWritten_;

@@ -40,7 +40,8 @@ public:
                     const std::optional<Variant>& Sheet = std::nullopt,
                     const std::optional<Variant>& Workbook = std::nullopt);
     // A 1-D array into row Row, columns lbound + ColumnOffset to ubound +
-    // ColumnOffset. A failure adds the line "<number> - <description>".
+    // ColumnOffset. A failure adds the line "<number> - <description>"; a
+    // scratch file that fails (ScratchSpaceError) is thrown on instead.
     bool WriteArrayRows(const Variant& Row, const VariantArray& Values,
                         const std::optional<Variant>& Sheet = std::nullopt,
                         const std::optional<Variant>& Workbook = std::nullopt,

@@ -3,18 +3,22 @@
 #include <cstring>
 #include <system_error>
 
+#include "os/folders.h"
 #include "os/system_reason.h"
 
 namespace zelk {
 namespace {
 
-std::string reason(const std::system_error& e) { return os::reasonText(e.code()); }
+// The folder is named: it is what the user can clear or point elsewhere.
+std::string reason(const std::system_error& e) {
+    return "in de tijdelijke map '" + os::temporaryFolder().string() + "': " + os::reasonText(e.code());
+}
 
 os::ScratchFile openScratch() {
     try {
         return os::ScratchFile();
     } catch (const std::system_error& e) {
-        throw SpoolFile::error("tijdelijk bestand voor rijen niet aan te maken: " + reason(e));
+        throw SpoolFile::error("tijdelijk bestand voor rijen niet aan te maken " + reason(e));
     }
 }
 
@@ -52,7 +56,7 @@ void SpoolFile::flush() {
     } catch (const std::system_error& e) {
         written_ += done;
         buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(done));
-        throw error("rijen niet weg te schrijven naar een tijdelijk bestand: " + reason(e));
+        throw error("rijen niet weg te schrijven naar een tijdelijk bestand " + reason(e));
     }
     written_ += done;
     buffer_.clear();
@@ -105,7 +109,7 @@ void SpoolFile::Reader::refill() {
     try {
         got = spool_.file_.readAt(buffer_.data(), want, offset_);
     } catch (const std::system_error& e) {
-        throw error("tijdelijk bestand met rijen niet te lezen: " + reason(e));
+        throw error("tijdelijk bestand met rijen niet te lezen " + reason(e));
     }
     if (got == 0) throw error("tijdelijk bestand met rijen is onvolledig");
     offset_ += got;

@@ -13,10 +13,17 @@
 
 namespace zelk {
 
+// A spool whose file cannot be made, written or read. No fault of the row
+// at hand: the traps that refuse one row and go on let it pass.
+class ScratchSpaceError : public RuntimeError {
+public:
+    using RuntimeError::RuntimeError;
+};
+
 class SpoolFile {
 public:
     // What went wrong with a spool: error 1004 with a Dutch text.
-    static RuntimeError error(const std::string& what) { return RuntimeError(1004, "Werkmap", what); }
+    static ScratchSpaceError error(const std::string& what) { return ScratchSpaceError(1004, "Werkmap", what); }
 
     // error() when no file can be made.
     explicit SpoolFile(std::size_t bufferSize);

@@ -23,7 +23,7 @@ ScratchFolder::ScratchFolder() {
     try {
         path_ = os::makeUniqueFolder(os::temporaryFolder(), kPrefix).string();
     } catch (const std::system_error& e) {
-        throw std::runtime_error(os::describe(e));
+        throw std::runtime_error(os::reasonText(e.code()));
     }
     // Where the file system has no folder locks, no run can take one to
     // remove this folder either; a copy is then only cleaned up by its own run.

@@ -17,7 +17,8 @@ namespace zelk::access {
 class ScratchFolder {
 public:
     // Creates "<temporary directory>/zelk-import-XXXXXX". Throws
-    // std::runtime_error when no folder can be made.
+    // std::runtime_error with the system's reason in Dutch when no folder
+    // can be made.
     ScratchFolder();
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;

@@ -2,17 +2,27 @@
 
 #include "database/access/access_queries.h"
 
+#include <system_error>
+
+#include "os/system_reason.h"
+
 namespace zelk::access {
 
 namespace {
 
 // SQLite's result codes for a full disk or a failing device, which Jet
-// reports as a disk or network error; anything else is a failed copy.
-CopyError errorFor(int rc, const std::string& message) {
-    const int primary = rc & 0xFF;
-    if (primary == SQLITE_FULL || primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN)
-        return {3043, "Schijf- of netwerkfout (" + message + ")."};
-    return {3343, "Onbekende database-indeling"};
+// reports as a disk or network error, with the reason in Dutch (SQLite's own
+// text is English); anything else is a failed copy.
+CopyError errorFor(int rc) {
+    const auto disk = [](std::errc reason) {
+        return CopyError{3043, "Schijf- of netwerkfout (" + os::reasonText(std::make_error_code(reason)) + ")."};
+    };
+    switch (rc & 0xFF) {
+    case SQLITE_FULL: return disk(std::errc::no_space_on_device);
+    case SQLITE_IOERR: return disk(std::errc::io_error);
+    case SQLITE_CANTOPEN: return {3043, "Schijf- of netwerkfout (het bestand kan niet worden gemaakt)."};
+    default: return {3343, "Onbekende database-indeling"};
+    }
 }
 
 }  // namespace
@@ -59,7 +69,7 @@ void SqliteWriter::onProgress(std::function<void()> alive) {
         &alive_);
 }
 
-void SqliteWriter::fail(int rc) { throw errorFor(rc, db_ ? sqlite3_errmsg(db_.get()) : sqlite3_errstr(rc)); }
+void SqliteWriter::fail(int rc) { throw errorFor(rc); }
 
 void SqliteWriter::exec(const std::string& sql) {
     const int rc = sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, nullptr);
