@@ -197,11 +197,9 @@ std::string creationReason(const sqlite::Failure& f, const std::string& path) {
         return "in de map '" + (ec ? std::filesystem::path(path) : full).parent_path().string() +
                "' kan geen bestand worden gemaakt";
     }
-    case SQLITE_FULL: return os::reasonText(std::make_error_code(std::errc::no_space_on_device));
-    case SQLITE_IOERR: return os::reasonText(std::make_error_code(std::errc::io_error));
     case SQLITE_PERM:
     case SQLITE_READONLY: return os::reasonText(std::make_error_code(std::errc::permission_denied));
-    default: return f.message();
+    default: return sqlite::diskReason(f.code()).value_or(f.message());
     }
 }
 

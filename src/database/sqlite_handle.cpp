@@ -1,5 +1,8 @@
 #include "database/sqlite_handle.h"
 
+#include <system_error>
+
+#include "os/system_reason.h"
 #include "runtime/text.h"
 
 namespace zelk::sqlite {
@@ -71,6 +74,14 @@ std::vector<std::string> columnNames(sqlite3* db, const std::string& schema, con
     auto st = prepare(db, "PRAGMA " + qualifier + "table_info(" + quoteIdentifier(table) + ")");
     while (step(db, st.get())) out.push_back(upperCase(columnText(st.get(), 1)));
     return out;
+}
+
+std::optional<std::string> diskReason(int rc) {
+    switch (rc & 0xFF) {
+    case SQLITE_FULL: return os::reasonText(std::make_error_code(std::errc::no_space_on_device));
+    case SQLITE_IOERR: return os::reasonText(std::make_error_code(std::errc::io_error));
+    default: return std::nullopt;
+    }
 }
 
 }  // namespace zelk::sqlite

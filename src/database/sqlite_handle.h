@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -66,6 +67,10 @@ std::string columnText(sqlite3_stmt* stmt, int col);
 
 // An identifier quoted for SQL text ("name", with inner quotes doubled).
 std::string quoteIdentifier(std::string_view name);
+
+// The file system's reason behind a full disk or a failing device, in Dutch
+// (SQLite's own texts are English); none for other failures.
+std::optional<std::string> diskReason(int rc);
 
 // The column names of a table or view, in upper case; empty when there is
 // none of that name. An empty `schema` searches every attached one.

@@ -51,7 +51,7 @@ void SheetPartScan::countTags(std::string_view piece) {
         // Flags every "<" (a byte above one may be flagged too; cellTagAt
         // looks at the bytes themselves). The lowest byte comes first.
         for (std::uint64_t hits = (y - kOnes) & ~y & kHigh; hits != 0; hits &= hits - 1)
-            if (cellTagAt(piece, i + static_cast<std::size_t>(__builtin_ctzll(hits) >> 3))) ++cells_;
+            if (cellTagAt(piece, i + static_cast<std::size_t>(std::countr_zero(hits) >> 3))) ++cells_;
     }
     for (; i + 2 < piece.size(); ++i)
         if (cellTagAt(piece, i)) ++cells_;

@@ -1,10 +1,7 @@
 #include "database/access/sqlite_writer.h"
 
 #include "database/access/access_queries.h"
-
-#include <system_error>
-
-#include "os/system_reason.h"
+#include "database/sqlite_handle.h"
 
 namespace zelk::access {
 
@@ -14,15 +11,9 @@ namespace {
 // reports as a disk or network error, with the reason in Dutch (SQLite's own
 // text is English); anything else is a failed copy.
 CopyError errorFor(int rc) {
-    const auto disk = [](std::errc reason) {
-        return CopyError{3043, "Schijf- of netwerkfout (" + os::reasonText(std::make_error_code(reason)) + ")."};
-    };
-    switch (rc & 0xFF) {
-    case SQLITE_FULL: return disk(std::errc::no_space_on_device);
-    case SQLITE_IOERR: return disk(std::errc::io_error);
-    case SQLITE_CANTOPEN: return {3043, "Schijf- of netwerkfout (het bestand kan niet worden gemaakt)."};
-    default: return {3343, "Onbekende database-indeling"};
-    }
+    if (const auto reason = sqlite::diskReason(rc)) return {3043, "Schijf- of netwerkfout (" + *reason + ")."};
+    if ((rc & 0xFF) == SQLITE_CANTOPEN) return {3043, "Schijf- of netwerkfout (het bestand kan niet worden gemaakt)."};
+    return {3343, "Onbekende database-indeling"};
 }
 
 }  // namespace
