@@ -344,7 +344,8 @@ TEST(AccessImport, EveryTableEqualsWhatMdbExportPrints) {
 TEST(AccessImport, DeletedRowsAreSkippedAndMovedRowsFollowed) {
     ZELK_NEEDS_FIXTURES();
     // Table1 of V2003_no-password.mdb holds (1,"One"), (2,"Two"), (3,"Three")
-    // on one data page; its row table is edited here as Jet edits it.
+    // on one data page; its row table and the row count of its definition
+    // are edited here as Jet edits them.
     const std::string bytes = zelk::testing::readBytes(fixture("V2003_no-password.mdb"));
     std::vector<unsigned char> original(bytes.begin(), bytes.end());
     constexpr std::size_t kPage = 4096, kRowCount = 0x0C;
@@ -358,20 +359,36 @@ TEST(AccessImport, DeletedRowsAreSkippedAndMovedRowsFollowed) {
     unsigned char* data = original.data() + page * kPage;
     ASSERT_EQ(data[kRowCount], 3);
     auto entry = [&](int row) { return data + kRowCount + 2 + 2 * row; };
+    constexpr std::size_t kDefinitionRows = 16;
+    const std::size_t definition = data[4] | data[5] << 8 | data[6] << 16;
+    ASSERT_EQ(original[definition * kPage + kDefinitionRows], 3);
 
     ScratchDir dir;
-    auto importEdited = [&](const std::vector<unsigned char>& edited) {
-        const std::string file = dir.file("edited.mdb"), db = dir.file("edited.sqlite");
+    const std::string file = dir.file("edited.mdb"), db = dir.file("edited.sqlite");
+    auto importEdited = [&](std::vector<unsigned char> edited, unsigned char rows) {
+        edited[definition * kPage + kDefinitionRows] = rows;
         std::remove(db.c_str());
         zelk::testing::writeBytes(file, std::string(edited.begin(), edited.end()));
-        const AccessImportResult r = importAccessFile(file, "", db);
+        return importAccessFile(file, "", db);
+    };
+    auto rowsAfter = [&](const std::vector<unsigned char>& edited, unsigned char rows) {
+        const AccessImportResult r = importEdited(edited, rows);
         EXPECT_EQ(r.errorNumber, 0) << r.description;
         return query(db, "SELECT Data FROM Table1");
     };
 
     const std::vector<unsigned char> untouched = original;
     entry(1)[1] |= 0x80;  // row "Two" deleted
-    EXPECT_EQ(importEdited(original), (Rows{{"text:One"}, {"text:Three"}}));
+    EXPECT_EQ(rowsAfter(original, 2), (Rows{{"text:One"}, {"text:Three"}}));
+    // A row lost without its count: the table is not all there.
+    for (const int rows : {3, 1}) {
+        const AccessImportResult r = importEdited(original, static_cast<unsigned char>(rows));
+        EXPECT_EQ(r.errorNumber, 3049);
+        EXPECT_EQ(r.description, "Database '" + file +
+                                     "' is beschadigd (tabel 'Table1') en kan niet worden gebruikt. Herstel het "
+                                     "bestand of gebruik een reservekopie.");
+        EXPECT_FALSE(std::filesystem::exists(db));
+    }
 
     original = untouched;
     data = original.data() + page * kPage;
@@ -384,5 +401,5 @@ TEST(AccessImport, DeletedRowsAreSkippedAndMovedRowsFollowed) {
     data[start + 2] = static_cast<unsigned char>(page >> 8);
     data[start + 3] = static_cast<unsigned char>(page >> 16);
     entry(2)[1] |= 0x40;
-    EXPECT_EQ(importEdited(original), (Rows{{"text:Two"}, {"text:One"}}));
+    EXPECT_EQ(rowsAfter(original, 2), (Rows{{"text:Two"}, {"text:One"}}));
 }

@@ -34,6 +34,13 @@ AccessImportResult failure(long number, std::string description) {
     return r;
 }
 
+// The number and wording of a damaged SQLite file, with the table where the
+// damage was found when it is known.
+AccessImportResult damagedFile(const std::string& path, const std::string& table) {
+    return failure(3049, "Database '" + path + "' is beschadigd" + (table.empty() ? "" : " (tabel '" + table + "')") +
+                             " en kan niet worden gebruikt. Herstel het bestand of gebruik een reservekopie.");
+}
+
 std::string lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
@@ -282,6 +289,8 @@ AccessImportResult copyInChild(const std::string& accessPath, const std::string&
         Copier(*file, db, alive, result.notes).run();
     } catch (const CopyError& e) {
         return failure(e.number, e.what());
+    } catch (const DamagedTable& e) {
+        return damagedFile(accessPath, e.table());
     }
     return result;
 }
@@ -331,6 +340,8 @@ AccessImportResult importAccessFile(const std::string& accessPath, const std::st
     if (header->encrypted)
         return failure(3343, std::string(kUnknownFormat) + ": het bestand is versleuteld en kan niet worden gelezen");
     if (!passwordAccepted(*header, password)) return failure(3031, "Geen geldig wachtwoord.");
+    // Jet writes whole pages only: anything else was cut short or added to.
+    if (fileBytes % (header->jet3 ? 2048 : 4096) != 0) return damagedFile(accessPath, "");
 
     const os::IsolatedRun run = os::runIsolated(
         [&](const std::function<void()>& alive) { return encode(copyInChild(accessPath, sqlitePath, alive)); },

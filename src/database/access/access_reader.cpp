@@ -3,7 +3,10 @@
 #include <mdbtools.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "database/access/access_text.h"
 #include "database/access/access_values.h"
@@ -26,6 +29,10 @@ constexpr int kMaxRowHops = 8;
 constexpr std::uint32_t kLongValueInline = 0x80000000u;
 constexpr std::uint32_t kLongValueOnePage = 0x40000000u;
 constexpr std::size_t kLongValueHeader = 12;
+constexpr unsigned long kCatalogPage = 2;  // MSysObjects' definition, where every file starts its catalog
+// The owner field of a long-value page: the bytes "LVAL".
+constexpr std::uint32_t kLongValueOwner = 0x4C41564Cu;
+constexpr std::uint32_t kSystemObject = 0x80000002u;  // the flags mdb_is_user_table looks for
 
 std::uint32_t le16(const unsigned char* p) { return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8; }
 std::uint32_t le32(const unsigned char* p) { return le16(p) | le16(p + 2) << 16; }
@@ -58,36 +65,86 @@ T* ptrAt(GPtrArray* array, unsigned i) {
 
 }  // namespace
 
+// The pages of one file as far as they can be checked without a table.
+struct PageCheck {
+    MdbHandle* mdb = nullptr;
+    unsigned long pages = 0;  // whole pages in the file
+
+    // Reads page `number` into libmdb's page buffer: false when it lies
+    // beyond the end of the file or is not of `type`.
+    bool load(unsigned long number, unsigned char type) const {
+        if (number == 0 || number >= pages) return false;
+        return mdb_read_pg(mdb, number) == mdb->fmt->pg_size && mdb->pg_buf[0] == type;
+    }
+    // A table definition may continue on further pages, each linked from the
+    // one before. Its usage map is a row on a data page; libmdb takes the
+    // bytes at any page and row for it, and a map of nothing lists no pages.
+    bool tableDefinition(unsigned long first) const {
+        unsigned long hops = 0;
+        for (unsigned long number = first; number != 0; number = le32(mdb->pg_buf + 4))
+            if (++hops > pages || !load(number, MDB_PAGE_TABLE)) return false;
+        if (!load(first, MDB_PAGE_TABLE)) return false;
+        const std::uint32_t mapRow = le32(mdb->pg_buf + mdb->fmt->tab_usage_map_offset);
+        const std::uint32_t row = mapRow & 0xFFu;
+        if (!load(mapRow >> 8, MDB_PAGE_DATA)) return false;
+        const int rco = mdb->fmt->row_count_offset;
+        return row < le16(mdb->pg_buf + rco) && (le16(mdb->pg_buf + rco + 2 + 2 * static_cast<int>(row)) &
+                                                 static_cast<std::uint32_t>(kDeletedRow | kMovedRow)) == 0;
+    }
+};
+
 struct AccessFile::Impl {
     std::unique_ptr<MdbHandle, HandleCloser> mdb;
+    PageCheck pages;
+    MdbCatalogEntry catalogEntry{};  // MSysObjects, read before the catalog is there
+
+    std::unique_ptr<AccessTable> openTable(MdbCatalogEntry& entry);
 };
 
 struct AccessTable::Impl {
     MdbHandle* mdb = nullptr;
+    PageCheck pages;
+    std::string name;
+    // Jet keeps the row count of a user table exact (DAO's RecordCount reads
+    // it); those of its system tables drift from their rows in sound files.
+    bool countKept = false;
     std::unique_ptr<MdbTableDef, TableFreer> table;
     std::vector<ColumnType> kinds;
     std::vector<int> scales;
 
     bool jet3() const { return mdb->f->jet_version == MDB_VER_JET3; }
     int pageSize() const { return static_cast<int>(mdb->fmt->pg_size); }
+    [[noreturn]] void damaged() const { throw DamagedTable(name); }
+    std::uint32_t definitionPage() const { return static_cast<std::uint32_t>(table->entry->table_pg); }
+    void loadDataPage(unsigned long number) const;
+    void checkUsageMap() const;
+    const unsigned char* longValueRow(int pgRow, std::size_t& len);
 
     std::string text(const unsigned char* p, std::size_t n) const {
         return jet3() ? decodeJet3Text(p, n) : decodeJet4Text(p, n);
     }
     bool readLongValue(int start, int size, Blob& out);
     FieldValue decode(std::size_t column, const MdbField& f);
-    void readRowAt(int row, int hops, const std::function<void(const std::vector<FieldValue>&)>& onRow,
+    bool readRowAt(int row, int hops, const std::function<void(const std::vector<FieldValue>&)>& onRow,
                    std::vector<MdbField>& fields, std::vector<FieldValue>& values);
+    std::uint32_t readPage(const std::function<void(const std::vector<FieldValue>&)>& onRow,
+                           std::vector<MdbField>& fields, std::vector<FieldValue>& values);
 };
 
 AccessFile::AccessFile(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 AccessFile::~AccessFile() = default;
 
 std::unique_ptr<AccessFile> AccessFile::open(const std::string& path) {
+    std::error_code ec;
+    const std::uintmax_t bytes = std::filesystem::file_size(path, ec);
+    if (ec) return nullptr;
     MdbHandle* handle = mdb_open(path.c_str(), MDB_NOFLAGS);
     if (!handle) return nullptr;
     auto impl = std::make_unique<Impl>();
     impl->mdb.reset(handle);
+    impl->pages = {handle, static_cast<unsigned long>(bytes / static_cast<std::uintmax_t>(handle->fmt->pg_size))};
+    const char* const catalog = "MSysObjects";
+    if (!impl->pages.tableDefinition(kCatalogPage)) throw DamagedTable(catalog);
     if (!mdb_read_catalog(handle, MDB_ANY) || !handle->catalog) return nullptr;
 
     std::unique_ptr<AccessFile> file(new AccessFile(std::move(impl)));
@@ -105,23 +162,46 @@ std::unique_ptr<AccessFile> AccessFile::open(const std::string& path) {
         }
         file->objects_.push_back(std::move(object));
     }
+
+    // libmdb passes over the catalog rows it cannot read; read them again
+    // with every check, and count them against the entries libmdb found.
+    MdbCatalogEntry& entry = file->impl_->catalogEntry;
+    entry.mdb = handle;
+    entry.object_type = MDB_TABLE;
+    entry.table_pg = kCatalogPage;
+    entry.flags = static_cast<int>(kSystemObject);
+    std::snprintf(entry.object_name, sizeof entry.object_name, "%s", catalog);
+    auto table = file->impl_->openTable(entry);
+    if (!table) throw DamagedTable(catalog);
+    std::size_t rows = 0;
+    table->readRows([&rows](const std::vector<FieldValue>&) { ++rows; }, [] {});
+    if (rows != handle->catalog->len) throw DamagedTable(catalog);
     return file;
 }
 
 std::unique_ptr<AccessTable> AccessFile::openTable(const std::string& name) {
     MdbHandle* mdb = impl_->mdb.get();
-    MdbCatalogEntry* entry = nullptr;
-    for (unsigned i = 0; i < mdb->catalog->len && !entry; ++i) {
+    for (unsigned i = 0; i < mdb->catalog->len; ++i) {
         auto* e = ptrAt<MdbCatalogEntry>(mdb->catalog, i);
-        if (e && e->object_type == MDB_TABLE && name == e->object_name) entry = e;
+        if (e && e->object_type == MDB_TABLE && name == e->object_name) return impl_->openTable(*e);
     }
-    if (!entry) return nullptr;
-    MdbTableDef* def = mdb_read_table(entry);
-    if (!def) return nullptr;
+    return nullptr;
+}
+
+std::unique_ptr<AccessTable> AccessFile::Impl::openTable(MdbCatalogEntry& entry) {
+    const std::string name(entry.object_name, strnlen(entry.object_name, sizeof entry.object_name));
+    if (!pages.tableDefinition(static_cast<unsigned long>(entry.table_pg))) throw DamagedTable(name);
+    // Past the page type, libmdb fails only where the definition points
+    // outside the file or its rows (the usage maps, the columns).
+    MdbTableDef* def = mdb_read_table(&entry);
+    if (!def) throw DamagedTable(name);
     auto impl = std::make_unique<AccessTable::Impl>();
-    impl->mdb = mdb;
+    impl->mdb = mdb.get();
+    impl->pages = pages;
+    impl->name = name;
+    impl->countKept = mdb_is_user_table(&entry);
     impl->table.reset(def);
-    if (!mdb_read_columns(def) || !def->columns) return nullptr;
+    if (!mdb_read_columns(def) || !def->columns) throw DamagedTable(name);
     mdb_read_indices(def);
 
     std::unique_ptr<AccessTable> table(new AccessTable(std::move(impl)));
@@ -164,6 +244,20 @@ std::unique_ptr<AccessTable> AccessFile::openTable(const std::string& name) {
 AccessTable::AccessTable(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 AccessTable::~AccessTable() = default;
 
+// The row `pgRow` (page << 8 | row) of a long-value page; nullptr when the
+// pointer leads outside the file, to another kind of page or outside its page.
+const unsigned char* AccessTable::Impl::longValueRow(int pgRow, std::size_t& len) {
+    const auto number = static_cast<unsigned long>(static_cast<std::uint32_t>(pgRow) >> 8);
+    void* buf = nullptr;
+    int offset = 0;
+    if (number == 0 || number >= pages.pages || mdb_find_pg_row(mdb, pgRow, &buf, &offset, &len) != 0) return nullptr;
+    const auto* page = static_cast<const unsigned char*>(buf);
+    const std::uint32_t owner = le32(page + 4);
+    if (page[0] != MDB_PAGE_DATA || (owner != kLongValueOwner && owner != definitionPage())) return nullptr;
+    if (offset < 0 || static_cast<std::size_t>(offset) + len > static_cast<std::size_t>(pageSize())) return nullptr;
+    return page + offset;
+}
+
 bool AccessTable::Impl::readLongValue(int start, int size, Blob& out) {
     if (size < static_cast<int>(kLongValueHeader)) return false;
     const unsigned char* header = mdb->pg_buf + start;
@@ -176,12 +270,9 @@ bool AccessTable::Impl::readLongValue(int start, int size, Blob& out) {
     }
     auto pgRow = static_cast<int>(le32(header + 4));
     if (word & kLongValueOnePage) {
-        void* buf = nullptr;
-        int offset = 0;
         std::size_t len = 0;
-        if (mdb_find_pg_row(mdb, pgRow, &buf, &offset, &len) != 0) return false;
-        if (offset < 0 || static_cast<std::size_t>(offset) + len > static_cast<std::size_t>(pageSize())) return false;
-        const auto* p = static_cast<const unsigned char*>(buf) + offset;
+        const unsigned char* p = longValueRow(pgRow, len);
+        if (!p) return false;
         out.assign(p, p + std::min<std::size_t>(len, length));
         return true;
     }
@@ -189,13 +280,9 @@ bool AccessTable::Impl::readLongValue(int start, int size, Blob& out) {
     // A chain of rows on long-value pages, each starting with the next link.
     out.clear();
     for (int hop = 0; pgRow != 0 && out.size() < length; ++hop) {
-        void* buf = nullptr;
-        int offset = 0;
         std::size_t len = 0;
-        if (hop > (1 << 20) || mdb_find_pg_row(mdb, pgRow, &buf, &offset, &len) != 0) return false;
-        if (len <= 4 || offset < 0 || static_cast<std::size_t>(offset) + len > static_cast<std::size_t>(pageSize()))
-            return false;
-        const auto* p = static_cast<const unsigned char*>(buf) + offset;
+        const unsigned char* p = hop > (1 << 20) ? nullptr : longValueRow(pgRow, len);
+        if (!p || len <= 4) return false;
         const std::size_t take = std::min<std::size_t>(len - 4, length - out.size());
         out.insert(out.end(), p + 4, p + 4 + take);
         pgRow = static_cast<int>(le32(p));
@@ -208,63 +295,56 @@ FieldValue AccessTable::Impl::decode(std::size_t column, const MdbField& f) {
     // A Yes/No field has no bytes: its null-mask bit is its value.
     if (kind == ColumnType::Boolean) return std::int64_t{f.is_null ? 0 : 1};
     if (f.is_null) return {};
-    if (f.start < 0 || f.siz < 0 || f.start + f.siz > pageSize()) return {};
+    if (f.start < 0 || f.siz < 0 || f.start + f.siz > pageSize()) damaged();
     const unsigned char* p = mdb->pg_buf + f.start;
     const auto n = static_cast<std::size_t>(f.siz);
-    auto needs = [&](std::size_t bytes) { return n >= bytes; };
+    // A fixed column narrower than its type: the definition is off.
+    auto needs = [&](std::size_t bytes) {
+        if (n < bytes) damaged();
+    };
     switch (kind) {
     case ColumnType::Text: return text(p, n);
     case ColumnType::Memo: {
         Blob bytes;
-        if (!readLongValue(f.start, f.siz, bytes)) return std::string();
+        if (!readLongValue(f.start, f.siz, bytes)) damaged();
         return text(bytes.data(), bytes.size());
     }
     case ColumnType::OleObject: {
         Blob bytes;
-        if (!readLongValue(f.start, f.siz, bytes)) return {};
+        if (!readLongValue(f.start, f.siz, bytes)) damaged();
         return bytes;
     }
-    case ColumnType::Byte:
-        if (!needs(1)) return {};
-        return std::int64_t{p[0]};
-    case ColumnType::Integer:
-        if (!needs(2)) return {};
-        return std::int64_t{static_cast<std::int16_t>(le16(p))};
+    case ColumnType::Byte: needs(1); return std::int64_t{p[0]};
+    case ColumnType::Integer: needs(2); return std::int64_t{static_cast<std::int16_t>(le16(p))};
     case ColumnType::Long:
-    case ColumnType::Complex:
-        if (!needs(4)) return {};
-        return std::int64_t{static_cast<std::int32_t>(le32(p))};
+    case ColumnType::Complex: needs(4); return std::int64_t{static_cast<std::int32_t>(le32(p))};
     case ColumnType::Single: {
-        if (!needs(4)) return {};
+        needs(4);
         float v = 0;
         std::memcpy(&v, p, sizeof v);
         return static_cast<double>(v);
     }
     case ColumnType::Double: {
-        if (!needs(8)) return {};
+        needs(8);
         double v = 0;
         std::memcpy(&v, p, sizeof v);
         return v;
     }
     case ColumnType::Currency: {
-        if (!needs(8)) return {};
+        needs(8);
         std::int64_t v = 0;
         std::memcpy(&v, p, sizeof v);
         return currencyToReal(v);
     }
     case ColumnType::DateTime: {
-        if (!needs(8)) return {};
+        needs(8);
         double v = 0;
         std::memcpy(&v, p, sizeof v);
         if (auto t = jetDateText(v)) return *t;
         return {};
     }
-    case ColumnType::Numeric:
-        if (!needs(17)) return {};
-        return jetNumericToReal(p, scales[column]);
-    case ColumnType::Guid:
-        if (!needs(16)) return {};
-        return jetGuidText(p);
+    case ColumnType::Numeric: needs(17); return jetNumericToReal(p, scales[column]);
+    case ColumnType::Guid: needs(16); return jetGuidText(p);
     case ColumnType::Boolean: break;
     case ColumnType::Binary:
     case ColumnType::Unknown: return Blob(p, p + n);
@@ -272,35 +352,67 @@ FieldValue AccessTable::Impl::decode(std::size_t column, const MdbField& f) {
     return {};
 }
 
-void AccessTable::Impl::readRowAt(int row, int hops, const std::function<void(const std::vector<FieldValue>&)>& onRow,
+// Every page the table's usage map lists must be one of its data pages, so
+// the map's own pages (a map too large to lie in the definition) must be maps.
+void AccessTable::Impl::checkUsageMap() const {
+    const unsigned char* map = table->usage_map;
+    if (map[0] != 1) return;
+    for (std::size_t at = 1; at + 4 <= table->map_sz; at += 4) {
+        const unsigned long number = le32(map + at);
+        if (number != 0 && !pages.load(number, MDB_PAGE_MAP)) damaged();
+    }
+}
+
+void AccessTable::Impl::loadDataPage(unsigned long number) const {
+    if (!pages.load(number, MDB_PAGE_DATA) || le32(mdb->pg_buf + 4) != definitionPage()) damaged();
+    const int rco = mdb->fmt->row_count_offset;
+    if (rco + 2 + 2 * static_cast<int>(le16(mdb->pg_buf + rco)) > pageSize()) damaged();
+}
+
+// True when the row was delivered, false for a deleted one.
+bool AccessTable::Impl::readRowAt(int row, int hops, const std::function<void(const std::vector<FieldValue>&)>& onRow,
                                   std::vector<MdbField>& fields, std::vector<FieldValue>& values) {
     const int size = pageSize();
     const int rco = mdb->fmt->row_count_offset;
     const unsigned char* page = mdb->pg_buf;
     const int rows = static_cast<int>(le16(page + rco));
-    if (row < 0 || row >= rows || rco + 2 + 2 * rows > size) return;
+    if (row < 0 || row >= rows) damaged();
     const int raw = static_cast<int>(le16(page + rco + 2 + 2 * row));
     // The copy a moved row points to is marked deleted, so it is skipped when
     // met on its own page and read only through the pointer.
-    if ((raw & kDeletedRow) && hops == 0) return;
+    if ((raw & kDeletedRow) && hops == 0) return false;
     const int start = raw & kOffsetMask;
     const int end = row == 0 ? size : static_cast<int>(le16(page + rco + 2 * row)) & kOffsetMask;
-    if (start < rco + 2 + 2 * rows || start >= end || end > size) return;
+    if (start < rco + 2 + 2 * rows || start >= end || end > size) damaged();
 
     if (raw & kMovedRow) {
-        if (end - start < 4 || hops >= kMaxRowHops) return;
+        if (end - start < 4 || hops >= kMaxRowHops) damaged();
         const int targetRow = page[start];
-        const unsigned long targetPage = le32(page + start) >> 8;
-        if (mdb_read_pg(mdb, targetPage) != size) return;
-        if (mdb->pg_buf[0] != MDB_PAGE_DATA ||
-            le32(mdb->pg_buf + 4) != static_cast<std::uint32_t>(table->entry->table_pg))
-            return;
-        readRowAt(targetRow, hops + 1, onRow, fields, values);
-        return;
+        loadDataPage(le32(page + start) >> 8);
+        return readRowAt(targetRow, hops + 1, onRow, fields, values);
     }
-    if (mdb_crack_row(table.get(), start, static_cast<std::size_t>(end - start), fields.data()) < 0) return;
+    if (mdb_crack_row(table.get(), start, static_cast<std::size_t>(end - start), fields.data()) < 0) damaged();
     for (std::size_t i = 0; i < kinds.size(); ++i) values[i] = decode(i, fields[i]);
     onRow(values);
+    return true;
+}
+
+// The rows of the data page in libmdb's page buffer; returns how many were delivered.
+std::uint32_t AccessTable::Impl::readPage(const std::function<void(const std::vector<FieldValue>&)>& onRow,
+                                          std::vector<MdbField>& fields, std::vector<FieldValue>& values) {
+    const auto pageNumber = mdb->cur_pg;
+    const std::vector<unsigned char> page(mdb->pg_buf, mdb->pg_buf + pageSize());
+    const int rows = static_cast<int>(le16(page.data() + mdb->fmt->row_count_offset));
+    std::uint32_t delivered = 0;
+    for (int row = 0; row < rows; ++row) {
+        delivered += readRowAt(row, 0, onRow, fields, values) ? 1u : 0u;
+        if (mdb->cur_pg != pageNumber) {
+            // Following a moved row loaded another page; put this one back.
+            std::memcpy(mdb->pg_buf, page.data(), page.size());
+            mdb->cur_pg = pageNumber;
+        }
+    }
+    return delivered;
 }
 
 void AccessTable::readRows(const std::function<void(const std::vector<FieldValue>&)>& onRow,
@@ -310,23 +422,20 @@ void AccessTable::readRows(const std::function<void(const std::vector<FieldValue
     if (t.kinds.empty()) return;
     std::vector<MdbField> fields(t.kinds.size());
     std::vector<FieldValue> values(t.kinds.size());
-    const int size = t.pageSize();
-    std::vector<unsigned char> page(static_cast<std::size_t>(size));
-    mdb_rewind_table(def);
-    while (mdb_read_next_dpg(def)) {
-        const unsigned long pageNumber = def->cur_phys_pg;
-        std::memcpy(page.data(), t.mdb->pg_buf, page.size());
-        const int rows = static_cast<int>(le16(page.data() + t.mdb->fmt->row_count_offset));
-        for (int row = 0; row < rows; ++row) {
-            t.readRowAt(row, 0, onRow, fields, values);
-            if (t.mdb->cur_pg != pageNumber) {
-                // Following a moved row loaded another page; put this one back.
-                std::memcpy(t.mdb->pg_buf, page.data(), page.size());
-                t.mdb->cur_pg = static_cast<guint32>(pageNumber);
-            }
-        }
+    t.checkUsageMap();
+    std::uint64_t delivered = 0;
+    // libmdb's own walk (mdb_read_next_dpg) passes over a listed page that is
+    // no data page of the table, and reads on past a map it does not know.
+    for (std::int64_t number = 0;;) {
+        number =
+            mdb_map_find_next(t.mdb, def->usage_map, static_cast<unsigned>(def->map_sz), static_cast<guint32>(number));
+        if (number == 0) break;
+        if (number < 0) t.damaged();
+        t.loadDataPage(static_cast<unsigned long>(number));
+        delivered += t.readPage(onRow, fields, values);
         onPage();
     }
+    if (t.countKept && delivered != def->num_rows) t.damaged();
 }
 
 }  // namespace zelk::access
