@@ -9,6 +9,8 @@ Usage: damaged_files.py ZELKEXTRACT2_CLI FIXTURES_DIR [COUNT]
 """
 
 import concurrent.futures
+import csv
+import io
 import os
 import random
 import shutil
@@ -87,6 +89,92 @@ def access_variants(fixtures, rnd, count):
         out.append((f"{name} {label}", bytes(data), ".accdb" if name.endswith(".accdb") else ".mdb"))
         i += 1
     return out
+
+
+# ---- Access damage the reader can prove: it must refuse the file
+
+DAMAGE_MESSAGE = "is beschadigd"
+
+
+def pages_read(path, data, page_size):
+    """The data pages whose rows the copy reads: the catalog's and the user
+    tables', by the owner each data page names. The user tables are taken from
+    the catalog as mdbtools' own export of it lists them (type 1, no system flag)."""
+    export = subprocess.run(["mdb-export", path, "MSysObjects"], capture_output=True, text=True, errors="replace")
+    definitions = {2}
+    for row in csv.DictReader(io.StringIO(export.stdout)):
+        if row["Type"] == "1" and int(row["Flags"]) & 0x80000002 == 0:
+            definitions.add(int(row["Id"]) & 0xFFFFFF)
+    needed = []
+    for p in range(1, len(data) // page_size):
+        at = p * page_size
+        if data[at] == 0x01 and int.from_bytes(data[at + 4:at + 8], "little") in definitions:
+            needed.append(p)
+    return needed
+
+
+def access_refusal_cases(fixtures, rnd):
+    """(label, bytes, suffix, refused): every data page the copy reads zeroed
+    in turn and with its type or owner changed, cuts at page borders below the
+    last of them and lengths of no whole number of pages, all of which must be
+    refused as damaged; and the undamaged files, which must not be."""
+    out = []
+    for name in ACCESS_SOURCES:
+        path = os.path.join(fixtures, name)
+        if not os.path.exists(path):
+            continue
+        original = open(path, "rb").read()
+        suffix = ".accdb" if name.endswith(".accdb") else ".mdb"
+        page_size = 2048 if name.startswith("V1997") else 4096
+        needed = pages_read(path, original, page_size)
+        out.append((f"{name} undamaged", original, suffix, False))
+        for p in needed:
+            data = bytearray(original)
+            data[p * page_size:(p + 1) * page_size] = bytes(page_size)
+            out.append((f"{name} data page {p} zeroed", bytes(data), suffix, True))
+            data = bytearray(original)
+            at = p * page_size + rnd.choice([0, 4, 5, 6])
+            data[at] ^= rnd.randrange(1, 256)
+            out.append((f"{name} data page {p} byte {at % page_size} flipped", bytes(data), suffix, True))
+        last = needed[-1]
+        for pages in sorted({last} | set(rnd.sample(range(3, last + 1), min(3, max(0, last - 2))))):
+            out.append((f"{name} cut at page {pages}", original[:pages * page_size], suffix, True))
+        length = len(original) - rnd.randrange(1, page_size)
+        out.append((f"{name} cut at {length}", original[:length], suffix, True))
+        out.append((f"{name} {page_size // 2} bytes added", original + bytes(page_size // 2), suffix, True))
+    return out
+
+
+def run_access_refusal(cli, work, index, label, data, suffix, refused):
+    """The problems of one run: a damaged file not refused, or a sound one refused."""
+    case = os.path.join(work, f"refusal{index}")
+    os.makedirs(os.path.join(case, "home"))
+    db = os.path.join(case, "db" + suffix)
+    with open(db, "wb") as f:
+        f.write(data)
+    env = dict(os.environ, HOME=os.path.join(case, "home"), XDG_CONFIG_HOME=os.path.join(case, "home"))
+    try:
+        p = subprocess.run([cli, "export", "--database", db, "--output", os.path.join(case, "out"), "mapping"],
+                           capture_output=True, text=True, errors="replace", env=env, timeout=BOUND_SECONDS)
+    except subprocess.TimeoutExpired:
+        return [f"{label}: no end within {BOUND_SECONDS} s"]
+    finally:
+        shutil.rmtree(case, ignore_errors=True)
+    said = DAMAGE_MESSAGE in p.stdout + p.stderr
+    if refused and (p.returncode != 1 or not said):
+        return [f"{label}: not refused as damaged (exit {p.returncode}) {p.stdout[-300:]}"]
+    if not refused and said:
+        return [f"{label}: refused as damaged {p.stdout[-300:]}"]
+    return []
+
+
+def check_access_refusals(cli, fixtures, rnd):
+    cases = access_refusal_cases(fixtures, rnd)
+    with tempfile.TemporaryDirectory() as work:
+        with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
+            found = list(pool.map(lambda i: run_access_refusal(cli, work, i, *cases[i]), range(len(cases))))
+    print(f"{len(cases)} Access files that must be refused or not ({sum(c[3] for c in cases)} damaged)")
+    return [p for problems in found for p in problems]
 
 
 def fails_check(path):
@@ -185,6 +273,8 @@ def main():
                 slowest.append((seconds, futures.index(future)))
                 damaged += failed_check
                 problems += found
+    if os.path.isdir(fixtures) and shutil.which("mdb-export"):
+        problems += check_access_refusals(cli, fixtures, random.Random(SEED))
     slowest.sort(reverse=True)
     print("slowest:", ", ".join(f"{cases[i][0]} {s:.1f} s" for s, i in slowest[:5]))
     for p in problems:
