@@ -97,25 +97,33 @@ DAMAGE_MESSAGE = "is beschadigd"
 
 
 def pages_read(path, data, page_size):
-    """The data pages whose rows the copy reads: the catalog's and the user
-    tables', by the owner each data page names. The user tables are taken from
-    the catalog as mdbtools' own export of it lists them (type 1, no system flag)."""
+    """The data pages whose rows the copy reads, the catalog's and the user
+    tables' (by the owner each data page names), each with whether it holds
+    live rows of a user table, whose row count the reader compares. The user
+    tables are taken from the catalog as mdbtools' own export of it lists them
+    (type 1, no system flag)."""
     export = subprocess.run(["mdb-export", path, "MSysObjects"], capture_output=True, text=True, errors="replace")
     definitions = {2}
     for row in csv.DictReader(io.StringIO(export.stdout)):
         if row["Type"] == "1" and int(row["Flags"]) & 0x80000002 == 0:
             definitions.add(int(row["Id"]) & 0xFFFFFF)
+    row_count = 8 if page_size == 2048 else 12
     needed = []
     for p in range(1, len(data) // page_size):
         at = p * page_size
-        if data[at] == 0x01 and int.from_bytes(data[at + 4:at + 8], "little") in definitions:
-            needed.append(p)
+        owner = int.from_bytes(data[at + 4:at + 8], "little")
+        if data[at] == 0x01 and owner in definitions:
+            rows = int.from_bytes(data[at + row_count:at + row_count + 2], "little")
+            slots = range(at + row_count + 2, at + row_count + 2 + 2 * rows, 2)
+            counted = owner != 2 and any(not data[s + 1] & 0x80 for s in slots)
+            needed.append((p, counted))
     return needed
 
 
 def access_refusal_cases(fixtures, rnd):
     """(label, bytes, suffix, refused): every data page the copy reads zeroed
-    in turn and with its type or owner changed, cuts at page borders below the
+    in turn, with its type changed and, where it holds counted rows, its owner
+    changed, cuts at page borders below the
     last of them and lengths of no whole number of pages, all of which must be
     refused as damaged; and the undamaged files, which must not be."""
     out = []
@@ -128,15 +136,15 @@ def access_refusal_cases(fixtures, rnd):
         page_size = 2048 if name.startswith("V1997") else 4096
         needed = pages_read(path, original, page_size)
         out.append((f"{name} undamaged", original, suffix, False))
-        for p in needed:
+        for p, counted in needed:
             data = bytearray(original)
             data[p * page_size:(p + 1) * page_size] = bytes(page_size)
             out.append((f"{name} data page {p} zeroed", bytes(data), suffix, True))
-            data = bytearray(original)
-            at = p * page_size + rnd.choice([0, 4, 5, 6])
-            data[at] ^= rnd.randrange(1, 256)
-            out.append((f"{name} data page {p} byte {at % page_size} flipped", bytes(data), suffix, True))
-        last = needed[-1]
+            for at in [0] + ([rnd.choice([4, 5, 6])] if counted else []):
+                data = bytearray(original)
+                data[p * page_size + at] ^= rnd.randrange(1, 256)
+                out.append((f"{name} data page {p} byte {at} flipped", bytes(data), suffix, True))
+        last = needed[-1][0]
         for pages in sorted({last} | set(rnd.sample(range(3, last + 1), min(3, max(0, last - 2))))):
             out.append((f"{name} cut at page {pages}", original[:pages * page_size], suffix, True))
         length = len(original) - rnd.randrange(1, page_size)

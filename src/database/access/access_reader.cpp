@@ -424,13 +424,18 @@ void AccessTable::readRows(const std::function<void(const std::vector<FieldValue
     std::vector<FieldValue> values(t.kinds.size());
     t.checkUsageMap();
     std::uint64_t delivered = 0;
-    // libmdb's own walk (mdb_read_next_dpg) passes over a listed page that is
-    // no data page of the table, and reads on past a map it does not know.
+    // libmdb's own walk (mdb_read_next_dpg) passes over a listed page of any
+    // kind that is not the table's, and reads on past a map it does not know.
+    // Here only a data page of another table is passed over (libmdb's authors
+    // met listed pages that were not the table's in a large file); were it the
+    // table's own with its owner damaged, the row count tells.
     for (std::int64_t number = 0;;) {
         number =
             mdb_map_find_next(t.mdb, def->usage_map, static_cast<unsigned>(def->map_sz), static_cast<guint32>(number));
         if (number == 0) break;
         if (number < 0) t.damaged();
+        if (!t.pages.load(static_cast<unsigned long>(number), MDB_PAGE_DATA)) t.damaged();
+        if (le32(t.mdb->pg_buf + 4) != t.definitionPage()) continue;
         t.loadDataPage(static_cast<unsigned long>(number));
         delivered += t.readPage(onRow, fields, values);
         onPage();
