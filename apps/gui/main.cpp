@@ -8,6 +8,7 @@
 #include "dutch_translations.h"
 #include "last_resort_guard.h"
 #include "main_window.h"
+#include "os/child_process.h"
 #include "qt_platform.h"
 #include "session/session.h"
 #include "shell/command_line.h"
@@ -17,6 +18,7 @@
 using namespace zelk;
 
 int main(int argc, char** argv) {
+    zelk::os::runIsolatedJobIfChild();  // a Windows child of this program does its job here
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
     QApplication::setQuitOnLastWindowClosed(false);  // only the close handler ends the program
