@@ -360,7 +360,7 @@ TEST(AccessImport, DeletedRowsAreSkippedAndMovedRowsFollowed) {
     ASSERT_EQ(data[kRowCount], 3);
     auto entry = [&](int row) { return data + kRowCount + 2 + 2 * row; };
     constexpr std::size_t kDefinitionRows = 16;
-    const std::size_t definition = data[4] | data[5] << 8 | data[6] << 16;
+    const std::size_t definition = std::size_t{data[4]} | std::size_t{data[5]} << 8 | std::size_t{data[6]} << 16;
     ASSERT_EQ(original[definition * kPage + kDefinitionRows], 3);
 
     ScratchDir dir;
