@@ -3,8 +3,12 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 
+#include "display_check.h"
 #include "dutch_translations.h"
 #include "last_resort_guard.h"
 #include "main_window.h"
@@ -16,8 +20,22 @@
 
 using namespace zelk;
 
+namespace {
+
+// Checked before Qt is started: Qt itself would abort.
+std::unique_ptr<QApplication> startQt(int& argc, char** argv) {
+    if (const auto missing = missingDisplay()) {
+        std::fprintf(stderr, "%s\n", missing->c_str());
+        std::exit(1);
+    }
+    const DisplayFailureGuard unreachable;
+    return std::make_unique<QApplication>(argc, argv);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    const std::unique_ptr<QApplication> app = startQt(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
     QApplication::setQuitOnLastWindowClosed(false);  // only the close handler ends the program
     const DutchTranslations dutch;
