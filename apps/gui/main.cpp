@@ -12,6 +12,7 @@
 #include "dutch_translations.h"
 #include "last_resort_guard.h"
 #include "main_window.h"
+#include "program_icon.h"
 #include "qt_platform.h"
 #include "session/session.h"
 #include "shell/command_line.h"
@@ -37,6 +38,7 @@ std::unique_ptr<QApplication> startQt(int& argc, char** argv) {
 int main(int argc, char** argv) {
     const std::unique_ptr<QApplication> app = startQt(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
+    QApplication::setWindowIcon(programIcon());
     QApplication::setQuitOnLastWindowClosed(false);  // only the close handler ends the program
     const DutchTranslations dutch;
 

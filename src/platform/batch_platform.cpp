@@ -60,6 +60,9 @@ void BatchPlatform::progress(const std::string& label, long done, long total) {
     std::fflush(err_);
 }
 
+// Nobody can choose a printer here, and the command line never offers printing.
+void BatchPlatform::printText(const std::string&, const std::vector<PrintPiece>&) {}
+
 void BatchPlatform::endProgram(int exitCode) {
     std::fflush(stdout);
     std::fflush(err_);
