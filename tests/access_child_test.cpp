@@ -4,11 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <fcntl.h>
+#endif
+#ifndef _WIN32
 #include <signal.h>
+#endif
+#ifndef _WIN32
 #include <sys/file.h>
+#endif
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -23,6 +33,8 @@
 #include "database/access/scratch_folder.h"
 #include "database/sqlite_connection.h"
 #include "database/sqlite_handle.h"
+#include "os/child_process.h"
+#include "os/folder_lock.h"
 
 using access_test::ScratchDir;
 using zelk::access::ScratchFolder;
@@ -35,47 +47,68 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The names in a folder less the lock files Windows keeps beside locked folders.
+std::vector<std::string> namesBesideLocks(const fs::path& dir) {
+    std::vector<std::string> names = filesIn(dir);
+    std::erase_if(names, [](const std::string& n) { return n.size() > 5 && n.ends_with(".lock"); });
+    return names;
+}
+
 void makeOld(const fs::path& path) {
     fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(2));
 }
 
 }  // namespace
 
+// The jobs the limits are tried with; a job's argument is its only input.
+std::string writesJob(const std::string& argument, const std::function<void()>&) {
+    const std::size_t split = argument.find('\n');
+    std::ofstream out(argument.substr(split + 1), std::ios::binary | std::ios::trunc);
+    const std::string block(1 << 20, 'b');
+    const std::size_t megabytes = std::stoul(argument.substr(0, split));
+    for (std::size_t i = 0; i < megabytes && out; ++i) out << block << std::flush;
+    return std::string(out ? "wrote" : "refused");
+}
+
+std::string reportsJob(const std::string& argument, const std::function<void()>&) {
+    return std::string(std::stoul(argument), 'x');
+}
+
+std::string allocatesJob(const std::string& argument, const std::function<void()>&) {
+    std::vector<char> block(std::stoul(argument) << 20, 'x');  // touched
+    return std::to_string(std::count(block.begin(), block.end(), 'x'));
+}
+
+const zelk::os::IsolatedJobName kWrites("test-writes", writesJob);
+const zelk::os::IsolatedJobName kReports("test-reports", reportsJob);
+const zelk::os::IsolatedJobName kAllocates("test-allocates", allocatesJob);
+
 TEST(AccessChild, BoundedByMemoryAndOutputInProportionToTheFile) {
     ScratchDir dir;
     const auto small = zelk::readerLimits(300 << 10);  // a 300 KB file
-    const auto writes = [&](std::size_t megabytes) {
-        return [&, megabytes](const auto&) {
-            std::ofstream out(dir.file("out"), std::ios::binary | std::ios::trunc);
-            const std::string block(1 << 20, 'b');
-            for (std::size_t i = 0; i < megabytes && out; ++i) out << block << std::flush;
-            return std::string(out ? "wrote" : "refused");
-        };
-    };
-    IsolatedRun run = runIsolated(writes(8), 10s, small);
+    const auto writes = [&](int megabytes) { return std::to_string(megabytes) + "\n" + dir.file("out"); };
+    IsolatedRun run = runIsolated("test-writes", writes(8), 10s, small);
     EXPECT_EQ(run.report, "wrote");
-    run = runIsolated(writes(40), 10s, small);
-    EXPECT_TRUE(run.end == IsolatedRun::End::Crashed || run.report == "refused") << run.report;
+    if (zelk::testing::underWine()) {
+        std::cout << "[ SKIPPED  ] wine counts no process's writes: the file limit is for Windows itself\n";
+    } else {
+        run = runIsolated("test-writes", writes(40), 10s, small);
+        EXPECT_TRUE(run.end == IsolatedRun::End::Crashed || run.report == "refused") << run.report;
+    }
     // A large file may write a large copy.
-    run = runIsolated(writes(40), 10s, zelk::readerLimits(std::uint64_t{20} << 20));
+    run = runIsolated("test-writes", writes(40), 10s, zelk::readerLimits(std::uint64_t{20} << 20));
     EXPECT_EQ(run.report, "wrote");
 
     // A report beyond the bound is not taken in.
-    run = runIsolated([](const auto&) { return std::string(16u << 20, 'x'); }, 10s, small);
+    run = runIsolated("test-reports", std::to_string(16u << 20), 10s, small);
     EXPECT_EQ(run.end, IsolatedRun::End::Crashed);
-    run = runIsolated([](const auto&) { return std::string(1u << 20, 'x'); }, 10s, small);
+    run = runIsolated("test-reports", std::to_string(1u << 20), 10s, small);
     EXPECT_EQ(run.end, IsolatedRun::End::Reported);
 
 #if !defined(__SANITIZE_ADDRESS__)
-    const auto allocates = [](std::size_t megabytes) {
-        return [megabytes](const auto&) {
-            std::vector<char> block(megabytes << 20, 'x');  // touched
-            return std::to_string(std::count(block.begin(), block.end(), 'x'));
-        };
-    };
-    run = runIsolated(allocates(32), 10s, small);
+    run = runIsolated("test-allocates", "32", 10s, small);
     EXPECT_EQ(run.end, IsolatedRun::End::Reported);
-    run = runIsolated(allocates(512), 10s, small);
+    run = runIsolated("test-allocates", "512", 10s, small);
     EXPECT_EQ(run.end, IsolatedRun::End::Crashed);
 #endif
 }
@@ -94,8 +127,8 @@ TEST(AccessChild, ScratchFoldersOfEndedRunsAreRemovedAndLiveOnesKept) {
     fs::create_directory(held);
     std::ofstream(held / "import.sqlite") << "being written";
     makeOld(held);
-    const int lock = ::open(held.c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+    std::optional<zelk::os::FolderLock> lock = zelk::os::FolderLock::tryTake(held);
+    ASSERT_TRUE(lock);
     // Just made by another run that has not taken its lock yet.
     const fs::path young = temp.path() / "zelk-import-Young1";
     fs::create_directory(young);
@@ -111,14 +144,17 @@ TEST(AccessChild, ScratchFoldersOfEndedRunsAreRemovedAndLiveOnesKept) {
         makeOld(folder.path());
         ScratchFolder second;
         EXPECT_TRUE(fs::is_directory(folder.path()));
-        EXPECT_EQ(filesIn(temp.path()).size(), 5u);
+        EXPECT_EQ(namesBesideLocks(temp.path()).size(), 5u);
     }
-    ::close(lock);
-    EXPECT_EQ(filesIn(temp.path()),
+    lock.reset();
+    EXPECT_EQ(namesBesideLocks(temp.path()),
               (std::vector<std::string>{"zelk-import-Held01", "zelk-import-Young1", "zelk-imports"}));
 }
 
 TEST(AccessChild, TerminationSignalsDuringAnImportLeaveNoFolder) {
+#ifdef _WIN32
+    GTEST_SKIP() << "planted with fork and POSIX signals";
+#else
     ScratchDir temp;
     OwnTempDir own(temp);
     const std::string mdb = temp.file("ZELK.MDB");
@@ -156,4 +192,5 @@ TEST(AccessChild, TerminationSignalsDuringAnImportLeaveNoFolder) {
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
         EXPECT_EQ(filesIn(temp.path()), std::vector<std::string>{"ZELK.MDB"});
     }
+#endif
 }

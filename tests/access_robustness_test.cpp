@@ -3,10 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <unistd.h>
-
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -15,6 +13,7 @@
 #include "access_test_util.h"
 #include "database/access/access_import.h"
 #include "os/child_process.h"
+#include "os/process.h"
 
 using access_test::fixture;
 using access_test::ScratchDir;
@@ -27,12 +26,41 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-pid_t testProcess = 0;
+long testProcess = 0;
 std::string childAtExitMarker;
 
 void markIfRunInAChild() {
-    if (getpid() != testProcess) std::ofstream(childAtExitMarker) << "ran";
+    if (zelk::os::processId() != testProcess) std::ofstream(childAtExitMarker) << "ran";
 }
+
+std::string bigReport(const std::string&, const std::function<void()>&) { return std::string(3u << 20, 'x'); }
+
+std::string segfaults(const std::string&, const std::function<void()>&) {
+    std::raise(SIGSEGV);
+    return "never";
+}
+
+std::string throws(const std::string&, const std::function<void()>&) { throw std::runtime_error("x"); }
+
+std::string exits(const std::string&, const std::function<void()>&) { std::exit(0); }
+
+std::string hangs(const std::string&, const std::function<void()>&) {
+    for (;;) std::this_thread::sleep_for(1h);
+}
+
+std::string showsProgress(const std::string&, const std::function<void()>& alive) {
+    const auto until = Clock::now() + 3s;
+    while (Clock::now() < until) {
+        alive();
+        std::this_thread::sleep_for(20ms);
+    }
+    return "done";
+}
+
+const zelk::os::IsolatedJobName kJobs[] = {
+    {"test-big-report", bigReport}, {"test-segfaults", segfaults}, {"test-throws", throws},
+    {"test-exits", exits},          {"test-hangs", hangs},         {"test-progress", showsProgress},
+};
 
 }  // namespace
 
@@ -40,50 +68,32 @@ TEST(IsolatedRun, ReportsCrashesHangsAndExitsWithoutHarmToTheParent) {
     ScratchDir dir;
     const ChildLimits none;
 
-    IsolatedRun run = runIsolated([](const auto&) { return std::string(3u << 20, 'x'); }, 10s, none);
+    IsolatedRun run = runIsolated("test-big-report", "", 10s, none);
     ASSERT_EQ(run.end, IsolatedRun::End::Reported);  // a report larger than the pipe's buffer
     EXPECT_EQ(run.report, std::string(3u << 20, 'x'));
 
-    run = runIsolated(
-        [](const auto&) -> std::string {
-            raise(SIGSEGV);
-            return "never";
-        },
-        10s, none);
+    run = runIsolated("test-segfaults", "", 10s, none);
     EXPECT_EQ(run.end, IsolatedRun::End::Crashed);
-
-    run = runIsolated([](const auto&) -> std::string { throw std::runtime_error("x"); }, 10s, none);
+    run = runIsolated("test-throws", "", 10s, none);
     EXPECT_EQ(run.end, IsolatedRun::End::Crashed);
+    EXPECT_EQ(runIsolated("no-such-job", "", 10s, none).end, IsolatedRun::End::NotStarted);
 
     // A library calling exit() must not run the parent's atexit handlers in the child.
-    testProcess = getpid();
+    testProcess = zelk::os::processId();
     childAtExitMarker = dir.file("atexit-ran");
     std::atexit(markIfRunInAChild);
-    run = runIsolated([](const auto&) -> std::string { std::exit(0); }, 10s, none);
+    run = runIsolated("test-exits", "", 10s, none);
     EXPECT_EQ(run.end, IsolatedRun::End::Crashed);
     EXPECT_FALSE(std::filesystem::exists(childAtExitMarker));
 
     // A hang is killed after the idle timeout.
     auto start = Clock::now();
-    run = runIsolated(
-        [](const auto&) -> std::string {
-            for (;;) pause();
-        },
-        300ms, none);
+    run = runIsolated("test-hangs", "", 300ms, none);
     EXPECT_EQ(run.end, IsolatedRun::End::TimedOut);
     EXPECT_LT(Clock::now() - start, 10s);
 
     // Progress keeps a long piece of work alive past the idle timeout.
-    run = runIsolated(
-        [](const std::function<void()>& alive) {
-            const auto until = Clock::now() + 3s;
-            while (Clock::now() < until) {
-                alive();
-                std::this_thread::sleep_for(20ms);
-            }
-            return std::string("done");
-        },
-        1500ms, none);
+    run = runIsolated("test-progress", "", 1500ms, none);
     ASSERT_EQ(run.end, IsolatedRun::End::Reported);
     EXPECT_EQ(run.report, "done");
     // The limits a child runs under are tested with the Access reader's own

@@ -3,7 +3,9 @@
 // recordsets in index order with Seek.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include "database/sqlite_connection.h"
 #include "database/sqlite_handle.h"
@@ -72,10 +74,12 @@ TEST_F(DatabaseEngine, FilesThatAreNoDatabaseGiveJetErrorsAndStayUntouched) {
 
     const std::string locked = dir.file("locked.db");
     writeBytes(locked, readBytes(demo));
+#ifndef _WIN32  // a file nobody may read: Windows says so with an access list
     ::chmod(locked.c_str(), 0);
     if (::geteuid() != 0) {  // root reads every file
         EXPECT_EQ(openError(locked), 3051);
     }
+#endif
 }
 
 TEST_F(DatabaseEngine, ReadingNeverWritesTheFile) {

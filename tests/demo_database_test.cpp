@@ -2,10 +2,18 @@
 // the exports react to, never overwriting a file, and its command.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <signal.h>
+#endif
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <csignal>
@@ -36,10 +44,30 @@ long count(const std::string& path, const std::string& where) {
     return std::stol(column(path, "SELECT count(*) FROM " + where)[0]);
 }
 
+std::string cliPath() {
+#ifdef _WIN32
+    return std::string(ZELK_BIN_DIR) + "/zelkextract2-cli.exe";
+#else
+    return std::string(ZELK_BIN_DIR) + "/zelkextract2-cli";
+#endif
+}
+
+// The Windows build makes the command-line program only once Qt is there.
+#define ZELK_NEEDS_CLI()                                                                          \
+    do {                                                                                          \
+        if (!std::filesystem::exists(cliPath())) GTEST_SKIP() << "no command-line program built"; \
+    } while (false)
+
 int runCli(const std::string& args) {
+#ifdef _WIN32
+    // cmd.exe takes the whole line in quotes when it starts with a quote.
+    const std::string cmd = "\"\"" + std::string(ZELK_BIN_DIR) + "/zelkextract2-cli.exe\" " + args + " >NUL 2>&1\"";
+    return std::system(cmd.c_str());
+#else
     const std::string cmd = std::string(ZELK_BIN_DIR) + "/zelkextract2-cli " + args + " >/dev/null 2>&1";
     const int status = std::system(cmd.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
 }
 
 }  // namespace
@@ -148,19 +176,23 @@ TEST(DemoDatabase, SameSeedSameContentAndNeverOverwrites) {
 }
 
 TEST(DemoDatabase, CommandLine) {
+    ZELK_NEEDS_CLI();
     ScratchDir dir;
     const std::string file = dir.file("cli.db");
-    EXPECT_EQ(runCli("demo-database '" + file + "' --assets 50 --seed 7"), 0);
+    EXPECT_EQ(runCli("demo-database \"" + file + "\" --assets 50 --seed 7"), 0);
     EXPECT_EQ(count(file, "OB"), 50);
-    EXPECT_EQ(runCli("demo-database '" + file + "'"), 1);
+    EXPECT_EQ(runCli("demo-database \"" + file + "\""), 1);
     EXPECT_EQ(runCli("demo-database"), 2);
-    EXPECT_EQ(runCli("demo-database '" + dir.file("x.db") + "' --assets nul"), 2);
-    EXPECT_EQ(runCli("demo-database '" + dir.file("x.db") + "' --assets"), 2);
-    EXPECT_EQ(runCli("demo-database '" + dir.file("x.db") + "' --onbekend 3"), 2);
+    EXPECT_EQ(runCli("demo-database \"" + dir.file("x.db") + "\" --assets nul"), 2);
+    EXPECT_EQ(runCli("demo-database \"" + dir.file("x.db") + "\" --assets"), 2);
+    EXPECT_EQ(runCli("demo-database \"" + dir.file("x.db") + "\" --onbekend 3"), 2);
     EXPECT_FALSE(std::filesystem::exists(dir.file("x.db")));
 }
 
 TEST(DemoDatabase, AnInterruptedCommandLeavesNothingBehind) {
+#ifdef _WIN32
+    GTEST_SKIP() << "planted with POSIX signals; Windows ends a console program through its control handler";
+#else
     ScratchDir dir;
     const std::string file = dir.file("groot.db");
     const std::string cli = std::string(ZELK_BIN_DIR) + "/zelkextract2-cli";
@@ -191,9 +223,11 @@ TEST(DemoDatabase, AnInterruptedCommandLeavesNothingBehind) {
         EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << sig;
         for (const auto& e : std::filesystem::directory_iterator(dir.path())) std::filesystem::remove(e.path());
     }
+#endif
 }
 
 TEST(DemoDatabase, HistoryDepthGivesTheShapeOfALongRunningAdministration) {
+    ZELK_NEEDS_CLI();
     ScratchDir dir;
     DemoOptions deep;
     deep.assets = 2000;
@@ -223,8 +257,8 @@ TEST(DemoDatabase, HistoryDepthGivesTheShapeOfALongRunningAdministration) {
     EXPECT_EQ(readBytes(dir.file("a.db")), readBytes(dir.file("b.db")));
     EXPECT_LT(count(dir.file("a.db"), "Historie") * 10, static_cast<long>(300 * 45));
 
-    EXPECT_EQ(runCli("demo-database '" + dir.file("c.db") + "' --assets 20 --history-depth 3.5"), 0);
-    EXPECT_EQ(runCli("demo-database '" + dir.file("d.db") + "' --history-depth veel"), 2);
-    EXPECT_EQ(runCli("demo-database '" + dir.file("d.db") + "' --history-depth 0"), 2);
+    EXPECT_EQ(runCli("demo-database \"" + dir.file("c.db") + "\" --assets 20 --history-depth 3.5"), 0);
+    EXPECT_EQ(runCli("demo-database \"" + dir.file("d.db") + "\" --history-depth veel"), 2);
+    EXPECT_EQ(runCli("demo-database \"" + dir.file("d.db") + "\" --history-depth 0"), 2);
     EXPECT_FALSE(std::filesystem::exists(dir.file("d.db")));
 }

@@ -120,13 +120,20 @@ TEST_F(SavePolicy, ANameThatCannotBeChosenEndsTheSaveAsFailed) {
 TEST(BatchDocuments, AreInTheHomeFolder) {
     MemorySettings settings;
     BatchPlatform batch(settings, std::nullopt);
-    const char* oldHome = std::getenv("HOME");
+#ifdef _WIN32
+    const char* home = "USERPROFILE";
+    const std::string user = "C:\\Users\\gebruiker";
+#else
+    const char* home = "HOME";
+    const std::string user = "/home/gebruiker";
+#endif
+    const char* oldHome = std::getenv(home);
     const std::string saved = oldHome ? oldHome : "";
-    ::setenv("HOME", "/home/gebruiker", 1);
+    zelk::testing::setEnv(home, user.c_str());
     const fs::path withHome = batch.documentsFolder();
-    ::unsetenv("HOME");
+    zelk::testing::setEnv(home, nullptr);
     const fs::path withoutHome = batch.documentsFolder();
-    if (oldHome) ::setenv("HOME", saved.c_str(), 1);
-    EXPECT_EQ(withHome, fs::path("/home/gebruiker/Documents"));
+    zelk::testing::setEnv(home, oldHome ? saved.c_str() : nullptr);
+    EXPECT_EQ(withHome, fs::path(user) / "Documents");
     EXPECT_EQ(withoutHome, fs::current_path() / "Documents");
 }

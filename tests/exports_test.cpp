@@ -301,6 +301,9 @@ TEST(ExportFailures, AnOutcomeNamesWhatTheDatabaseLacksAndTheRowsNotWritten) {
 }
 
 TEST(ExportFailures, AScratchFileThatCannotBeWrittenFailsTheExportOnce) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a full disk is planted with a file-size limit, which Windows does not have";
+#else
     // 150 assets whose long names take the sheet's rows past the spool's
     // buffer, so that they reach its scratch file.
     Administration admin(R"SQL(
@@ -343,6 +346,7 @@ INSERT INTO OB_Waardering SELECT 'G1','I7',10 + n,'COM','2010-01-31',1000,0,1000
         if (f.sheet().value(r, 41).toString().rfind("G1 - I7 - ", 0) == 0) ++spooled;
     EXPECT_GE(spooled, 150);
     EXPECT_EQ(f.s.exl.rowsNotWritten(), 0);
+#endif
 }
 
 TEST(ExportFailures, AmountsAndDatesOutsideTheirRangesAreNotComputed) {

@@ -16,7 +16,9 @@
 using namespace zelk;
 using zelk::testing::OwnTempDir;
 using zelk::testing::ScratchDir;
+#ifndef _WIN32
 using zelk::testing::SmallFileLimit;
+#endif
 namespace fs = std::filesystem;
 
 namespace {
@@ -32,6 +34,7 @@ private:
     std::size_t old_;
 };
 
+#ifndef _WIN32
 // Writes rows from `r` on under a small file limit until one is refused
 // (error 1004); returns that row, or 0. `r` ends past the last row tried.
 template <typename Write>
@@ -47,6 +50,7 @@ long firstRefusedRow(long& r, long last, Write write) {
     }
     return 0;
 }
+#endif
 
 void formatColumns(ExcelApplication& app, const char* columns, const char* format) {
     app.Columns(columns).Select();
@@ -137,6 +141,9 @@ TEST(SpreadsheetSpool, SpooledSheetSavesTheSameCellsAsOneInMemory) {
 }
 
 TEST(SpreadsheetSpool, AFailedWriteRefusesOneRowAndKeepsTheOthers) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a full disk is planted with a file-size limit, which Windows does not have";
+#else
     ScratchDir dir;
     OwnTempDir tmp(dir);
     RowSpool spool;
@@ -168,6 +175,7 @@ TEST(SpreadsheetSpool, AFailedWriteRefusesOneRowAndKeepsTheOthers) {
     });
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(spool.lastRow(), r - 1);
+#endif
 }
 
 TEST(SpreadsheetSpool, SheetScanGivesTheSameAnswerWhereverThePiecesBreak) {
@@ -198,6 +206,9 @@ TEST(SpreadsheetSpool, SheetScanGivesTheSameAnswerWhereverThePiecesBreak) {
 }
 
 TEST(SpreadsheetSpool, ARowTheDiskRefusesIsAnErrorAndTheSheetKeepsTheRest) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a full disk is planted with a file-size limit, which Windows does not have";
+#else
     ScratchDir dir;
     OwnTempDir tmp(dir);
     SpoolAfter soon(2);
@@ -225,4 +236,5 @@ TEST(SpreadsheetSpool, ARowTheDiskRefusesIsAnErrorAndTheSheetKeepsTheRest) {
         ASSERT_EQ(ws.value(k, 40), expected) << k;
     }
     EXPECT_EQ(ws.value(r, 1), Variant());
+#endif
 }

@@ -1,8 +1,14 @@
 // Saving workbooks to .xlsx and reading them back.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 #include <xlsxwriter.h>
 
 #include <csignal>
@@ -190,6 +196,9 @@ TEST_F(XlsxFixture, FailedSavesReportAnErrorAndLeaveNoFile) {
 }
 
 TEST_F(XlsxFixture, FullDiskKeepsTheEarlierFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a full disk is planted with a file-size limit, which Windows does not have";
+#else
     // A file-size limit fails the writes the way a full disk does.
     Workbook& book = app->Workbooks().Add();
     VariantArray row(1, 50);
@@ -211,6 +220,7 @@ TEST_F(XlsxFixture, FullDiskKeepsTheEarlierFile) {
     EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"vol.xlsx"});
     // With room again the same save succeeds.
     EXPECT_TRUE(saveAs(book, file));
+#endif
 }
 
 TEST_F(XlsxFixture, BrokenFilesDoNotOpen) {
@@ -315,6 +325,9 @@ TEST_F(XlsxFixture, TheSameClockGivesTheSameBytes) {
 }
 
 TEST_F(XlsxFixture, InterruptedSavesLeaveNoTemporaryFiles) {
+#ifdef _WIN32
+    GTEST_SKIP() << "planted with fork and POSIX signals";
+#else
     // Leftovers of a run that is gone are removed by the next save; those of
     // a run still going are not.
     const pid_t gone = ::fork();
@@ -368,4 +381,5 @@ TEST_F(XlsxFixture, InterruptedSavesLeaveNoTemporaryFiles) {
             EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"roerend.xlsx"}) << sig << " " << unnamed;
         }
     }
+#endif
 }

@@ -8,6 +8,7 @@
 #include "export_command.h"
 #include "help_texts.h"
 #include "nearest_name.h"
+#include "os/child_process.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    zelk::os::runIsolatedJobIfChild();  // a Windows child of this program does its job here
     const int status = run(argc, argv);
     // Help, version and the export's log go to standard output: a full disk
     // or a closed pipe there must not end as a run that went well.

@@ -12,6 +12,7 @@
 #include "dutch_translations.h"
 #include "last_resort_guard.h"
 #include "main_window.h"
+#include "os/child_process.h"
 #include "program_icon.h"
 #include "qt_platform.h"
 #include "session/session.h"
@@ -36,6 +37,7 @@ std::unique_ptr<QApplication> startQt(int& argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    zelk::os::runIsolatedJobIfChild();  // a Windows child of this program does its job here
     const std::unique_ptr<QApplication> app = startQt(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
     QApplication::setWindowIcon(programIcon());

@@ -3,6 +3,7 @@
 // as long as this object, and as long as any child process started while it
 // was held; it ends with the process however that ends.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 
@@ -21,8 +22,8 @@ public:
     FolderLock& operator=(const FolderLock&) = delete;
 
 private:
-    explicit FolderLock(int handle) : handle_(handle) {}
-    int handle_ = -1;
+    explicit FolderLock(std::intptr_t handle) : handle_(handle) {}
+    std::intptr_t handle_ = -1;  // a file descriptor, or a Windows handle
 };
 
 }  // namespace zelk::os

@@ -13,14 +13,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "os/isolated_job.h"
+
 namespace zelk::os {
 
 namespace {
 
-constexpr char kAlive = 'P';
-constexpr char kReport = 'R';
-constexpr int kExitReported = 0;
-constexpr int kExitFailed = 70;
+using isolated::kAlive;
+using isolated::kExitFailed;
+using isolated::kExitReported;
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kAddressSanitizer = true;
@@ -67,9 +68,8 @@ void setLimit(int resource, std::uint64_t value) {
 
 [[noreturn]] void leaveChild() { _exit(kExitFailed); }
 
-[[noreturn]] void runChild(int fd, pid_t parent, std::uint64_t addressSpace,
-                           const std::function<std::string(const std::function<void()>&)>& work,
-                           const ChildLimits& limits) {
+[[noreturn]] void runChild(int fd, pid_t parent, std::uint64_t addressSpace, IsolatedJob job,
+                           const std::string& argument, const ChildLimits& limits) {
     // Die with the parent; and if the parent is already gone, do not start.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent) _exit(kExitFailed);
@@ -105,14 +105,10 @@ void setLimit(int resource, std::uint64_t value) {
         writeAll(fd, &kAlive, 1);
     };
     try {
-        const std::string report = work(alive);
-        const std::uint64_t size = report.size();
-        char header[1 + sizeof size];
-        header[0] = kReport;
-        std::memcpy(header + 1, &size, sizeof size);
-        if (writeAll(fd, header, sizeof header) && writeAll(fd, report.data(), report.size())) _exit(kExitReported);
+        const std::string bytes = isolated::frame(job(argument, alive));
+        if (writeAll(fd, bytes.data(), bytes.size())) _exit(kExitReported);
     } catch (...) {
-        // Process boundary: whatever the work threw, the child can only fail
+        // Process boundary: whatever the job threw, the child can only fail
         // through its exit status; the caller reports that.
     }
     _exit(kExitFailed);
@@ -120,9 +116,11 @@ void setLimit(int resource, std::uint64_t value) {
 
 }  // namespace
 
-IsolatedRun runIsolated(const std::function<std::string(const std::function<void()>& alive)>& work,
-                        std::chrono::milliseconds idleTimeout, const ChildLimits& limits) {
+IsolatedRun runIsolated(const std::string& job, const std::string& argument, std::chrono::milliseconds idleTimeout,
+                        const ChildLimits& limits) {
     IsolatedRun run;
+    const IsolatedJob work = isolated::findJob(job);
+    if (!work) return run;
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return run;
     const std::uint64_t addressSpace = currentAddressSpace();
@@ -135,18 +133,15 @@ IsolatedRun runIsolated(const std::function<std::string(const std::function<void
     }
     if (pid == 0) {
         ::close(fds[0]);
-        runChild(fds[1], parent, addressSpace, work, limits);
+        runChild(fds[1], parent, addressSpace, work, argument, limits);
     }
     ::close(fds[1]);
 
-    // Read until the child closes its end: progress marks push the deadline
-    // back; after the report marker come its length and its bytes.
-    std::string received;
+    // Read until the child closes its end: any bytes push the deadline back.
+    isolated::ReportReader reader(limits.maxReportBytes);
     bool timedOut = false;
     bool overflow = false;
     auto deadline = Clock::now() + idleTimeout;
-    std::size_t scanned = 0;
-    bool inReport = false;
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) {
@@ -161,18 +156,7 @@ IsolatedRun runIsolated(const std::function<std::string(const std::function<void
         const ssize_t n = ::read(fds[0], buf, sizeof buf);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;  // the child closed its end (it is exiting)
-        received.append(buf, static_cast<std::size_t>(n));
-        while (!inReport && scanned < received.size()) {
-            if (received[scanned] == kAlive) {
-                ++scanned;
-            } else {
-                inReport = true;
-            }
-        }
-        // Progress marks are not kept: only the report counts against the limit.
-        received.erase(0, scanned);
-        scanned = 0;
-        if (limits.maxReportBytes && received.size() > limits.maxReportBytes + 16) {
+        if (!reader.take(buf, static_cast<std::size_t>(n))) {
             overflow = true;
             break;
         }
@@ -193,16 +177,14 @@ IsolatedRun runIsolated(const std::function<std::string(const std::function<void
         run.end = IsolatedRun::End::TimedOut;
         return run;
     }
-    run.end = IsolatedRun::End::Crashed;
-    if (overflow) return run;
-    std::uint64_t size = 0;
-    const std::size_t headerEnd = scanned + 1 + sizeof size;
-    if (!inReport || received[scanned] != kReport || received.size() < headerEnd || !exitedCleanly) return run;
-    std::memcpy(&size, received.data() + scanned + 1, sizeof size);
-    if (received.size() - headerEnd != size) return run;
-    run.report = received.substr(headerEnd);
-    run.end = IsolatedRun::End::Reported;
-    return run;
+    if (overflow) {
+        run.end = IsolatedRun::End::Crashed;
+        return run;
+    }
+    return reader.finish(exitedCleanly);
 }
+
+// A forked child runs its job from runIsolated itself.
+void runIsolatedJobIfChild() {}
 
 }  // namespace zelk::os

@@ -19,14 +19,14 @@ std::optional<FolderLock> FolderLock::tryTake(const std::filesystem::path& folde
 }
 
 FolderLock::~FolderLock() {
-    if (handle_ >= 0) ::close(handle_);
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));
 }
 
 FolderLock::FolderLock(FolderLock&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
 
 FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
     if (this != &other) {
-        if (handle_ >= 0) ::close(handle_);
+        if (handle_ >= 0) ::close(static_cast<int>(handle_));
         handle_ = std::exchange(other.handle_, -1);
     }
     return *this;

@@ -28,14 +28,14 @@ ScratchFile::ScratchFile() {
 }
 
 ScratchFile::~ScratchFile() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) ::close(static_cast<int>(fd_));
 }
 
 void ScratchFile::writeAt(const void* data, std::size_t size, std::uint64_t offset, std::size_t& done) {
     const char* bytes = static_cast<const char*>(data);
     done = 0;
     while (done < size) {
-        const ssize_t n = ::pwrite(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
+        const ssize_t n = ::pwrite(static_cast<int>(fd_), bytes + done, size - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) throw lastError("scratch file write");
         if (n == 0) throw std::system_error(ENOSPC, std::generic_category(), "scratch file write");
@@ -45,7 +45,7 @@ void ScratchFile::writeAt(const void* data, std::size_t size, std::uint64_t offs
 
 std::size_t ScratchFile::readAt(void* data, std::size_t size, std::uint64_t offset) const {
     for (;;) {
-        const ssize_t n = ::pread(fd_, data, size, static_cast<off_t>(offset));
+        const ssize_t n = ::pread(static_cast<int>(fd_), data, size, static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) throw lastError("scratch file read");
         return static_cast<std::size_t>(n);

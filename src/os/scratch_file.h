@@ -24,7 +24,7 @@ public:
     std::size_t readAt(void* data, std::size_t size, std::uint64_t offset) const;
 
 private:
-    int fd_ = -1;
+    std::intptr_t fd_ = -1;  // a file descriptor, or a Windows handle
 };
 
 }  // namespace zelk::os

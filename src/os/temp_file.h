@@ -6,6 +6,7 @@
 // the termination signals; after a kill, the owner's next run removes it
 // once processGone(pid).
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>

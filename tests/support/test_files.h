@@ -3,9 +3,14 @@
 // every test that touches the file system.
 
 #include <stdlib.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/resource.h>
+#endif
 
 #include <csignal>
+#include <cstdlib>
 
 #include <algorithm>
 #include <filesystem>
@@ -16,17 +21,43 @@
 #include <string>
 #include <vector>
 
+#include "os/folders.h"
+
 namespace zelk::testing {
+
+// Under wine some of Windows' own guarantees are missing; the tests that
+// need them say so and skip that part.
+inline bool underWine() {
+#ifdef _WIN32
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+#else
+    return false;
+#endif
+}
+
+// Sets or (with nullptr) removes an environment variable of this process.
+inline void setEnv(const char* name, const char* value) {
+#ifdef _WIN32
+    _putenv_s(name, value ? value : "");
+#else
+    if (value) ::setenv(name, value, 1);
+    else ::unsetenv(name);
+#endif
+}
+
+// The variable that names the temporary folder.
+#ifdef _WIN32
+constexpr const char* kTempVariable = "TMP";
+#else
+constexpr const char* kTempVariable = "TMPDIR";
+#endif
 
 // A folder of its own, removed with its contents (also after a test took
 // away its rights).
 class ScratchDir {
 public:
-    ScratchDir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "zelk-test-XXXXXX").string();
-        if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp");
-        path_ = tmpl;
-    }
+    ScratchDir() : path_(os::makeUniqueFolder(std::filesystem::temp_directory_path(), "zelk-test-")) {}
     ~ScratchDir() {
         std::error_code ec;
         std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
@@ -72,13 +103,10 @@ inline std::string fixturesMissingLine() {
 class OwnTempDir {
 public:
     explicit OwnTempDir(const ScratchDir& dir) {
-        if (const char* old = std::getenv("TMPDIR")) old_ = old;
-        ::setenv("TMPDIR", dir.str().c_str(), 1);
+        if (const char* old = std::getenv(kTempVariable)) old_ = old;
+        setEnv(kTempVariable, dir.str().c_str());
     }
-    ~OwnTempDir() {
-        if (old_) ::setenv("TMPDIR", old_->c_str(), 1);
-        else ::unsetenv("TMPDIR");
-    }
+    ~OwnTempDir() { setEnv(kTempVariable, old_ ? old_->c_str() : nullptr); }
     OwnTempDir(const OwnTempDir&) = delete;
     OwnTempDir& operator=(const OwnTempDir&) = delete;
 
@@ -94,6 +122,7 @@ inline std::vector<std::string> filesIn(const std::filesystem::path& dir) {
     return out;
 }
 
+#ifndef _WIN32
 // While it lives, writes past 64 KB fail the way they do on a full disk.
 class SmallFileLimit {
 public:
@@ -114,6 +143,7 @@ private:
     rlimit old_{};
     void (*handler_)(int);
 };
+#endif
 
 }  // namespace zelk::testing
 

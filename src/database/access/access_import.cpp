@@ -286,6 +286,15 @@ AccessImportResult copyInChild(const std::string& accessPath, const std::string&
     return result;
 }
 
+// The child's job: the argument is the two paths, separated by a NUL.
+std::string copyJob(const std::string& argument, const std::function<void()>& alive) {
+    const std::size_t split = argument.find('\0');
+    if (split == std::string::npos) return encode(failure(3343, kUnknownFormat));
+    return encode(copyInChild(argument.substr(0, split), argument.substr(split + 1), alive));
+}
+
+const os::IsolatedJobName kCopyJob("access-copy", copyJob);
+
 void removeOutput(const std::string& sqlitePath) {
     std::error_code ignored;
     for (const char* suffix : {"", "-journal", "-wal", "-shm"}) std::filesystem::remove(sqlitePath + suffix, ignored);
@@ -332,9 +341,8 @@ AccessImportResult importAccessFile(const std::string& accessPath, const std::st
         return failure(3343, std::string(kUnknownFormat) + ": het bestand is versleuteld en kan niet worden gelezen");
     if (!passwordAccepted(*header, password)) return failure(3031, "Geen geldig wachtwoord.");
 
-    const os::IsolatedRun run = os::runIsolated(
-        [&](const std::function<void()>& alive) { return encode(copyInChild(accessPath, sqlitePath, alive)); },
-        options.timeout, readerLimits(static_cast<std::uint64_t>(fileBytes)));
+    const os::IsolatedRun run = os::runIsolated("access-copy", accessPath + '\0' + sqlitePath, options.timeout,
+                                                readerLimits(static_cast<std::uint64_t>(fileBytes)));
 
     if (run.end == os::IsolatedRun::End::NotStarted) return failure(3035, "Onvoldoende systeembronnen.");
     std::optional<AccessImportResult> result;

@@ -3,12 +3,13 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "os/native_reason.h"
+
 namespace zelk::os {
-namespace {
 
 // The failures a user can do something about, or should at least recognise:
 // full or read-only disks, missing folders, rights, names, lost network shares.
-const char* dutchText(int e) {
+const char* errnoReason(int e) {
     switch (e) {
     case ENOENT: return "het bestand of de map bestaat niet";
     case ENOTDIR: return "een deel van het pad is geen map";
@@ -19,7 +20,9 @@ const char* dutchText(int e) {
     case EPERM: return "geen toestemming";
     case EROFS: return "het bestandssysteem is alleen-lezen";
     case ENOSPC: return "de schijf is vol";
+#ifdef EDQUOT
     case EDQUOT: return "de schijfruimte van de gebruiker is op";
+#endif
     case EFBIG: return "het bestand wordt te groot";
     case ENAMETOOLONG: return "de naam is te lang";
     case ELOOP: return "te veel symbolische koppelingen in het pad";
@@ -33,7 +36,9 @@ const char* dutchText(int e) {
     case EINVAL: return "ongeldig argument";
     case EAGAIN: return "tijdelijk niet beschikbaar";
     case EINTR: return "onderbroken";
+#ifdef ESTALE
     case ESTALE: return "de verbinding met de netwerkmap is verbroken";
+#endif
     case ENODEV:
     case ENXIO: return "het apparaat is niet beschikbaar";
     case ETIMEDOUT: return "de bewerking duurde te lang";
@@ -41,12 +46,11 @@ const char* dutchText(int e) {
     }
 }
 
-}  // namespace
-
 std::string reasonText(const std::error_code& code) {
-    const bool posix = code.category() == std::generic_category() || code.category() == std::system_category();
-    if (posix)
-        if (const char* text = dutchText(code.value())) return text;
+    const char* text = nullptr;
+    if (code.category() == std::generic_category()) text = errnoReason(code.value());
+    if (code.category() == std::system_category()) text = nativeReason(code.value());
+    if (text) return text;
     return "systeemfout " + std::to_string(code.value()) + " (" + code.message() + ")";
 }
 
