@@ -41,18 +41,25 @@ QString printedText(Alg& alg, const QString& pdf, QStringList* printerChoices = 
     return QString::fromUtf8(pdftotext.readAllStandardOutput());
 }
 
+// The desktop's message screen in its main window, Qt's dialogs in Dutch.
+struct GuiPrinting : ::testing::Test {
+    QApplication& app = guiApp();
+    const DutchTranslations dutch;
+    QtPlatform platform{"ZelkExtract-2 (Naar Excel)"};
+    Alg alg{platform};
+    MainWindow window;
+
+    GuiPrinting() {
+        platform.setParentWindow(&window);
+        window.attachMessageScreen(alg);
+    }
+};
+
 }  // namespace
 
-TEST(GuiPrinting, TheSelectionOrTheWholeMessageScreenGoesIntoAPdf) {
-    guiApp();
+TEST_F(GuiPrinting, TheSelectionOrTheWholeMessageScreenGoesIntoAPdf) {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         GTEST_SKIP() << "pdftotext not found (Debian package poppler-utils)";
-    const DutchTranslations dutch;
-    QtPlatform platform("ZelkExtract-2 (Naar Excel)");
-    Alg alg(platform);
-    MainWindow window;
-    platform.setParentWindow(&window);
-    window.attachMessageScreen(alg);
     alg.AddMelding("Open Database: demo.sqlite");
     alg.AddMelding("Fout # 3024 in Assets Fields", 0, false, kRed);
     alg.AddMelding("Werkmap opgeslagen: maart.xlsx");
@@ -80,14 +87,7 @@ TEST(GuiPrinting, TheSelectionOrTheWholeMessageScreenGoesIntoAPdf) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
 
-TEST(GuiPrinting, OfferedByCtrlPAndTheMessageScreensContextMenuNotTheMenus) {
-    guiApp();
-    const DutchTranslations dutch;
-    QtPlatform platform("ZelkExtract-2 (Naar Excel)");
-    Alg alg(platform);
-    MainWindow window;
-    platform.setParentWindow(&window);
-    window.attachMessageScreen(alg);
+TEST_F(GuiPrinting, OfferedByCtrlPAndTheMessageScreensContextMenuNotTheMenus) {
     QAction* print = window.printAction();
     ASSERT_TRUE(print);
     EXPECT_EQ(print->text(), QStringLiteral("Afdrukken…"));
