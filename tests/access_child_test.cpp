@@ -6,17 +6,9 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
-#endif
-#ifndef _WIN32
 #include <signal.h>
-#endif
-#ifndef _WIN32
 #include <sys/file.h>
-#endif
-#ifndef _WIN32
 #include <sys/wait.h>
-#endif
-#ifndef _WIN32
 #include <unistd.h>
 #endif
 

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/wait.h>
-#endif
-#ifndef _WIN32
 #include <unistd.h>
 #endif
 

@@ -4,14 +4,8 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <signal.h>
-#endif
-#ifndef _WIN32
 #include <sys/resource.h>
-#endif
-#ifndef _WIN32
 #include <sys/wait.h>
-#endif
-#ifndef _WIN32
 #include <unistd.h>
 #endif
 

@@ -2,11 +2,7 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/stat.h>
-#endif
-#ifndef _WIN32
 #include <sys/wait.h>
-#endif
-#ifndef _WIN32
 #include <unistd.h>
 #endif
 #include <xlsxwriter.h>
