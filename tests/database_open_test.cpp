@@ -24,13 +24,19 @@ namespace {
 
 const std::string kAccessHeader = std::string("\0\1\0\0Standard Jet DB\0", 20) + std::string(4076, '\0');
 
-// Whether this process holds a file open whose name, as the kernel gives it, starts so.
+// Whether this process holds a file open whose name, as the kernel gives it,
+// starts so. Windows has no such list; there no file counts as held.
 bool holdsOpen(const std::string& prefix) {
+#ifdef _WIN32
+    (void)prefix;
+    return false;
+#else
     for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
         std::error_code ec;
         if (std::filesystem::read_symlink(entry.path(), ec).string().rfind(prefix, 0) == 0 && !ec) return true;
     }
     return false;
+#endif
 }
 
 // Overwrites one page of a SQLite file with zeros: the b-tree it belonged to is damaged.
@@ -65,6 +71,9 @@ struct DatabaseOpen : DemoFixture {
 }  // namespace
 
 TEST_F(DatabaseOpen, AccessCopyLivesOnDiskWithoutANameAndGoesWithTheConnection) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows keeps the name of a file that is open: the copy goes when the next import cleans up";
+#else
     const std::string mdb = dir.file("GROOT.MDB");
     writeBytes(mdb, kAccessHeader);
     const FileSnapshot before = FileSnapshot::of(mdb);
@@ -117,6 +126,7 @@ TEST_F(DatabaseOpen, AccessCopyLivesOnDiskWithoutANameAndGoesWithTheConnection) 
     EXPECT_EQ(tempDirEntries("zelk-import-"), "");
     ro->Close();
     EXPECT_FALSE(holdsOpen(temp.str() + "/zelk-import-"));
+#endif
 }
 
 TEST_F(DatabaseOpen, ACopyThatDoesNotFitTheTemporaryFolderNamesIt) {

@@ -45,8 +45,17 @@ TEST_F(SavePolicy, UsesTheExportFolderAndFreeNames) {
     platform.store.set(kAppTitle, "Excel", "ExportDir", out.string());
     platform.clock = makeDateTime({2026, 12, 6, 10, 15, 3});
 
+    // While the workbook is packed and written the window answers, and the
+    // status bar says what is going on; the message lines come after.
+    std::vector<std::string> linesWhileSaving;
+    platform.onDoEvents = [&] { linesWhileSaving.push_back(alg.screen().text()); };
     const auto first = saveAndShow(alg, book, "ZELK-Extract-1 Roerend", true);
+    platform.onDoEvents = nullptr;
     ASSERT_TRUE(first);
+    ASSERT_EQ(platform.progressCalls.size(), 1u);
+    EXPECT_EQ(platform.progressCalls[0], std::make_tuple(std::string("Werkmap wordt opgeslagen…"), 0L, 0L));
+    ASSERT_FALSE(linesWhileSaving.empty());
+    EXPECT_EQ(linesWhileSaving.front(), "");
     EXPECT_EQ(*first, out / "ZELK-Extract-1 Roerend 2026-12-06 101503.xlsx");
     EXPECT_TRUE(fs::is_regular_file(*first));
     EXPECT_EQ(alg.screen().text(), "Werkmap opgeslagen: " + first->string() + "\r\n");

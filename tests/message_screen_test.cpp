@@ -84,6 +84,34 @@ TEST_F(MessageLines, StartpuntPutsTheNewestLineOnTopWhileTheLogKeepsCallOrder) {
     EXPECT_EQ(alg.screen().size(), 0u);
 }
 
+TEST_F(MessageLines, AfdrukkenMeldingenPrintsTheSelectionOrElseEverythingInItsColours) {
+    alg.AddMelding("Open Database: ", kFaseNoLineBreak);
+    alg.AddMelding("demo.sqlite", 0, false, kGreeting);
+    alg.AddMelding("Fout # 3024", 0, false, kRed);
+    auto printed = [&] {
+        alg.AfdrukkenMeldingen();
+        std::string out;
+        for (const PrintPiece& p : platform.printed.back().second) out += "[" + std::to_string(p.colour) + "]" + p.text;
+        EXPECT_EQ(platform.printed.back().first, "Meldingen");
+        return out;
+    };
+    // Nothing selected: the whole text, one line break for each CR LF.
+    EXPECT_EQ(printed(), "[0]Open Database: [6710784]demo.sqlite\n[255]Fout # 3024\n");
+
+    // A selection from inside the name to the middle of a CR LF pair.
+    alg.screen().select(20, 7);
+    EXPECT_EQ(printed(), "[6710784]sqlite\n");
+    alg.screen().select(26, 1000);  // clipped to the end of the text
+    EXPECT_EQ(printed(), "[6710784]\n[255]Fout # 3024\n");
+
+    // A new line moves the screen's caret, so the selection is gone.
+    alg.screen().select(0, 4);
+    alg.AddMelding("klaar");
+    EXPECT_EQ(printed(), "[0]Open Database: [6710784]demo.sqlite\n[255]Fout # 3024\n[0]klaar\n");
+    alg.ClearAlg();
+    EXPECT_EQ(printed(), "");
+}
+
 TEST_F(MessageLines, MessageBoxesAddTheirLineAndAskThePlatform) {
     alg.AddMsgBoxMelding("Maximum aantal databases = 40", "", 64, false, kBlack, false);
     alg.AddMsgBoxMelding("Kan niet", "Bestand zoeken", 16, false, kRed, true);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The .deb as a user gets it: made by CPack from this build, unpacked into a
-# scratch root, the installed command-line program run from there.
+# The .deb as a user gets it: made by CPack from this build, checked by
+# lintian when it is there, unpacked into a scratch root, the installed
+# command-line program run from there.
 # Arguments: the build folder, the project's version. Exit 77: skipped.
 set -euo pipefail
 build=$1
@@ -32,7 +33,7 @@ contents=$(dpkg-deb -c "$deb")
 for path in usr/bin/zelkextract2 usr/bin/zelkextract2-cli usr/share/applications/zelkextract2.desktop \
     usr/share/icons/hicolor/scalable/apps/zelkextract2.svg usr/share/icons/hicolor/48x48/apps/zelkextract2.png \
     usr/share/bash-completion/completions/zelkextract2-cli usr/share/man/man1/zelkextract2-cli.1.gz \
-    usr/share/man/man1/zelkextract2.1.gz; do
+    usr/share/man/man1/zelkextract2.1.gz usr/share/doc/zelkextract2/copyright usr/share/doc/zelkextract2/changelog.gz; do
     grep -q " \./$path\$" <<<"$contents" || fail "$path not in the package"
 done
 
@@ -42,6 +43,18 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libc6 libsqlite3 libxlsxwriter libmdb libqt6core6 libqt6widgets6; do
     grep -q "$lib" <<<"$depends" || fail "$lib missing from Depends: $depends"
 done
+
+grep -q "bash-completion" <<<"$(dpkg-deb -f "$deb" Recommends)" || fail "bash-completion not recommended"
+
+# Debian's own check of a package: no error and no warning.
+if command -v lintian >/dev/null; then
+    lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || {
+        cat "$work/lintian.log"
+        fail "lintian"
+    }
+else
+    echo "lintian not found (Debian package lintian): the package's own check is left out"
+fi
 
 dpkg -x "$deb" "$work/root"
 cli=$work/root/usr/bin/zelkextract2-cli
@@ -58,5 +71,14 @@ for f in roerend onroerend mapping; do
     [ "$(head -c 2 "$work/out/$f.xlsx")" = "PK" ] || fail "$f.xlsx"
 done
 gzip -dc "$work/root/usr/share/man/man1/zelkextract2-cli.1.gz" | grep -q "ZELK_PASSWORD" || fail "man page"
-bash -n "$work/root/usr/share/bash-completion/completions/zelkextract2-cli" || fail "completion"
+completion=$work/root/usr/share/bash-completion/completions/zelkextract2-cli
+bash -n "$completion" || fail "completion"
+# With bash-completion (which the package recommends) a Tab after a partial
+# command completes it.
+if [ -f /usr/share/bash-completion/bash_completion ]; then
+    completed=$(bash -c 'source /usr/share/bash-completion/bash_completion; source "$1"
+        COMP_LINE="zelkextract2-cli exp"; COMP_POINT=${#COMP_LINE}; COMP_WORDS=(zelkextract2-cli exp); COMP_CWORD=1
+        _zelkextract2_cli zelkextract2-cli exp zelkextract2-cli; echo "${COMPREPLY[*]}"' _ "$completion")
+    [ "$completed" = "export" ] || fail "completion of 'zelkextract2-cli exp': '$completed'"
+fi
 echo "package $(basename "$deb") installs and runs"

@@ -105,9 +105,11 @@ TEST_F(XlsxFixture, SavedWorkbookReadsBackTheSame) {
     EXPECT_EQ(book.Name(), "roerend.xlsx");
     EXPECT_EQ(book.FullName(), file.string());
     EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"roerend.xlsx"});  // no temporary file left
+#ifndef _WIN32  // Windows gives a file the access list of its folder
     const mode_t mask = ::umask(0);
     ::umask(mask);
     EXPECT_EQ(static_cast<mode_t>(fs::status(file).permissions()), 0666 & ~mask);  // not the temporary file's 0600
+#endif
 
     auto other = instances.start(platform);
     Workbook& back = other->Workbooks().Open(file.string());

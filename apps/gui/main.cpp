@@ -3,12 +3,17 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 
+#include "display_check.h"
 #include "dutch_translations.h"
 #include "last_resort_guard.h"
 #include "main_window.h"
 #include "os/child_process.h"
+#include "program_icon.h"
 #include "qt_platform.h"
 #include "session/session.h"
 #include "shell/command_line.h"
@@ -17,10 +22,25 @@
 
 using namespace zelk;
 
+namespace {
+
+// Checked before Qt is started: Qt itself would abort.
+std::unique_ptr<QApplication> startQt(int& argc, char** argv) {
+    if (const auto missing = missingDisplay()) {
+        std::fprintf(stderr, "%s\n", missing->c_str());
+        std::exit(1);
+    }
+    const DisplayFailureGuard unreachable;
+    return std::make_unique<QApplication>(argc, argv);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     zelk::os::runIsolatedJobIfChild();  // a Windows child of this program does its job here
-    QApplication app(argc, argv);
+    const std::unique_ptr<QApplication> app = startQt(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
+    QApplication::setWindowIcon(programIcon());
     QApplication::setQuitOnLastWindowClosed(false);  // only the close handler ends the program
     const DutchTranslations dutch;
 

@@ -9,6 +9,7 @@
 #include "messages/alg.h"
 #include "opties_dialog.h"
 #include "parameters_dialog.h"
+#include "program_icon.h"
 #include "twips.h"
 
 namespace zelk {
@@ -25,8 +26,11 @@ MainWindow::MainWindow(QWidget* parent)
       messageWindow_(new MessageWindow()),
       timer_(new QTimer(this)),
       progress_(new QProgressBar(this)),
-      progressLabel_(new QLabel(this)) {
+      progressLabel_(new QLabel(this)),
+      print_(new QAction(QStringLiteral("Afdrukken…"), this)) {
     setObjectName(QStringLiteral("mdiZelkExtract2"));
+    setWindowIcon(programIcon());
+    messageWindow_->setWindowIcon(programIcon());
     mdi_->setObjectName(QStringLiteral("MDIClient"));
     setCentralWidget(mdi_);
     mdi_->addSubWindow(messageWindow_);
@@ -49,6 +53,15 @@ MainWindow::MainWindow(QWidget* parent)
     statusBar()->addPermanentWidget(progress_);
     progress_->hide();
     progressLabel_->hide();
+
+    print_->setObjectName(QStringLiteral("AfdrukkenMeldingen"));
+    print_->setShortcut(QKeySequence::Print);
+    print_->setShortcutContext(Qt::WindowShortcut);
+    addAction(print_);
+    messageWindow_->view()->setPrintAction(print_);
+    connect(print_, &QAction::triggered, this, [this] {
+        if (alg_) runWith(guard, [this] { alg_->AfdrukkenMeldingen(); });
+    });
 
     buildMenu();
 }
@@ -94,6 +107,7 @@ void MainWindow::buildMenu() {
 }
 
 void MainWindow::attachMessageScreen(Alg& alg) {
+    alg_ = &alg;
     layout_ = &alg.layout();
     messageWindow_->view()->attach(alg.screen());
 }
@@ -134,6 +148,8 @@ void MainWindow::showOpties() {
 
 void MainWindow::showProgress(const std::string& label, long done, long total) {
     progressLabel_->setText(QString::fromStdString(label));
+    // Qt draws a bar with an empty range as busy.
+    progress_->setTextVisible(total > 0);
     progress_->setRange(0, static_cast<int>(std::max(total, 0L)));
     progress_->setValue(static_cast<int>(std::min(done, std::max(total, 0L))));
     progressLabel_->show();

@@ -47,6 +47,10 @@ public:
     void attachMessageScreen(Alg& alg);
 
     QAction* action(const QString& name) const;
+    // "Afdrukken…" (Ctrl+P): the message screen on paper or in a PDF. Not in
+    // the menus, which stay as they were; the window and the message
+    // screen's context menu offer it.
+    QAction* printAction() const { return print_; }
     MessageWindow* messageWindow() const { return messageWindow_; }
     QMdiArea* mdiArea() const { return mdi_; }
     QTimer* timer() const { return timer_; }
@@ -54,7 +58,7 @@ public:
     QWidget* parametersDialog() const { return parametersDialog_; }
     QWidget* optiesDialog() const { return optiesDialog_; }
 
-    // Shows how far the running export is.
+    // Shows how far the running export is; a total of 0 shows a busy bar.
     void showProgress(const std::string& label, long done, long total);
 
     // MainWindowPort
@@ -91,6 +95,8 @@ private:
     QTimer* timer_;
     QProgressBar* progress_;
     QLabel* progressLabel_;
+    QAction* print_;
+    Alg* alg_ = nullptr;
     std::map<QString, QAction*> actions_;
     AlgLayout ownLayout_;  // until a message screen is attached
     AlgLayout* layout_ = &ownLayout_;

@@ -1,10 +1,13 @@
 #include "message_view.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <memory>
 
 namespace zelk {
 namespace {
@@ -49,6 +52,11 @@ MessageView::MessageView(QWidget* parent) : QPlainTextEdit(parent) {
     setUndoRedoEnabled(false);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    connect(this, &QPlainTextEdit::selectionChanged, this, [this] { mirrorSelection(); });
+    // A range that grows under a view at its end leaves the value where it
+    // was; only a move of the value itself says where the user wants to be.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this](int value) { followEnd_ = value == verticalScrollBar()->maximum(); });
 }
 
 MessageView::~MessageView() {
@@ -78,6 +86,44 @@ int MessageView::docPosition(std::size_t at) const {
     return static_cast<int>(at - pairs);
 }
 
+std::size_t MessageView::modelPosition(int docPos) const {
+    std::size_t at = 0;
+    for (int d = 0; d < docPos && at < shadow_.size(); ++d)
+        at += at + 1 < shadow_.size() && shadow_[at] == U'\r' && shadow_[at + 1] == U'\n' ? 2u : 1u;
+    return at;
+}
+
+void MessageView::mirrorSelection() {
+    if (!model_) return;
+    const QTextCursor c = textCursor();
+    // Most calls follow a new line, which leaves nothing selected: no walk
+    // through the text then.
+    if (!c.hasSelection()) {
+        model_->select(0, 0);
+        return;
+    }
+    const std::size_t from = modelPosition(c.selectionStart());
+    model_->select(from, modelPosition(c.selectionEnd()) - from);
+}
+
+void MessageView::contextMenuEvent(QContextMenuEvent* event) {
+    const std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    if (print_) {
+        menu->addSeparator();
+        menu->addAction(print_);
+    }
+    menu->exec(event->globalPos());
+}
+
+void MessageView::resizeEvent(QResizeEvent* event) {
+    const bool follow = followEnd_;
+    QPlainTextEdit::resizeEvent(event);
+    if (!follow) return;
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->maximum());
+    followEnd_ = true;
+}
+
 void MessageView::inserted(std::size_t at, const std::u32string& text, std::uint32_t colour) {
     if (text.empty()) return;
     // A CR LF pair that the insert creates or splits at its edges changes
@@ -104,6 +150,7 @@ void MessageView::inserted(std::size_t at, const std::u32string& text, std::uint
     caret.setPosition(atEnd ? document()->characterCount() - 1 : pos);
     setTextCursor(caret);
     ensureCursorVisible();
+    mirrorSelection();
 }
 
 void MessageView::replacedPrefix(std::size_t count, const std::u32string& replacement) {
@@ -120,6 +167,7 @@ void MessageView::replacedPrefix(std::size_t count, const std::u32string& replac
     c.setPosition(0);
     c.setPosition(docCount, QTextCursor::KeepAnchor);
     c.insertText(displayed(replacement), formatOf(model_ ? model_->colourAt(0) : 0));
+    mirrorSelection();
 }
 
 void MessageView::cleared() {
@@ -149,6 +197,7 @@ void MessageView::renderAll() {
     }
     moveCursor(QTextCursor::End);
     ensureCursorVisible();
+    mirrorSelection();
 }
 
 MessageWindow::MessageWindow(QWidget* parent)

@@ -5,6 +5,7 @@
 
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <functional>
 #include <string>
 
@@ -24,8 +25,18 @@ public:
     static QColor colourOf(std::uint32_t kleur);
     // How often the whole text was drawn anew (attach, and rare line-break joins).
     int fullRenders() const { return fullRenders_; }
+    // Offered in the context menu after the text's own entries.
+    void setPrintAction(QAction* print) { print_ = print; }
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The model's position of a position in the document.
+    std::size_t modelPosition(int docPos) const;
+    // Tells the model what is selected, after the user or a change moved it.
+    void mirrorSelection();
     void inserted(std::size_t at, const std::u32string& text, std::uint32_t colour);
     void replacedPrefix(std::size_t count, const std::u32string& replacement);
     void cleared();
@@ -38,6 +49,9 @@ private:
     std::u32string shadow_;
     std::size_t pairs_ = 0;
     int fullRenders_ = 0;
+    QPointer<QAction> print_;
+    // The last line stays in view until the user scrolls up.
+    bool followEnd_ = true;
 };
 
 // The child window "Meldingen": the message view inside a client area whose

@@ -1,8 +1,15 @@
 #include "opties_dialog.h"
 
+#include <QGridLayout>
+
 #include "twips.h"
 
 namespace zelk {
+
+namespace {
+// Room for a folder of usual length before it is shortened in the middle.
+constexpr int kMinFolderWidth = 5400;
+}  // namespace
 
 OptiesDialog::OptiesDialog(FrmOpties& form, QWidget* parent, Guard guard)
     : QWidget(parent, Qt::Dialog),
@@ -10,7 +17,7 @@ OptiesDialog::OptiesDialog(FrmOpties& form, QWidget* parent, Guard guard)
       guard_(std::move(guard)),
       chkLogbestand_(new QCheckBox(QStringLiteral("Logbestand aanmaken"), this)),
       lblExportDir_(new QLabel(QStringLiteral("Exportmap"), this)),
-      txtExportDir_(new QLineEdit(this)),
+      txtExportDir_(new PathEdit(this)),
       cmdBladeren_(new QPushButton(QStringLiteral("Bladeren…"), this)),
       cmdClose_(new QPushButton(QStringLiteral("Sluiten"), this)) {
     setObjectName(QStringLiteral("frmOpties"));
@@ -21,15 +28,21 @@ OptiesDialog::OptiesDialog(FrmOpties& form, QWidget* parent, Guard guard)
     txtExportDir_->setObjectName(QStringLiteral("txtExportDir"));
     cmdBladeren_->setObjectName(QStringLiteral("cmdBladeren"));
     cmdClose_->setObjectName(QStringLiteral("cmdClose"));
-    chkLogbestand_->setGeometry(toPixels(FrmOpties::kChkLogbestand));
-    lblExportDir_->setGeometry(toPixels(FrmOpties::kLblExportDir));
-    txtExportDir_->setGeometry(toPixels(FrmOpties::kTxtExportDir));
-    cmdBladeren_->setGeometry(toPixels(FrmOpties::kCmdBladeren));
-    cmdClose_->setGeometry(toPixels(FrmOpties::kCmdClose));
     lblExportDir_->setBuddy(txtExportDir_);
-    // Room for every control with the same margin around them.
-    resize(toPixels(FrmOpties::kCmdBladeren.left + FrmOpties::kCmdBladeren.width + FrmOpties::kChkLogbestand.left),
-           toPixels(FrmOpties::kCmdClose.top + FrmOpties::kCmdClose.height + FrmOpties::kCmdClose.left));
+    // The original form's margin around the controls; Sluiten where a
+    // dialog's closing button stands, at the right below the rest.
+    const int margin = toPixels(FrmOpties::kChkLogbestand.left);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(margin, margin, margin, margin);
+    grid->addWidget(chkLogbestand_, 0, 0, 1, 3);
+    grid->addWidget(lblExportDir_, 1, 0);
+    grid->addWidget(txtExportDir_, 1, 1);
+    grid->addWidget(cmdBladeren_, 1, 2);
+    grid->addWidget(cmdClose_, 2, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setRowMinimumHeight(2, toPixels(FrmOpties::kCmdClose.height));
+    cmdClose_->setMinimumWidth(toPixels(FrmOpties::kCmdClose.width));
+    txtExportDir_->setMinimumWidth(toPixels(kMinFolderWidth));
     connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
 
     // Every change of the box counts as a click, also the one the loaded

@@ -1,13 +1,14 @@
 #pragma once
 // The options dialog on the desktop; FrmOpties decides what a change stores.
+// Laid out for export folders of any length: the folder field takes the width.
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
 
 #include "last_resort_guard.h"
+#include "path_edit.h"
 #include "shell/opties_form.h"
 
 namespace zelk {
@@ -21,7 +22,7 @@ private:
     Guard guard_;
     QCheckBox* chkLogbestand_;
     QLabel* lblExportDir_;
-    QLineEdit* txtExportDir_;
+    PathEdit* txtExportDir_;
     QPushButton* cmdBladeren_;
     QPushButton* cmdClose_;
 };

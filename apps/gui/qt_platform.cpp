@@ -6,11 +6,17 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QStandardPaths>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
 #include <climits>
@@ -18,6 +24,7 @@
 #include <cstdlib>
 
 #include "file_filter.h"
+#include "message_view.h"
 #include "runtime/dates.h"
 
 namespace zelk {
@@ -71,6 +78,37 @@ private:
     bool expired_ = false;
 };
 
+// Room for the window manager's buttons and the icon beside a title.
+constexpr int kTitleBarExtra = 160;
+
+// The program's questions often stand in a box's title; a box narrower than
+// its title bar would cut them off in the middle.
+int widthForTitle(const QWidget& w, const QString& title) {
+    return w.fontMetrics().horizontalAdvance(title) + kTitleBarExtra;
+}
+
+void widenForTitle(QMessageBox& box) {
+    // A message box sizes itself to its text and ignores a minimum width;
+    // a spacer across its grid is what it takes into account.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(widthForTitle(box, box.windowTitle()), 0, QSizePolicy::Minimum), grid->rowCount(),
+                      0, 1, grid->columnCount());
+}
+
+// A folder that does not exist yet (the export folder before the first
+// export) would send a dialog to the current folder; its nearest existing
+// parent is where the user expects to be.
+QString nearestExistingFolder(const QString& path) {
+    if (path.isEmpty()) return path;
+    QString dir = QFileInfo(path).absoluteFilePath();
+    while (!QFileInfo(dir).isDir()) {
+        const QString up = QFileInfo(dir).path();
+        if (up == dir) break;
+        dir = up;
+    }
+    return dir;
+}
+
 }  // namespace
 
 int vbAnswerFor(int standardButton) {
@@ -105,6 +143,7 @@ int QtPlatform::msgBox(const std::string& prompt, int style, const std::string& 
             box.setEscapeButton(b);
             break;
         }
+    widenForTitle(box);
     const int safe = safeAnswer(style);
     ReplyDeadline deadline(replyTimeout(), box, [&box, &buttons, safe] {
         for (const auto& s : buttons)
@@ -129,6 +168,7 @@ std::optional<std::string> QtPlatform::inputBox(const std::string& prompt, const
     dialog.setTextValue(QString::fromStdString(preset));
     dialog.setOkButtonText(QStringLiteral("OK"));
     dialog.setCancelButtonText(QStringLiteral("Annuleren"));
+    dialog.setMinimumWidth(widthForTitle(dialog, dialog.windowTitle()));
     ReplyDeadline deadline(replyTimeout(), dialog, [&dialog] { dialog.reject(); });
     const int result = dialog.exec();
     if (deadline.expired()) {
@@ -152,7 +192,7 @@ std::optional<std::string> QtPlatform::fileDialog(const FileDialogRequest& reque
     // The start directory may name a file (the last database is stored as
     // both); the dialog then starts in that file's folder.
     const QFileInfo init(QString::fromStdString(request.initDir));
-    QString dir = init.isFile() ? init.absolutePath() : init.filePath();
+    QString dir = init.isFile() ? init.absolutePath() : nearestExistingFolder(init.filePath());
     if (!request.fileName.empty() && preset.fileName() != preset.filePath() && preset.dir().exists())
         dir = preset.absolutePath();
     if (!dir.isEmpty()) dialog.setDirectory(dir);
@@ -222,6 +262,33 @@ void QtPlatform::progress(const std::string& label, long done, long total) {
     // while rows are written (commands that must wait are held back by the
     // shell).
     doEvents();
+}
+
+void QtPlatform::printText(const std::string& title, const std::vector<PrintPiece>& pieces) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QString::fromStdString(title));
+    QPrintDialog dialog(&printer, parent_);
+    ReplyDeadline deadline(replyTimeout(), dialog, [&dialog] { dialog.reject(); });
+    const int result = dialog.exec();
+    if (deadline.expired()) {
+        reportUnanswered({dialog.windowTitle().toStdString(), "", answerText(vbCancel)});
+        return;
+    }
+    if (result != QDialog::Accepted) return;
+
+    QTextDocument doc;
+    doc.setDefaultFont(parent_ ? parent_->font() : QApplication::font());
+    QTextCursor cursor(&doc);
+    for (const PrintPiece& p : pieces) {
+        QTextCharFormat format;
+        format.setForeground(MessageView::colourOf(p.colour));
+        cursor.insertText(QString::fromStdString(p.text), format);
+    }
+    doc.print(&printer);
+    if (printer.printerState() == QPrinter::Error) {
+        const QString target = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+        msgBox("Het afdrukken op '" + target.toStdString() + "' is mislukt.", vbExclamation, title);
+    }
 }
 
 void QtPlatform::endProgram(int exitCode) {

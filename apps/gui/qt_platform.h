@@ -28,6 +28,7 @@ public:
     std::filesystem::path documentsFolder() override;
     void openDocument(const std::string& path) override;
     void progress(const std::string& label, long done, long total) override;
+    void printText(const std::string& title, const std::vector<PrintPiece>& pieces) override;
     [[noreturn]] void endProgram(int exitCode) override;
 
     // The window the dialogs belong to.

@@ -5,6 +5,7 @@
 #include "messages/alg.h"
 #include "os/system_reason.h"
 #include "platform/platform.h"
+#include "platform/responsive_work.h"
 #include "runtime/dates.h"
 #include "runtime/product.h"
 #include "spreadsheet/xlsx_writer.h"
@@ -57,7 +58,8 @@ std::optional<fs::path> saveAndShow(Alg& alg, Workbook& book, const std::string&
         } catch (const std::exception& e) {
             return fail(e.what());
         }
-        const SaveResult r = saveAsNew(book, path);
+        SaveResult r;
+        runResponsive(platform, kSavingLabel, [&] { r = saveAsNew(book, path); });
         if (r.alreadyExists) continue;
         if (!r) return fail(r.error);
         alg.AddMelding("Werkmap opgeslagen: " + path.string());

@@ -16,6 +16,9 @@ class Alg;
 class Platform;
 class Workbook;
 
+// What the status bar says while a workbook is packed, checked and written.
+constexpr const char* kSavingLabel = "Werkmap wordt opgeslagen…";
+
 // The export folder as set, or ZelkExtract in the platform's documents
 // folder. Not created here.
 std::filesystem::path exportDirectory(Platform& platform);

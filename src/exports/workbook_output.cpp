@@ -1,6 +1,7 @@
 #include "exports/workbook_output.h"
 
 #include "exports/export_folder.h"
+#include "platform/responsive_work.h"
 #include "session/session.h"
 #include "spreadsheet/xlsx_writer.h"
 
@@ -41,7 +42,8 @@ bool saveActiveWorkbook(Session& s, const std::string& path) {
     std::string error = "geen werkmap";
     try {
         if (s.exl.ExcelApp) {
-            const SaveResult r = saveAs(s.exl.ExcelApp->ActiveWorkbook(), path);
+            SaveResult r;
+            runResponsive(s.platform, kSavingLabel, [&] { r = saveAs(s.exl.ExcelApp->ActiveWorkbook(), path); });
             if (r) {
                 s.alg.AddMelding(Variant("Werkmap opgeslagen: " + path));
                 releaseSavedWorkbook(s);

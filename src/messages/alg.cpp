@@ -78,4 +78,21 @@ void Alg::OpenLogFile(std::string& LogFileName, const std::string& FileMode, int
     settings.set(kAppTitle, "Main", "CommandMode", std::to_string(LogFileCommandMode));
 }
 
+void Alg::AfdrukkenMeldingen() {
+    std::vector<PrintPiece> pieces;
+    // CR LF, a lone CR and a lone LF each end a line, as on the screen; a
+    // pair may straddle two colours.
+    bool afterCr = false;
+    for (const MessageScreen::Piece& p : screen_.selectedOrAll()) {
+        std::u32string text;
+        text.reserve(p.text.size());
+        for (const char32_t c : p.text) {
+            if (!(afterCr && c == U'\n')) text += c == U'\r' ? U'\n' : c;
+            afterCr = c == U'\r';
+        }
+        pieces.push_back({u32ToUtf8(text), p.colour});
+    }
+    platform_.printText("Meldingen", pieces);
+}
+
 }  // namespace zelk

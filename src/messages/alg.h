@@ -59,6 +59,9 @@ public:
     void ClearAlg() { screen_.clear(); }
     // Printing the screen is AfdrukkenMeldingen's job; this one does nothing.
     void PrintAlg() {}
+    // Prints the selection, or the whole text when nothing is selected, in
+    // the screen's colours on a printer the user chooses.
+    void AfdrukkenMeldingen();
 
     MessageScreen& screen() { return screen_; }
     const MessageScreen& screen() const { return screen_; }

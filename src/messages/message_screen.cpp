@@ -1,5 +1,7 @@
 #include "messages/message_screen.h"
 
+#include <algorithm>
+
 namespace zelk {
 
 std::string MessageScreen::text() const { return u32ToUtf8(text_); }
@@ -13,6 +15,25 @@ std::uint32_t MessageScreen::colourAt(std::size_t pos) const {
     return 0;
 }
 
+void MessageScreen::select(std::size_t start, std::size_t length) {
+    selStart_ = std::min(start, text_.size());
+    selLength_ = std::min(length, text_.size() - selStart_);
+}
+
+std::vector<MessageScreen::Piece> MessageScreen::selectedOrAll() const {
+    const std::size_t from = selLength_ ? selStart_ : 0;
+    const std::size_t to = selLength_ ? selStart_ + selLength_ : text_.size();
+    std::vector<Piece> pieces;
+    std::size_t start = 0;
+    for (const Run& r : runs_) {
+        const std::size_t a = std::max(start, from);
+        const std::size_t b = std::min(start + r.length, to);
+        if (a < b) pieces.push_back({text_.substr(a, b - a), r.colour});
+        start += r.length;
+    }
+    return pieces;
+}
+
 void MessageScreen::add(const std::string& utf8, bool lineBreak, bool atStart, std::uint32_t colour) {
     trim();
     std::u32string s = utf8ToU32(utf8);
@@ -21,6 +42,7 @@ void MessageScreen::add(const std::string& utf8, bool lineBreak, bool atStart, s
 }
 
 void MessageScreen::clear() {
+    selLength_ = 0;
     text_.clear();
     runs_.clear();
     if (observer_.cleared) observer_.cleared();
@@ -41,6 +63,7 @@ void MessageScreen::trim() {
 
 void MessageScreen::insert(std::size_t at, const std::u32string& s, std::uint32_t colour) {
     if (s.empty()) return;
+    selLength_ = 0;
     text_.insert(at, s);
     // Split the run that holds `at` and put the new run between its halves.
     std::size_t start = 0;
@@ -74,6 +97,7 @@ void MessageScreen::insert(std::size_t at, const std::u32string& s, std::uint32_
 
 void MessageScreen::replacePrefix(std::size_t count, const std::u32string& replacement) {
     const std::uint32_t colour = colourAt(0);
+    selLength_ = 0;
     text_.replace(0, count, replacement);
     std::size_t left = count;
     while (left > 0 && !runs_.empty()) {

@@ -40,6 +40,17 @@ public:
     // Colour of the character at a 0-based position.
     std::uint32_t colourAt(std::size_t pos) const;
 
+    // What the user selected on the screen (0-based positions, clipped to the
+    // text). Any change of the text drops it, as the screen's caret moves then.
+    void select(std::size_t start, std::size_t length);
+    // The selection as its coloured pieces, or the whole text when nothing
+    // is selected.
+    struct Piece {
+        std::u32string text;
+        std::uint32_t colour;
+    };
+    std::vector<Piece> selectedOrAll() const;
+
     void setObserver(Observer o) { observer_ = std::move(o); }
 
 private:
@@ -49,6 +60,8 @@ private:
 
     std::u32string text_;
     std::vector<Run> runs_;
+    std::size_t selStart_ = 0;
+    std::size_t selLength_ = 0;
     Observer observer_;
 };
 

@@ -2,6 +2,7 @@
 #include <system_error>
 #include <vector>
 
+#include "os/narrow_name.h"
 #include "os/process.h"
 #include "os/temp_file.h"
 #include "os/win32_native.h"
@@ -39,6 +40,8 @@ std::wstring makeHidden(const fs::path& target, std::string& utf8Name) {
 TempFile::TempFile(const fs::path& target) {
     makeHidden(target, path_);
     cleanup_.emplace(std::vector<std::string>{path_});
+    // The writer opens it by a narrow name.
+    path_ = narrowName(path_);
 }
 
 TempFile::~TempFile() {

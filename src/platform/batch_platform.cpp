@@ -49,11 +49,19 @@ std::uint32_t BatchPlatform::tickCount() {
 
 void BatchPlatform::progress(const std::string& label, long done, long total) {
     if (!showProgress_) return;
-    std::fprintf(err_, "\r%s: %ld van %ld", label.c_str(), done, total);
-    progressShown_ = done < total;
-    if (!progressShown_) std::fputs("\n", err_);
+    if (total <= 0) {
+        std::fprintf(err_, "%s%s\n", progressShown_ ? "\n" : "", label.c_str());
+        progressShown_ = false;
+    } else {
+        std::fprintf(err_, "\r%s: %ld van %ld", label.c_str(), done, total);
+        progressShown_ = done < total;
+        if (!progressShown_) std::fputs("\n", err_);
+    }
     std::fflush(err_);
 }
+
+// Nobody can choose a printer here, and the command line never offers printing.
+void BatchPlatform::printText(const std::string&, const std::vector<PrintPiece>&) {}
 
 void BatchPlatform::endProgram(int exitCode) {
     std::fflush(stdout);

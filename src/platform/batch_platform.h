@@ -32,6 +32,7 @@ public:
     std::filesystem::path documentsFolder() override { return homeDocumentsFolder(); }
     void openDocument(const std::string&) override {}
     void progress(const std::string& label, long done, long total) override;
+    void printText(const std::string& title, const std::vector<PrintPiece>& pieces) override;
     [[noreturn]] void endProgram(int exitCode) override;
 
 private:

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/reply_timeout.h"
 #include "platform/settings_store.h"
@@ -46,6 +47,13 @@ struct FileDialogRequest {
     bool folder = false;  // choose a folder instead of a file
 };
 
+// A piece of text to print, in its colour (red + 256 * green + 65536 *
+// blue); "\n" ends a line.
+struct PrintPiece {
+    std::string text;
+    std::uint32_t colour = 0;
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -72,7 +80,11 @@ public:
     // Open a finished workbook with the desktop's spreadsheet program.
     virtual void openDocument(const std::string& path) = 0;
     // Progress of long work (rows written of total); shown as a bar or a line.
+    // A total of 0 is work whose length is unknown: only the label shows.
     virtual void progress(const std::string& label, long done, long total) = 0;
+    // Prints the pieces as one document called `title` on a printer the
+    // user chooses; nothing when the choice is cancelled.
+    virtual void printText(const std::string& title, const std::vector<PrintPiece>& pieces) = 0;
     // The program ends at once, without clean-up of its own. Never returns.
     [[noreturn]] virtual void endProgram(int exitCode) = 0;
 

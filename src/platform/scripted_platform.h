@@ -49,6 +49,7 @@ public:
 
     std::vector<std::string> openedDocuments;
     std::vector<std::tuple<std::string, long, long>> progressCalls;
+    std::vector<std::pair<std::string, std::vector<PrintPiece>>> printed;
     int doEventsCalls = 0;
     // Run on each doEvents, so a test can act "while" long work runs.
     std::function<void()> onDoEvents;
@@ -72,6 +73,9 @@ public:
     void openDocument(const std::string& path) override { openedDocuments.push_back(path); }
     void progress(const std::string& label, long done, long total) override {
         progressCalls.emplace_back(label, done, total);
+    }
+    void printText(const std::string& title, const std::vector<PrintPiece>& pieces) override {
+        printed.emplace_back(title, pieces);
     }
     [[noreturn]] void endProgram(int exitCode) override { throw ProgramEnded{exitCode}; }
 

@@ -15,10 +15,6 @@ class FrmOpties {
 public:
     static constexpr TwipsRect kChkLogbestand{360, 360, 2655, 375};
     static constexpr TwipsRect kCmdClose{360, 1080, 1095, 375};
-    // The export folder's row, between the check box and Sluiten.
-    static constexpr TwipsRect kLblExportDir{360, 765, 1095, 285};
-    static constexpr TwipsRect kTxtExportDir{1500, 765, 3255, 285};
-    static constexpr TwipsRect kCmdBladeren{4815, 765, 1095, 285};
 
     FrmOpties(Platform& platform, MainValues& main) : platform_(platform), main_(main) {}
 

@@ -64,6 +64,12 @@ TEST(GuiMainWindow, MenuCaptionsNamesAndSwitchedOffEntries) {
     EXPECT_EQ(itemsOf(w, "mnuParameters")[0]->text(), "Wijzig");
     EXPECT_EQ(w.action("mnuOpties")->menu(), nullptr);  // a command of the bar itself
 
+    // The program's own icon, not Qt's, in the sizes title and task bars pick.
+    for (const QWidget* window : {static_cast<QWidget*>(&w), static_cast<QWidget*>(w.messageWindow())}) {
+        const QList<QSize> sizes = window->windowIcon().availableSizes();
+        EXPECT_TRUE(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(256, 256))) << sizes.size();
+    }
+
     // Commands reach the logic; while an export runs the ones that would
     // start another export or swap the database are off, and come back after.
     std::vector<MenuCommand> got;
@@ -75,6 +81,12 @@ TEST(GuiMainWindow, MenuCaptionsNamesAndSwitchedOffEntries) {
     for (const char* n : {"mnuOpenDatabase", "mnuSheet1", "mnuSheet1b", "mnuSheet2"})
         EXPECT_FALSE(w.action(n)->isEnabled()) << n;
     EXPECT_TRUE(w.action("mnuEinde")->isEnabled());  // a close waits for the export instead
+    // The save after the rows: a busy bar, no row count.
+    w.showProgress("Werkmap wordt opgeslagen…", 0, 0);
+    EXPECT_EQ(w.progressBar()->maximum(), 0);
+    EXPECT_FALSE(w.progressBar()->isTextVisible());
+    w.showProgress("Assets Fields", 10, 200);
+    EXPECT_TRUE(w.progressBar()->isTextVisible());
     w.setExportRunning(false);
     for (const char* n : {"mnuOpenDatabase", "mnuSheet1", "mnuSheet1b", "mnuSheet2"})
         EXPECT_TRUE(w.action(n)->isEnabled()) << n;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QScrollBar>
 #include <QTextBlock>
+#include <cstdlib>
 
 #include "gui_app.h"
 #include "message_view.h"
@@ -72,4 +74,31 @@ TEST(GuiMessageView, MirrorsLinesColoursAndTheTrimOfTheModel) {
     EXPECT_EQ(view.toPlainText(), "");
     model.add("opnieuw", true, false, 0);
     EXPECT_EQ(view.toPlainText(), "opnieuw\n");
+}
+
+TEST(GuiMessageView, AResizeKeepsTheLastLineInViewUnlessTheUserScrolledUp) {
+    guiApp();
+    MessageScreen model;
+    MessageView view;
+    view.attach(model);
+    view.resize(400, 200);
+    view.show();
+    for (int i = 0; i < 200; ++i) model.add("regel " + std::to_string(i) + " van een lange export", true, false, 0);
+    QCoreApplication::processEvents();
+    QScrollBar* bar = view.verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    // Narrower: lines wrap, the text grows below the view; it follows.
+    view.resize(150, 120);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    // Scrolled up by the user: a resize leaves the view where it was.
+    bar->setValue(bar->maximum() / 2);
+    const int kept = bar->value();
+    view.resize(130, 100);
+    QCoreApplication::processEvents();
+    EXPECT_LT(bar->value(), bar->maximum());
+    EXPECT_LE(std::abs(bar->value() - kept), kept / 2 + 1);
 }

@@ -16,6 +16,7 @@
 #include "gui_app.h"
 #include "opties_dialog.h"
 #include "parameters_dialog.h"
+#include "path_edit.h"
 #include "platform/scripted_platform.h"
 #include "qt_platform.h"
 #include "shell/msg_wait.h"
@@ -50,6 +51,13 @@ TEST(GuiQtPlatform, FileFiltersInQtForm) {
 TEST(GuiQtPlatform, MessageBoxesAnswerWithTheirNumbers) {
     guiApp();
     QtPlatform p(kTitle);
+
+    // The question in the title is shown whole: the box is wider than its title.
+    whenModal<QMessageBox>([](QMessageBox* box) {
+        EXPECT_GT(box->width(), box->fontMetrics().horizontalAdvance(box->windowTitle()));
+        clickButton(box, "Ja");
+    });
+    EXPECT_EQ(p.msgBox("", vbQuestion | vbYesNo, "Wilt u een wachtwoord opgeven?"), vbYes);
 
     whenModal<QMessageBox>([](QMessageBox* box) {
         EXPECT_EQ(box->windowTitle(), "Database is wachtwoord beveiligd");
@@ -130,6 +138,16 @@ TEST(GuiQtPlatform, InputBoxMasksPasswordsAndFileDialogWantsAnExistingFile) {
     const auto chosen = p.fileDialog(r);
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(QFileInfo(QString::fromStdString(*chosen)).canonicalFilePath(), QFileInfo(db).canonicalFilePath());
+
+    // A folder not made yet (the export folder before the first export):
+    // its nearest existing parent, not the current folder.
+    r.folder = true;
+    r.initDir = (dir.path() + "/sub/ZelkExtract/maart").toStdString();
+    whenModal<QFileDialog>([&](QFileDialog* d) {
+        EXPECT_EQ(QDir(d->directory()).canonicalPath(), QDir(dir.path() + "/sub").canonicalPath());
+        d->reject();
+    });
+    EXPECT_EQ(p.fileDialog(r), std::nullopt);
 }
 
 TEST(GuiQtPlatform, SettingsClockAndWaiting) {
@@ -235,6 +253,24 @@ TEST(GuiDialogs, ParametersAndOptiesFollowTheirRules) {
         EXPECT_TRUE(o->rect().contains(w->geometry()));
     }
     EXPECT_FALSE(dir->geometry().intersects(browse->geometry()));
+    // The field takes the width; Sluiten has room for its caption, at the right.
+    EXPECT_GT(dir->width(), 2 * browse->width());
+    const QPushButton* closeButton = o->findChild<QPushButton*>("cmdClose");
+    EXPECT_GE(closeButton->width(), closeButton->sizeHint().width());
+    EXPECT_EQ(close.right(), browse->geometry().right());
+
+    // A long path: its start and its end show, the tooltip holds it whole.
+    auto* path = dynamic_cast<PathEdit*>(dir);
+    ASSERT_TRUE(path);
+    const QString longPath = "/home/gebruiker/Documenten/Financiele administratie/Vaste activa/" + QString(60, 'x') +
+                             "/ZelkExtract/2026/maart";
+    dir->setText(longPath);
+    EXPECT_EQ(dir->text(), longPath);
+    EXPECT_EQ(dir->toolTip(), longPath);
+    EXPECT_TRUE(path->shownText().startsWith("/home/gebruiker")) << path->shownText().toStdString();
+    EXPECT_TRUE(path->shownText().endsWith("2026/maart")) << path->shownText().toStdString();
+    EXPECT_TRUE(path->shownText().contains(QChar(0x2026)));
+    dir->setText("/data/werkmappen");
 
     op.fileAnswers.push_back("/data/gekozen");
     browse->click();

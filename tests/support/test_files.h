@@ -93,8 +93,10 @@ inline std::string fixture(const std::string& name) { return std::string(ZELK_FI
 inline bool fixturesPresent() { return std::filesystem::is_directory(std::string(ZELK_FIXTURES_DIR) + "/access"); }
 
 inline std::string fixturesMissingLine() {
-    return "Access sample files not found: set the CMake cache variable ZELK_FIXTURES_DIR (now '" +
-           std::string(ZELK_FIXTURES_DIR) + "')";
+    const std::string now = ZELK_FIXTURES_DIR;
+    return "Access sample files (access/*.mdb, not part of the project) not found: point the CMake cache variable "
+           "ZELK_FIXTURES_DIR at the folder that holds access/ (now " +
+           (now.empty() ? std::string("not set") : "'" + now + "'") + ")";
 }
 
 // Points the temporary directory at a folder of the test's own.

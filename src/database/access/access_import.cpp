@@ -19,6 +19,7 @@
 #include "database/access/sqlite_writer.h"
 #include "os/child_process.h"
 #include "os/file_access.h"
+#include "os/narrow_name.h"
 
 namespace zelk {
 
@@ -344,7 +345,9 @@ AccessImportResult importAccessFile(const std::string& accessPath, const std::st
     if (std::filesystem::exists(std::filesystem::symlink_status(sqlitePath, ec)))
         return failure(3012, "Object '" + sqlitePath + "' bestaat al.");
 
-    const auto header = readFileHeader(accessPath);
+    // libmdb and the header's stream open the file by a narrow name.
+    const std::string openName = os::narrowName(accessPath);
+    const auto header = readFileHeader(openName);
     if (!header) return failure(3343, kUnknownFormat);
     if (header->encrypted)
         return failure(3343, std::string(kUnknownFormat) + ": het bestand is versleuteld en kan niet worden gelezen");
@@ -352,7 +355,7 @@ AccessImportResult importAccessFile(const std::string& accessPath, const std::st
     // Jet writes whole pages only: anything else was cut short or added to.
     if (fileBytes % (header->jet3 ? 2048 : 4096) != 0) return damagedFile(accessPath, "");
 
-    const os::IsolatedRun run = os::runIsolated("access-copy", accessPath + '\0' + sqlitePath, options.timeout,
+    const os::IsolatedRun run = os::runIsolated("access-copy", openName + '\0' + sqlitePath, options.timeout,
                                                 readerLimits(static_cast<std::uint64_t>(fileBytes)));
 
     if (run.end == os::IsolatedRun::End::NotStarted) return failure(3035, "Onvoldoende systeembronnen.");
