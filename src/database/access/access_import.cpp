@@ -35,11 +35,14 @@ AccessImportResult failure(long number, std::string description) {
     return r;
 }
 
+constexpr long kDamaged = 3049;
+
 // The number and wording of a damaged SQLite file, with the table where the
 // damage was found when it is known.
 AccessImportResult damagedFile(const std::string& path, const std::string& table) {
-    return failure(3049, "Database '" + path + "' is beschadigd" + (table.empty() ? "" : " (tabel '" + table + "')") +
-                             " en kan niet worden gebruikt. Herstel het bestand of gebruik een reservekopie.");
+    return failure(kDamaged, "Database '" + path + "' is beschadigd" +
+                                 (table.empty() ? "" : " (tabel '" + table + "')") +
+                                 " en kan niet worden gebruikt. Herstel het bestand of gebruik een reservekopie.");
 }
 
 std::string lower(std::string s) {
@@ -291,7 +294,8 @@ AccessImportResult copyInChild(const std::string& accessPath, const std::string&
     } catch (const CopyError& e) {
         return failure(e.number, e.what());
     } catch (const DamagedTable& e) {
-        return damagedFile(accessPath, e.table());
+        // Only the table: the child may know the file by another name than the user.
+        return failure(kDamaged, e.table());
     }
     return result;
 }
@@ -363,6 +367,7 @@ AccessImportResult importAccessFile(const std::string& accessPath, const std::st
     if (run.end == os::IsolatedRun::End::Reported) result = decode(run.report);
     if (!result) result = failure(3343, kUnknownFormat);
     if (result->errorNumber != 0) removeOutput(sqlitePath);
+    if (result->errorNumber == kDamaged) return damagedFile(accessPath, result->description);
     return *result;
 }
 
