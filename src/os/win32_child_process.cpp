@@ -174,7 +174,6 @@ LONG WINAPI onCrash(EXCEPTION_POINTERS*) { leave(kExitFailed); }
     // A crash ends the child quietly: no error dialog, no debugger.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     SetUnhandledExceptionFilter(onCrash);
-    _set_abort_behavior(0, _WRITE_ABORT_MSG | _CALL_REPORTFAULT);
     std::atexit(leaveChild);
 
     std::string argument;
