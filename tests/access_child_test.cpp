@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -47,7 +49,23 @@ std::vector<std::string> namesBesideLocks(const fs::path& dir) {
 }
 
 void makeOld(const fs::path& path) {
+#ifdef _WIN32
+    // The C runtime cannot set a folder's time; the system call can.
+    HANDLE h = CreateFileW(path.wstring().c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{};
+    t.LowPart = now.dwLowDateTime;
+    t.HighPart = now.dwHighDateTime;
+    t.QuadPart -= 2ULL * 3600 * 10000000;  // two hours in 100 ns steps
+    FILETIME old{t.LowPart, t.HighPart};
+    SetFileTime(h, nullptr, nullptr, &old);
+    CloseHandle(h);
+#else
     fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(2));
+#endif
 }
 
 }  // namespace
@@ -100,8 +118,13 @@ TEST(AccessChild, BoundedByMemoryAndOutputInProportionToTheFile) {
 #if !defined(__SANITIZE_ADDRESS__)
     run = runIsolated("test-allocates", "32", 10s, small);
     EXPECT_EQ(run.end, IsolatedRun::End::Reported);
-    run = runIsolated("test-allocates", "512", 10s, small);
-    EXPECT_EQ(run.end, IsolatedRun::End::Crashed);
+    if (zelk::testing::underWine()) {
+        std::cout
+            << "[ SKIPPED  ] wine neither limits a job's memory nor tells another process's: for Windows itself\n";
+    } else {
+        run = runIsolated("test-allocates", "512", 10s, small);
+        EXPECT_EQ(run.end, IsolatedRun::End::Crashed);
+    }
 #endif
 }
 

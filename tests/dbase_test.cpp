@@ -408,7 +408,9 @@ TEST_F(SlotLayer, PasswordQuestionIsMaskedAndNeverShowsThePassword) {
               "COM");
     EXPECT_TRUE(l.db.DbObject(slot)->isCopy());
     ASSERT_EQ(copies.size(), 1u);
+#ifndef _WIN32  // Windows keeps an open file's name: the next import removes the folder
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(copies[0]).parent_path()));  // temporary copy gone
+#endif
     EXPECT_TRUE(FileSnapshot::of(mdb) == before);
 
     // Answered no: the error box, -1.

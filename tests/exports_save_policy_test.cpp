@@ -92,6 +92,7 @@ TEST_F(SavePolicy, DefaultFolderIsInThePlatformsDocuments) {
 }
 
 TEST_F(SavePolicy, ANameThatCannotBeChosenEndsTheSaveAsFailed) {
+    if (zelk::testing::underWine()) GTEST_SKIP() << "wine takes names that Windows refuses as too long";
     Workbook& book = smallBook();
     platform.store.set(kAppTitle, "Excel", "ExportDir", dir.str());
     // Too long for the file system: the name cannot be tested, so no name is free.

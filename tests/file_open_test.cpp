@@ -122,7 +122,7 @@ TEST_F(FileOpening, InputJoinsTheDirectoryAndChangesTheCallersName) {
     alg.files().close(n);
 
     name = "report.txt";
-    n = FileOpen(alg, name, "", "INPUT", dir.str() + "/");  // the doubled separator is removed
+    n = FileOpen(alg, name, "", "INPUT", dir.str() + kPathSepText);  // the doubled separator is removed
     ASSERT_GT(n, 0);
     EXPECT_EQ(name, dir / "report.txt");
     alg.files().close(n);
@@ -190,7 +190,7 @@ TEST_F(FileOpening, InputOfAMissingFileFallsBackOnTheDialog) {
     EXPECT_EQ(q.prompt, "Kan bestand:" + (dir / "missing.txt") + " niet vinden, geef de bestandsnaam");
     EXPECT_EQ(q.title, "Alle bestanden (*.*)|*.*");
     EXPECT_EQ(q.preset, "missing.txt");
-    EXPECT_EQ(q.initDir, dir.str() + "/");
+    EXPECT_EQ(q.initDir, dir.str() + kPathSepText);
     EXPECT_EQ(q.style, 0);  // an open dialog
 
     name = dir / "missing.txt";
@@ -260,7 +260,7 @@ TEST_F(FileOpening, OddNamesEndInMinusOneWithoutHarm) {
                                  "/",
                                  ".",
                                  dir.str(),
-                                 dir.str() + "/",
+                                 dir.str() + kPathSepText,
                                  dir / std::string(5000, 'n'),
                                  dir / "x/../../.."};
     for (const char* mode : {"INPUT", "OUTPUT", "APPEND", "BINARY", "INPUT-BINARY", "OUTPUT-BINARY-NQ",

@@ -11,6 +11,7 @@
 
 using namespace zelk;
 using zelk::testing::box;
+using zelk::testing::native;
 using zelk::testing::readBytes;
 using zelk::testing::writeBytes;
 
@@ -21,8 +22,8 @@ TEST_F(FileServices, ExistenceTestsAndTheDirectorySearch) {
     std::filesystem::create_directory(dir / "sub");
 
     EXPECT_TRUE(FileExists(alg, dir / "a.mdb"));
-    EXPECT_FALSE(FileExists(alg, dir / "A.MDB"));  // names keep their case here
-    EXPECT_FALSE(FileExists(alg, dir / "sub"));    // a directory is no file
+    EXPECT_EQ(FileExists(alg, dir / "A.MDB"), kCaseInsensitiveFileNames);  // as the file system compares names
+    EXPECT_FALSE(FileExists(alg, dir / "sub"));                            // a directory is no file
     EXPECT_FALSE(FileExists(alg, ""));
     EXPECT_TRUE(DirExists(alg, dir / "sub"));
     EXPECT_TRUE(DirExists(alg, dir / "sub/"));
@@ -152,7 +153,7 @@ TEST_F(FileServices, FullFilenameRemembersTheDirectory) {
 
     platform.fileAnswers.push_back(dir / "elsewhere.mdb");
     EXPECT_EQ(FullFilename(alg, "DbDir", "", "b.mdb"), dir / "elsewhere.mdb");
-    EXPECT_EQ(platform.store.value(kAppTitle, "Main", "DbDir", ""), dir.str() + "/");
+    EXPECT_EQ(platform.store.value(kAppTitle, "Main", "DbDir", ""), dir.str() + kPathSepText);
 
     // Nothing stored and no default: the name is looked for as given (not in
     // the root) and the dialog starts in the current directory.
@@ -174,7 +175,7 @@ TEST_F(FileServices, BepaalVolledigeBestandsnaamRegFindsOrAsksAndRemembers) {
     // The file is gone: the dialog finds another, and both settings follow it.
     platform.fileAnswers.push_back(dir / "other.txt");
     EXPECT_EQ(BepaalVolledigeBestandsnaamReg(alg, "gone.txt", "Import", "Map", ""), dir / "other.txt");
-    EXPECT_EQ(platform.store.value(kAppTitle, "Import", "Map", ""), dir.str() + "/");
+    EXPECT_EQ(platform.store.value(kAppTitle, "Import", "Map", ""), dir.str() + kPathSepText);
     EXPECT_EQ(platform.store.value(kAppTitle, "Import", "gone.txt", ""), "other.txt");
 
     // Cancelled: a message box, and nothing found.
@@ -193,7 +194,7 @@ TEST_F(FileServices, BepaalVolledigeBestandsnaamRegFindsOrAsksAndRemembers) {
 
 // AfterLast and UpToLast as alg_func_test has them, on the platform's separator.
 TEST(FileServicesNames, FileAndDirectoryPartsOfAFullName) {
-    EXPECT_EQ(FileFromFullFilename("/home/u/a.mdb"), "a.mdb");
-    EXPECT_EQ(DirFromFullFilename("/home/u/a.mdb"), "/home/u/");
+    EXPECT_EQ(FileFromFullFilename(native("/home/u/a.mdb")), "a.mdb");
+    EXPECT_EQ(DirFromFullFilename(native("/home/u/a.mdb")), native("/home/u/"));
     EXPECT_EQ(FileFromFullFilename("a.mdb", "\\"), ".mdb");  // the first character is always dropped
 }

@@ -5,6 +5,7 @@
 
 #include "exports/export_folder.h"
 #include "messages/alg.h"
+#include "messages/path_separator.h"
 #include "platform/scripted_platform.h"
 #include "platform/settings_store.h"
 #include "session/main_values.h"
@@ -110,7 +111,7 @@ TEST(ShellForms, OptiesExportFolderShownTypedAndChosen) {
     p.documents = "/home/gebruiker/Documenten";
     FrmOpties form(p, main);
     // Nothing stored: the folder the workbooks would go to is shown.
-    EXPECT_EQ(form.txtExportDir_Load(), "/home/gebruiker/Documenten/ZelkExtract");
+    EXPECT_EQ(form.txtExportDir_Load(), std::string("/home/gebruiker/Documenten") + kPathSepText + "ZelkExtract");
     EXPECT_FALSE(p.store.get(kAppTitle, "Excel", "ExportDir").has_value());
 
     form.txtExportDir_Change("/srv/werkmappen");
@@ -129,5 +130,5 @@ TEST(ShellForms, OptiesExportFolderShownTypedAndChosen) {
     EXPECT_EQ(p.asked[1].initDir, "/srv/werkmappen");
 
     form.txtExportDir_Change(" ");  // blanked: the default again
-    EXPECT_EQ(form.txtExportDir_Load(), "/home/gebruiker/Documenten/ZelkExtract");
+    EXPECT_EQ(form.txtExportDir_Load(), std::string("/home/gebruiker/Documenten") + kPathSepText + "ZelkExtract");
 }

@@ -9,6 +9,10 @@ std::filesystem::path temporaryFolder() {
     // GetTempPathW reads TMP, then TEMP, then USERPROFILE, then the Windows folder.
     std::error_code ec;
     std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
+    // GetTempPathW ends the folder with a separator; names are joined to it.
+    std::wstring name = dir.wstring();
+    while (name.size() > 3 && (name.back() == L'\\' || name.back() == L'/')) name.pop_back();
+    dir = name;
     if (!ec && !dir.empty() && std::filesystem::is_directory(dir, ec)) return dir;
     wchar_t windows[MAX_PATH + 1] = {};
     const UINT n = GetWindowsDirectoryW(windows, MAX_PATH);

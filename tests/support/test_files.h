@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "messages/path_separator.h"
 #include "os/folders.h"
 
 namespace zelk::testing {
@@ -46,6 +47,14 @@ inline void setEnv(const char* name, const char* value) {
 #endif
 }
 
+// A path written with "/" in the platform's own separators, as the
+// program's file services write them.
+inline std::string native(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = kPathSep;
+    return path;
+}
+
 // The variable that names the temporary folder.
 #ifdef _WIN32
 constexpr const char* kTempVariable = "TMP";
@@ -66,8 +75,8 @@ public:
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
-    // A name inside the folder, joined with "/".
-    std::string file(const std::string& name) const { return path_.string() + "/" + name; }
+    // A name inside the folder, joined with the platform's separator.
+    std::string file(const std::string& name) const { return path_.string() + kPathSepText + native(name); }
     std::string operator/(const std::string& name) const { return file(name); }
     const std::filesystem::path& path() const { return path_; }
     std::string str() const { return path_.string(); }
