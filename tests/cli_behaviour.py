@@ -103,6 +103,23 @@ with tempfile.TemporaryDirectory() as d:
     check("lost rows named on stderr", "mapping: " in lost.stderr and " rijen niet weggeschreven" in lost.stderr, lost.stderr)
     check("workbook with lost rows saved", os.path.exists(os.path.join(out, "mapping.xlsx")))
 
+    # History that cannot be read: the objects are counted, the run is not clean.
+    unreadable = os.path.join(d, "historie.db")
+    con = sqlite3.connect(db)
+    con.execute("VACUUM INTO ?", (unreadable,))
+    con.close()
+    con = sqlite3.connect(unreadable)
+    con.execute("UPDATE Historie SET BedNogAct = 'veel'")
+    con.commit()
+    con.close()
+    out = os.path.join(d, "historie")
+    os.mkdir(out)
+    r = run("export", "--database", unreadable, "--output", out, "--date", "31-03-2026", "roerend")
+    check("unreadable history exit 1", r.returncode == 1, r.stdout + r.stderr)
+    check("unreadable history counted", " objecten met onleesbare historie\nDone\n" in r.stdout, r.stdout)
+    check("unreadable history on stderr", "roerend: " in r.stderr and " objecten met onleesbare historie" in r.stderr,
+          r.stderr)
+
     # The same --now gives the same bytes.
     same = []
     for name in ("een", "twee"):
@@ -210,7 +227,9 @@ with tempfile.TemporaryDirectory() as d:
     open(empty, "w").close()
     r = run("export", "-d", db, "--password", "a", "--password-file", empty, "mapping")
     check("--password and --password-file together", r.returncode == 2, r.stderr)
-    for name in (os.path.join(d, "geen"), d, "/dev/zero"):  # missing, a folder, endless
+    fifo = os.path.join(d, "pijp")
+    os.mkfifo(fifo)
+    for name in (os.path.join(d, "geen"), d, "/dev/zero", fifo):  # missing, a folder, endless, waiting for a writer
         r = run("export", "-d", db, "--password-file", name, "mapping")
         check("unreadable password file " + name, r.returncode == 2 and "Wachtwoordbestand" in r.stderr, r.stderr)
     protected = os.path.join(fixtures, "V2003_with-password.mdb") if fixtures else ""

@@ -3,7 +3,9 @@
 broken SQLite files (made here from a demo database) and broken Access files
 (made from the shared fixtures). For every file: no crash, no hang, no exit 0
 from a SQLite file that fails SQLite's own check, every workbook written opens
-in openpyxl, and nothing is left in the temporary directory.
+in openpyxl, and nothing is left in the temporary directory. Then SQLite files
+whose pages are all sound but whose indexes disagree with their tables: they
+must be refused outright.
 
 Usage: damaged_files.py ZELKEXTRACT2_CLI FIXTURES_DIR [COUNT]
 """
@@ -186,12 +188,12 @@ def check_access_refusals(cli, fixtures, rnd):
 
 
 def fails_check(path):
-    """True when SQLite's own quick_check does not pass the file."""
+    """True when SQLite's own integrity_check does not pass the file."""
     try:
         con = sqlite3.connect(f"file:{path}?mode=ro", uri=True)
         con.text_factory = bytes
         try:
-            return con.execute("PRAGMA quick_check(1)").fetchone()[0] != b"ok"
+            return con.execute("PRAGMA integrity_check(1)").fetchone()[0] != b"ok"
         finally:
             con.close()
     except (sqlite3.DatabaseError, UnicodeDecodeError):  # the latter: a damaged name in the message
@@ -247,6 +249,53 @@ def run_one(cli, work, index, label, data, suffix, exports, is_sqlite):
     return damaged, problems, seconds
 
 
+def planted_index_damage(cli, work, demo):
+    """SQLite files whose every page is sound but whose indexes disagree with
+    their tables: one index that misses rows (the quick check passes it, and a
+    seek in it misses history records), one whose root page is another table's.
+    The integrity check beside the export must refuse both: exit 1, error 3049
+    named, no workbook. The problems found."""
+    history_index = "CREATE INDEX OgCodRev ON Historie (OGCODE, ICCODE, VLGNUM, DatBoe DESC)"
+    plants = {
+        "index missing rows": [
+            "DROP INDEX OgCodRev",
+            history_index + " WHERE RECNO % 3 <> 1",
+            "PRAGMA writable_schema = ON",
+            f"UPDATE sqlite_schema SET sql = '{history_index}' WHERE name = 'OgCodRev'",
+        ],
+        "index root on another table": [
+            "PRAGMA writable_schema = ON",
+            "UPDATE sqlite_schema SET rootpage = (SELECT rootpage FROM sqlite_schema WHERE name = 'OB') "
+            "WHERE name = 'OgCodRev'",
+        ],
+    }
+    problems = []
+    for label, statements in plants.items():
+        case = os.path.join(work, "planted-" + label.replace(" ", "-"))
+        out, home = os.path.join(case, "out"), os.path.join(case, "home")
+        os.makedirs(out)
+        os.makedirs(home)
+        db = os.path.join(case, "db.sqlite")
+        shutil.copy(demo, db)
+        con = sqlite3.connect(db)
+        for statement in statements:
+            con.execute(statement)
+        con.commit()
+        con.close()
+        if not fails_check(db):
+            problems.append(f"{label}: not planted, the file passes SQLite's check")
+        env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=home)
+        p = subprocess.run([cli, "export", "--database", db, "--output", out, "--date", "31-03-2026", "all"],
+                           capture_output=True, text=True, errors="replace", env=env, timeout=BOUND_SECONDS)
+        if p.returncode != 1:
+            problems.append(f"{label}: exit {p.returncode}, not 1")
+        if "3049" not in p.stderr or "beschadigd" not in p.stderr:
+            problems.append(f"{label}: the damage is not named: {p.stderr[-600:]}")
+        if os.listdir(out):
+            problems.append(f"{label}: workbooks written: {os.listdir(out)}")
+    return problems
+
+
 def main():
     # Without the sample files the build passes no folder at all.
     cli = sys.argv[1]
@@ -272,7 +321,7 @@ def main():
             print(f"no Access fixtures in {fixtures}: only the SQLite files")
 
         damaged = 0
-        problems = []
+        problems = planted_index_damage(cli, work, demo)
         slowest = []
         with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
             futures = [pool.submit(run_one, cli, work, i, *case) for i, case in enumerate(cases)]

@@ -7,6 +7,9 @@
 #include <unistd.h>
 #endif
 
+#include <chrono>
+#include <optional>
+
 #include "database/sqlite_connection.h"
 #include "database/sqlite_handle.h"
 #include "database_test_support.h"
@@ -247,6 +250,78 @@ TEST_F(DatabaseEngine, ValuesFollowTheDeclaredTypes) {
     EXPECT_EQ(errorOf([&] { open(*db, "SELECT * FROM Tabel_bestaat_niet"); }), 3078);
     EXPECT_EQ(errorOf([&] { open(*db, "SELECT onbekend FROM T"); }), 3061);
     EXPECT_EQ(errorOf([&] { open(*db, "Tabel_bestaat_niet", dbOpenTable); }), 3078);
+}
+
+TEST_F(DatabaseEngine, SumAddsUpAsJetDoes) {
+    auto db = openFile(demo);
+    const auto sum = [&](const std::string& values) {
+        return open(*db, "SELECT Sum(x) AS s FROM (SELECT NULL AS x UNION ALL " + values + ")")->Field("s");
+    };
+    EXPECT_EQ(sum("SELECT 1 UNION ALL SELECT 2"), Variant(std::int32_t{3}));
+    EXPECT_TRUE(sum("SELECT NULL").isNull());
+    // Fractions add up to the nearest value of their true sum (SQLite's own: 0.6000000000000001).
+    EXPECT_EQ(sum("SELECT 0.1 UNION ALL SELECT 0.2 UNION ALL SELECT 0.3"), Variant(0.6));
+    // A number written as text is a number; any other text or a blob is no amount.
+    EXPECT_EQ(sum("SELECT '2.5' UNION ALL SELECT 1"), Variant(3.5));
+    EXPECT_EQ(errorOf([&] { sum("SELECT 1 UNION ALL SELECT '12,50'"); }), 13);
+    EXPECT_EQ(errorOf([&] { sum("SELECT x'31'"); }), 13);
+    EXPECT_EQ(errorOf([&] { sum("SELECT 9223372036854775807 UNION ALL SELECT 1"); }), 6);
+}
+
+TEST_F(DatabaseEngine, ARunawayStepIsStoppedByItsBudgetOrWhenTold) {
+    const std::string endless =
+        "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) AS n FROM c";
+    OpenOptions o;
+    int asked = 0;
+    o.work.stopReason = [&]() -> std::optional<std::string> {
+        if (++asked < 100) return std::nullopt;
+        return "Gestopt op verzoek van de gebruiker";
+    };
+    auto told = SqliteConnection::open(demo, o);
+    try {
+        told->OpenRecordset(endless, dbOpenDynaset);
+        ADD_FAILURE() << "an endless query ended";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), 3059);
+        EXPECT_EQ(e.description(), "Gestopt op verzoek van de gebruiker");
+    }
+    EXPECT_EQ(asked, 100);
+
+    // Nobody to stop it: its step's budget does, long before the minute an
+    // unattended run would wait for it.
+    auto db = openFile(demo);
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        db->OpenRecordset(endless, dbOpenDynaset);
+        ADD_FAILURE() << "an endless query ended";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), 3035);
+        EXPECT_NE(e.description().find("niet eindigt"), std::string::npos) << e.description();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    // The connection goes on; a statement of many short steps, more work
+    // in all than one step may take, is no runaway.
+    EXPECT_EQ(sqlite::stepBudget(1), 100000000u);
+    auto rows = open(*db,
+                     "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 100000) "
+                     "SELECT x, (SELECT sum(VLGNUM) FROM OB WHERE VLGNUM <> x) AS s FROM c");
+    long n = 0;
+    for (; !rows->Eof(); rows->MoveNext()) ++n;
+    EXPECT_EQ(n, 100000);
+}
+
+TEST_F(DatabaseEngine, AValueBeyondTheLimitIsRefusedNotRead) {
+    execOn(demo, "CREATE TABLE Foto (id INTEGER, beeld BLOB); INSERT INTO Foto VALUES (1, zeroblob(" +
+                     std::to_string(sqlite::kMaxValueBytes + 1) + ")), (2, zeroblob(1000));");
+    auto db = openFile(demo);
+    EXPECT_EQ(open(*db, "SELECT length(beeld) AS n FROM Foto WHERE id = 2")->Field("n"), Variant(std::int32_t{1000}));
+    try {
+        open(*db, "SELECT beeld FROM Foto ORDER BY id");
+        ADD_FAILURE() << "read a value beyond the limit";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), 3035);
+        EXPECT_NE(e.description().find("groter dan 4 MB"), std::string::npos) << e.description();
+    }
 }
 
 TEST_F(DatabaseEngine, TableRecordsetsRunInIndexOrderAndSeek) {

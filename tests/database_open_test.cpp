@@ -145,9 +145,26 @@ TEST_F(DatabaseOpen, ACopyThatDoesNotFitTheTemporaryFolderNamesIt) {
                                        "': Schijf- of netwerkfout (de schijf is vol).");
     }
     EXPECT_EQ(tempDirEntries("zelk-import-"), "");
+
+    // The analysed copy of a read-only SQLite file without statistics, the same.
+    execOn(demo, "DROP TABLE sqlite_stat1");
+    OpenOptions readOnly;
+    readOnly.readOnly = true;
+    try {
+        const SmallFileLimit limit;
+        SqliteConnection::open(demo, readOnly);
+        ADD_FAILURE() << "opened";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.number(), 3043);
+        EXPECT_EQ(
+            e.description().rfind("Kopie van de database niet te maken in de tijdelijke map '" + temp.str() + "': ", 0),
+            0u)
+            << e.description();
+    }
+    EXPECT_EQ(tempDirEntries("zelk-import-"), "");
 }
 
-TEST_F(DatabaseOpen, DamagedFilesAreRefusedAsDamaged) {
+TEST_F(DatabaseOpen, DamagedFilesAreNeverTakenForSoundNorWritten) {
     const long page = pageOf(demo, "Historie");
     ASSERT_GT(page, 1);
     const std::string damaged = dir.file("kapot.db");
@@ -155,22 +172,26 @@ TEST_F(DatabaseOpen, DamagedFilesAreRefusedAsDamaged) {
     zeroPage(damaged, page);
     const FileSnapshot before = FileSnapshot::of(damaged);
 
-    // Writable, read-only: both checked before anything is read.
+    // The schema reads, so the file opens; the check beside the work finds
+    // the damage, and nothing that waits for it gets past it.
     for (const bool readOnly : {false, true}) {
         OpenOptions o;
         o.readOnly = readOnly;
+        auto db = SqliteConnection::open(damaged, o);
         try {
-            SqliteConnection::open(damaged, o);
-            ADD_FAILURE() << "opened a damaged file, read-only " << readOnly;
+            db->awaitSound();
+            ADD_FAILURE() << "passed a damaged file, read-only " << readOnly;
         } catch (const RuntimeError& e) {
             EXPECT_EQ(e.number(), 3049);
             EXPECT_NE(e.description().find("beschadigd"), std::string::npos) << e.description();
             EXPECT_NE(e.description().find(damaged), std::string::npos) << e.description();
         }
+        EXPECT_EQ(errorOf([&] { db->refuseKnownDamage(); }), 3049);
+        EXPECT_EQ(errorOf([&] { db->CreateQueryDef("Nieuw", "SELECT 1"); }), readOnly ? 0 : 3049);
     }
     EXPECT_TRUE(FileSnapshot::of(damaged) == before);
 
-    // A damaged copy from the Access reader is refused the same way, and removed.
+    // A damaged copy from the Access reader is refused at the open, and removed.
     const std::string mdb = dir.file("ZELK.MDB");
     writeBytes(mdb, kAccessHeader);
     const AccessImporter importer = [&](const std::string&, const std::string&, const std::string& sqlite) {
@@ -180,6 +201,81 @@ TEST_F(DatabaseOpen, DamagedFilesAreRefusedAsDamaged) {
     EXPECT_EQ(errorOf([&] { SqliteConnection::open(mdb, OpenOptions{}, importer); }), 3049);
     EXPECT_EQ(tempDirEntries("zelk-import-"), "");
     EXPECT_FALSE(holdsOpen(temp.str()));
+}
+
+TEST_F(DatabaseOpen, IndexesThatDisagreeWithTheirTablesAreDamage) {
+    // An index that misses rows: every page is sound, so the quick check
+    // passes it, and a seek in it would miss history records without a word.
+    const std::string missing = dir.file("index-mist-rijen.db");
+    writeBytes(missing, readBytes(demo));
+    {
+        auto c = sqlite::open(missing, SQLITE_OPEN_READWRITE);
+        sqlite::exec(c.get(),
+                     "DROP INDEX OgCodRev;"
+                     "CREATE INDEX OgCodRev ON Historie (OGCODE, ICCODE, VLGNUM, DatBoe DESC) WHERE RECNO % 3 <> 1;"
+                     "PRAGMA writable_schema = ON;"
+                     "UPDATE sqlite_master SET sql = 'CREATE INDEX OgCodRev ON Historie (OGCODE, ICCODE, VLGNUM, "
+                     "DatBoe DESC)' WHERE name = 'OgCodRev';");
+    }
+    {
+        auto c = sqlite::open(missing, SQLITE_OPEN_READONLY);
+        auto st = sqlite::prepare(c.get(), "PRAGMA quick_check");
+        ASSERT_TRUE(sqlite::step(c.get(), st.get()));
+        EXPECT_EQ(sqlite::columnText(st.get(), 0), "ok");
+    }
+    // An index whose root page is another table's.
+    const std::string shared = dir.file("index-op-andere-tabel.db");
+    writeBytes(shared, readBytes(demo));
+    execOn(shared,
+           "PRAGMA writable_schema = ON; UPDATE sqlite_master SET rootpage = (SELECT rootpage FROM sqlite_master "
+           "WHERE name = 'OB') WHERE name = 'OgCodRev'");
+
+    for (const std::string& file : {missing, shared}) {
+        auto db = SqliteConnection::open(file, OpenOptions{});
+        EXPECT_EQ(errorOf([&] { db->awaitSound(); }), 3049) << file;
+    }
+    auto sound = SqliteConnection::open(demo, OpenOptions{});
+    EXPECT_EQ(errorOf([&] { sound->awaitSound(); }), 0);
+}
+
+TEST_F(DatabaseOpen, TheWaitForTheCheckLetsEventsRunAndStopsWhenTold) {
+    // A file whose check takes a while: 300 000 index entries to compare.
+    const std::string big = dir.file("groot.db");
+    {
+        auto c = sqlite::open(big, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        sqlite::exec(c.get(),
+                     "CREATE TABLE t (a INTEGER, b TEXT); CREATE INDEX tb ON t (b, a);"
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300000) "
+                     "INSERT INTO t SELECT i, printf('%08x', i * 2654435761 % 4294967296) FROM n;");
+    }
+    OpenOptions o;
+    int looks = 0;
+    bool stopping = true;
+    o.work.letEventsRun = [&] { ++looks; };
+    o.work.stopReason = [&]() -> std::optional<std::string> {
+        if (!stopping || looks < 3) return std::nullopt;
+        return "Gestopt op verzoek van de gebruiker";
+    };
+    auto db = SqliteConnection::open(big, o);
+    // The file reads while the check runs.
+    EXPECT_EQ(db->OpenRecordset("SELECT count(*) AS n FROM t", dbOpenDynaset)->Field("n"),
+              Variant(std::int32_t{300000}));
+    try {
+        db->awaitSound();
+        ADD_FAILURE() << "the wait did not stop";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), 3059);
+        EXPECT_EQ(e.description(), "Gestopt op verzoek van de gebruiker");
+    }
+    EXPECT_EQ(looks, 3);
+    // The check went on meanwhile: without a reason to stop, the file passes.
+    stopping = false;
+    EXPECT_EQ(errorOf([&] { db->awaitSound(); }), 0);
+    // Closed while a check runs: the check is stopped, not waited for.
+    auto again = SqliteConnection::open(big, OpenOptions{});
+    const auto start = std::chrono::steady_clock::now();
+    again->Close();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
 }
 
 TEST_F(DatabaseOpen, SecondUserWritingIsWaitedForThenReportedAsLocked) {

@@ -399,6 +399,60 @@ TEST(ExportFailures, AmountsAndDatesOutsideTheirRangesAreNotComputed) {
     }
 }
 
+TEST(ExportFailures, AmountsThatAreNoAmountsAreATypeMismatch) {
+    {
+        // SQLite's own Sum would count the text as 0: a wrong percentage of the building's value.
+        Administration admin("UPDATE OB_Waardering SET OW_HuidigeWaarde = '150,00' WHERE OW_IcCode = 'I2';");
+        ExportFixture f(admin.file);
+        EXPECT_FALSE(Export2(f.s));
+        const std::string screen = f.s.alg.screen().text();
+        EXPECT_NE(screen.find("Fout #  13 "), std::string::npos) << screen;
+        EXPECT_NE(screen.find("Type komt niet overeen"), std::string::npos) << screen;
+        EXPECT_EQ(f.lastBox(), "De functie 'Aanmaken overzicht 2' niet correct beëindigd");
+        EXPECT_FALSE(f.anySlotOpen());
+    }
+    {
+        // Compared with 0 in both exports' queries: the building would drop out without a word.
+        Administration admin("UPDATE OG SET OG_BedOpb = 'nul' WHERE OG_CODE = 'G1';");
+        ExportFixture f(admin.file);
+        EXPECT_FALSE(Export2(f.s));
+        EXPECT_EQ(f.platform.asked.back().title, "Type komt niet overeen: OG.OG_BedOpb bevat 'nul', geen bedrag (13)");
+        f.platform.inputAnswers.push_back("31-03-2026");
+        EXPECT_FALSE(Export1a(f.s, {}));
+        EXPECT_EQ(f.platform.asked.back().title, "Type komt niet overeen: OG.OG_BedOpb bevat 'nul', geen bedrag (13)");
+        EXPECT_FALSE(f.anySlotOpen());
+    }
+}
+
+TEST(ExportFailures, UnreadableHistoryIsCountedAndAMissingIndexNamedFirst) {
+    ExportRequest request;
+    request.processingDate = parseDate("31-03-2026");
+    {
+        // A booking date that is no date: that object's figures would be zeros.
+        Administration admin("UPDATE Historie SET DatBoe = 'gisteren' WHERE OGCODE = 'G1' AND RECNO = 3;");
+        ExportFixture f(admin.file);
+        const ExportOutcome o = runExportWithOutcome(f.s, ExportKind::Roerend, request);
+        EXPECT_TRUE(o.done);
+        EXPECT_TRUE(o.missingSchema.empty());
+        EXPECT_EQ(o.unreadableHistory, 1);
+        const std::string screen = f.s.alg.screen().text();
+        EXPECT_NE(screen.find("1 objecten met onleesbare historie\r\nDone"), std::string::npos) << screen;
+        // Each run counts its own objects; the mapping reads no history.
+        EXPECT_EQ(runExportWithOutcome(f.s, ExportKind::Mapping, request).unreadableHistory, 0);
+    }
+    {
+        // Without the index the lookup seeks in, every object's history is unreadable.
+        Administration admin("DROP INDEX OgCodRev;");
+        ExportFixture f(admin.file);
+        const ExportOutcome o = runExportWithOutcome(f.s, ExportKind::Roerend, request);
+        EXPECT_EQ(o.missingSchema, std::vector<std::string>{"Index 'Historie.OgCodRev' ontbreekt"});
+        EXPECT_TRUE(o.done);
+        EXPECT_EQ(o.unreadableHistory, 5);  // the assets that pass the skip test
+        const std::string screen = f.s.alg.screen().text();
+        EXPECT_LT(screen.find("Index 'Historie.OgCodRev' ontbreekt"), screen.find("Excel wordt opgestart")) << screen;
+    }
+}
+
 TEST(ExportOutput, SavedWorkbookIsShownAndReleased) {
     Administration admin;
     ExportFixture f(admin.file);

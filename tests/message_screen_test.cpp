@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -149,6 +150,19 @@ TEST_F(LogFile, AppendsWindows1252LinesWithCrLfAcrossRuns) {
     EXPECT_EQ(readBytes(name), "De functie 'Export1a' niet correct be\xEBindigd\r\n\x80 and ?\r\n\r\n42\r\n");
     EXPECT_EQ(platform.store.value(kAppTitle, "Main", "CommandMode", ""), "1");
     EXPECT_EQ(platform.store.value(kAppTitle, "Main", "LogFile", ""), name);
+}
+
+TEST_F(LogFile, AFifoOrADeviceIsRefusedInsteadOfWaitedFor) {
+    // Opening a FIFO to append to it would wait for a reader for ever.
+    const std::string fifo = dir / "zelk.log";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string name = fifo;
+    alg.OpenLogFile(name, "Append", 1);
+    EXPECT_LE(alg.LogFileNumber, 0);
+    // The refusal asks for another file, as for any log that does not open.
+    ASSERT_FALSE(platform.asked.empty());
+    EXPECT_EQ(platform.asked.back().kind, ScriptedPlatform::Question::File);
+    EXPECT_EQ(platform.store.value(kAppTitle, "Main", "LogFile", ""), "");
 }
 
 TEST_F(LogFile, CommandModeWithoutBitOneKeepsTheLogSilent) {

@@ -6,11 +6,13 @@
 #else
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +26,7 @@
 #include "os/folder_lock.h"
 #include "os/folders.h"
 #include "os/process.h"
+#include "os/regular_file.h"
 #include "os/system_reason.h"
 #include "os/terminal.h"
 #include "os/termination_cleanup.h"
@@ -231,6 +234,36 @@ TEST(Os, TerminationCleanupRefusesWhatDoesNotFit) {
     many.clear();
     const zelk::os::TerminationCleanup again(std::vector<std::string>{"/nonexistent/x"});
     EXPECT_TRUE(again.registered());
+}
+
+TEST(Os, OnlyRegularFilesAreOpenedAndNothingWaitsForAFifo) {
+    const zelk::testing::ScratchDir dir;
+    const std::string fifo = dir / "pijp";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Neither a read (it would wait for a writer) nor a write (for a reader) waits.
+    const auto start = std::chrono::steady_clock::now();
+    for (const char* mode : {"rb", "ab", "wb", "r+b"}) {
+        errno = 0;
+        EXPECT_EQ(zelk::os::openRegularFile(fifo, mode), nullptr) << mode;
+        EXPECT_TRUE(errno == EINVAL || errno == ENXIO) << mode << " " << errno;
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(zelk::os::openRegularFile(dir.path(), "rb"), nullptr);
+    EXPECT_EQ(errno, EINVAL);
+    EXPECT_EQ(zelk::os::openRegularFile("/dev/zero", "rb"), nullptr);
+    EXPECT_EQ(zelk::os::openRegularFile(dir / "er-niet", "rb"), nullptr);
+    EXPECT_EQ(errno, ENOENT);
+
+    // A regular file opens as with std::fopen: "w" empties it, "a" adds to it.
+    const std::string file = dir / "gewoon.txt";
+    zelk::testing::writeBytes(file, "oud");
+    for (const char* mode : {"ab", "wb", "ab"}) {
+        std::FILE* f = zelk::os::openRegularFile(file, mode);
+        ASSERT_NE(f, nullptr) << mode;
+        std::fputs("x", f);
+        std::fclose(f);
+    }
+    EXPECT_EQ(zelk::testing::readBytes(file), "xx");
 }
 
 TEST(Os, FailuresAreExplainedInDutch) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "database/dbase.h"
 #include "database/demo_database.h"
@@ -415,6 +416,81 @@ TEST_F(ShellProgram, RealExportsUnattendedByAutorunAndAskingFromTheMenu) {
     std::size_t workbooks = 0;
     for (const auto& e : fs::directory_iterator(dir / "werkmappen")) workbooks += e.path().extension() == ".xlsx";
     EXPECT_EQ(workbooks, 4u);
+}
+
+TEST_F(ShellProgram, StoppenEndsTheRunningExportAndKeepsNothing) {
+    platform.store.set(kAppTitle, "Database", "Database", demoDatabase());
+    start(SessionExportJobs(*session));
+    ASSERT_GT(session->main.dbMain, 0);
+    // Nothing runs: nothing to stop, and nothing left over for the next export.
+    logic->requestStop();
+    EXPECT_FALSE(platform.stopReason());
+
+    // Pressed once the workbook is started, before its rows are written.
+    platform.onDoEvents = [&] {
+        if (indexOf("Excel is opgestart") >= 0) logic->requestStop();
+    };
+    platform.inputAnswers.push_back("31-12-2025");
+    logic->Command(MenuCommand::Sheet1);
+    EXPECT_TRUE(platform.openedDocuments.empty());
+    EXPECT_FALSE(fs::exists(dir / "werkmappen") && !fs::is_empty(dir / "werkmappen"));
+    EXPECT_GE(indexOf("Het lopende werk wordt gestopt."), 0);
+    EXPECT_LT(indexOf("Done"), 0);
+    const auto boxes = platform.msgBoxPrompts();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back(), "De functie 'Aanmaken overzicht 1a' niet correct beëindigd");
+    EXPECT_EQ(platform.asked.back().title, "Gestopt op verzoek van de gebruiker (3059)");
+    EXPECT_FALSE(platform.stopReason());  // the next export starts afresh
+
+    platform.onDoEvents = nullptr;
+    platform.inputAnswers.push_back("31-12-2025");
+    logic->Command(MenuCommand::Sheet1);
+    EXPECT_EQ(platform.openedDocuments.size(), 1u);
+}
+
+TEST_F(ShellProgram, TheAutorunEndsAtItsTimeLimit) {
+    platform.store.set(kAppTitle, "Database", "Database", demoDatabase());
+    platform.store.set(kAppTitle, "Database", "Autorun", "1");
+    platform.store.set(kAppTitle, "Database", "AutorunMaxMinuten", "2");
+    // The first export takes three minutes: at its end the limit has passed,
+    // and the others do not start.
+    ExportJobs slow = countingJobs();
+    const auto count = slow.run;
+    std::optional<std::string> seen;
+    slow.run = [&](ExportKind k, const ExportRequest& r) {
+        EXPECT_FALSE(platform.stopReason());
+        platform.ticks += 3 * 60000;
+        seen = platform.stopReason();
+        return count(k, r);
+    };
+    start(slow);
+    EXPECT_EQ(exitStatusOf([&] { advance(5000); }), 1);
+    EXPECT_EQ(runs, std::vector<ExportKind>{ExportKind::Roerend});
+    EXPECT_EQ(seen, "De Autorun is gestopt: de grens van 2 minuten is bereikt");
+    EXPECT_GE(indexOf("6-12-2026-0:00:00 Autorun beeindigd"), 0);
+
+    // A limit that is no number of minutes: the default hour, said once.
+    logic.reset();
+    runs.clear();
+    platform.store.set(kAppTitle, "Database", "AutorunMaxMinuten", "lang");
+    start(slow);
+    EXPECT_EQ(exitStatusOf([&] { advance(5000); }), 0);
+    EXPECT_EQ(runs.size(), 3u);
+    EXPECT_GE(indexOf("Ongeldige waarde voor AutorunMaxMinuten: 'lang'"), 0);
+
+    // The real export meets the limit between its rows and fails.
+    logic.reset();
+    platform.store.set(kAppTitle, "Database", "AutorunMaxMinuten", "1");
+    ExportJobs real = SessionExportJobs(*session);
+    bool late = false;
+    platform.onDoEvents = [&] {
+        if (late || indexOf("Excel is opgestart") < 0) return;
+        late = true;
+        platform.ticks += 2 * 60000;
+    };
+    start(real);
+    EXPECT_EQ(exitStatusOf([&] { advance(5000); }), 1);
+    EXPECT_EQ(platform.asked.back().title, "De Autorun is gestopt: de grens van 1 minuten is bereikt (3059)");
 }
 
 TEST_F(ShellProgram, AnotherPasswordIsAskedMaskedAndGoesNowhere) {

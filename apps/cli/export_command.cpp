@@ -105,6 +105,11 @@ int runExportCommand(int argc, char** argv) {
             explain({std::string(e.word) + ": " + rowsNotWrittenLine(outcome.rowsNotWritten)});
             status = 1;
         }
+        if (outcome.unreadableHistory > 0) {
+            // Saved too, but the figures of those objects are zeros, not theirs.
+            explain({std::string(e.word) + ": " + unreadableHistoryLine(outcome.unreadableHistory)});
+            status = 1;
+        }
         const auto path = std::filesystem::path(o.output) / e.file;
         if (!saveActiveWorkbook(s, path.string())) status = 1;
     }

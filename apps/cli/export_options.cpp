@@ -2,13 +2,14 @@
 
 #include <QCommandLineParser>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <ios>
+#include <memory>
 
 #include "database/field_value.h"
 #include "nearest_name.h"
 #include "option_parser.h"
+#include "os/regular_file.h"
 #include "runtime/dates.h"
 #include "runtime/runtime_error.h"
 
@@ -40,26 +41,21 @@ bool looksBackAMonth(Date d) {
     }
 }
 
-// The first line of the file, without its line end. Only its first few
-// kilobytes are read: a folder, a device or a huge file named by mistake must
-// be refused, not read for ever (or thrown on, as a folder's read error is).
+// The first line of the file, without its line end. Only a regular file,
+// and only its first few kilobytes: a folder, a FIFO, a device or a huge
+// file named by mistake must be refused, not waited on or read for ever.
 std::optional<std::string> passwordFromFile(const std::string& path) {
     constexpr std::size_t kMostBytes = 4096;
-    try {
-        std::ifstream in(path, std::ios::binary);
-        if (!in) return std::nullopt;
-        std::string text(kMostBytes, '\0');
-        in.read(text.data(), static_cast<std::streamsize>(text.size()));
-        if (in.bad()) return std::nullopt;
-        text.resize(static_cast<std::size_t>(in.gcount()));
-        const std::size_t end = text.find('\n');
-        if (end == std::string::npos && text.size() == kMostBytes) return std::nullopt;
-        text = text.substr(0, end);
-        if (!text.empty() && text.back() == '\r') text.pop_back();
-        return text;
-    } catch (const std::ios_base::failure&) {
-        return std::nullopt;
-    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(os::openRegularFile(path, "rb"), &std::fclose);
+    if (!in) return std::nullopt;
+    std::string text(kMostBytes, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), in.get()));
+    if (std::ferror(in.get())) return std::nullopt;
+    const std::size_t end = text.find('\n');
+    if (end == std::string::npos && text.size() == kMostBytes) return std::nullopt;
+    text = text.substr(0, end);
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    return text;
 }
 
 }  // namespace

@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
     window.onCommand = [&](MenuCommand c) { guarded([&] { logic.Command(c); }); };
     window.onTimer = [&] { guarded([&] { logic.Timer1_Timer(); }); };
     window.onCloseRequested = [&] { guarded([&] { logic.requestClose(); }); };
+    window.onStopRequested = [&] { guarded([&] { logic.requestStop(); }); };
     QTimer::singleShot(0, &window, [&] { guarded([&] { logic.Form_Load(); }); });
     return QApplication::exec();
 }

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 
 #include "messages/alg.h"
@@ -27,7 +28,8 @@ MainWindow::MainWindow(QWidget* parent)
       timer_(new QTimer(this)),
       progress_(new QProgressBar(this)),
       progressLabel_(new QLabel(this)),
-      print_(new QAction(QStringLiteral("Afdrukken…"), this)) {
+      print_(new QAction(QStringLiteral("Afdrukken…"), this)),
+      stop_(new QPushButton(QStringLiteral("Stoppen"), this)) {
     setObjectName(QStringLiteral("mdiZelkExtract2"));
     setWindowIcon(programIcon());
     messageWindow_->setWindowIcon(programIcon());
@@ -62,6 +64,17 @@ MainWindow::MainWindow(QWidget* parent)
     connect(print_, &QAction::triggered, this, [this] {
         if (alg_) runWith(guard, [this] { alg_->AfdrukkenMeldingen(); });
     });
+
+    // Shown while an export runs; the export ends as failed, nothing is saved.
+    stop_->setObjectName(QStringLiteral("ExportStop"));
+    stop_->setToolTip(QStringLiteral("Het lopende werk stoppen (Esc)"));
+    statusBar()->addPermanentWidget(stop_);
+    stop_->hide();
+    const auto stop = [this] {
+        if (!stop_->isHidden() && onStopRequested) onStopRequested();
+    };
+    connect(stop_, &QPushButton::clicked, this, stop);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, stop);
 
     buildMenu();
 }
@@ -218,6 +231,7 @@ void MainWindow::unloadDialogs() {
 void MainWindow::setExportRunning(bool running) {
     for (const char* name : kBusyLocked)
         if (QAction* a = action(QString::fromLatin1(name))) a->setEnabled(!running);
+    stop_->setVisible(running);
     if (!running) {
         progress_->hide();
         progressLabel_->hide();

@@ -8,6 +8,7 @@
 #include <QMdiArea>
 #include <QPointer>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
 #include <functional>
 #include <map>
@@ -34,6 +35,8 @@ public:
     std::function<void()> onTimer;
     // A request to close the window (close box); the logic decides when.
     std::function<void()> onCloseRequested;
+    // The Stoppen button, or Esc, while an export runs.
+    std::function<void()> onStopRequested;
     // Runs the library's code behind the dialogs' events.
     Guard guard;
 
@@ -55,6 +58,7 @@ public:
     QMdiArea* mdiArea() const { return mdi_; }
     QTimer* timer() const { return timer_; }
     QProgressBar* progressBar() const { return progress_; }
+    QPushButton* stopButton() const { return stop_; }
     QWidget* parametersDialog() const { return parametersDialog_; }
     QWidget* optiesDialog() const { return optiesDialog_; }
 
@@ -97,6 +101,7 @@ private:
     QLabel* progressLabel_;
     QAction* print_;
     Alg* alg_ = nullptr;
+    QPushButton* stop_;
     std::map<QString, QAction*> actions_;
     AlgLayout ownLayout_;  // until a message screen is attached
     AlgLayout* layout_ = &ownLayout_;

@@ -260,6 +260,8 @@ int Dbase::openDatabase(std::string& name, std::string& password, const OpenData
             engine.exclusive = options.exclusive;
             engine.readOnly = options.readOnly;
             engine.checked = checkedFiles(m.platform.settings());
+            engine.work.stopReason = [&platform = m.platform] { return platform.stopReason(); };
+            engine.work.letEventsRun = [&platform = m.platform] { platform.doEvents(); };
             std::string file = name;
             if (options.connectType) {
                 file = directoryPart(name);
@@ -413,6 +415,7 @@ bool Dbase::Create_Query(int DbNr, const std::string& QueryName, const std::stri
         database().CreateQueryDef(QueryName, SqlText);
     } catch (const RuntimeError& e) {
         if (e.number() == 3012 && lower(e.description()).find("syntax") == std::string::npos) {
+            bool same = false;
             if (AskReplace) {
                 const int answer = m.platform.msgBox("Query '" + QueryName + "' bestaat reeds. Vervangen?", vbYesNo,
                                                      "Query vervangen?");
@@ -420,11 +423,14 @@ bool Dbase::Create_Query(int DbNr, const std::string& QueryName, const std::stri
                 database().DeleteQueryDef(QueryName);
                 m.alg.AddMelding("Query " + QueryName + " is verwijderd", 0, false, kBlack);
             } else {
-                database().DeleteQueryDef(QueryName);
+                // The same query again changes nothing: no write, which would
+                // have to wait for the file's integrity check.
+                same = database().holdsQuery(QueryName, SqlText);
+                if (!same) database().DeleteQueryDef(QueryName);
                 m.alg.AddMelding("Query " + QueryName + " is toegevoegd", 0, false, kBlack);
             }
             // A second failure is the caller's to handle.
-            database().CreateQueryDef(QueryName, SqlText);
+            if (!same) database().CreateQueryDef(QueryName, SqlText);
         } else {
             m.alg.AddMsgBoxMelding(SqlText, e.description(), vbCritical, false, kBlack, true);
             return false;

@@ -79,19 +79,23 @@ Variant asSource(const StoredValue& v) {
     switch (v.cls) {
     case StoredValue::Integer: return Variant(static_cast<double>(v.i));
     case StoredValue::Real: return Variant(v.r);
-    default: {
-        // A text must be a number in the stored (C) form; the runtime's own
-        // parsing would also take a decimal comma, which SQLite never writes.
-        const std::string t(v.text);
-        char* end = nullptr;
-        const double d = std::strtod(t.c_str(), &end);
-        if (t.empty() || end != t.c_str() + t.size() || !std::isfinite(d)) throw RuntimeError(13);
-        return Variant(d);
-    }
+    default:
+        if (const auto d = storedNumber(v.text)) return Variant(*d);
+        throw RuntimeError(13);
     }
 }
 
 }  // namespace
+
+std::optional<double> storedNumber(std::string_view text) {
+    // The stored (C) form only: the runtime's own parsing would also take a
+    // decimal comma, which SQLite never writes.
+    const std::string t(text);
+    char* end = nullptr;
+    const double d = std::strtod(t.c_str(), &end);
+    if (t.empty() || end != t.c_str() + t.size() || !std::isfinite(d)) return std::nullopt;
+    return d;
+}
 
 FieldKind fieldKindOf(std::string_view declaredType) {
     const std::string w = upperWord(declaredType);

@@ -31,6 +31,10 @@ struct StoredValue {
 // number does not fit its kind.
 Variant fieldValue(FieldKind kind, const StoredValue& v);
 
+// A stored text as the number it holds in the form SQLite writes numbers
+// (a point for decimals, no blanks); none when it holds none, or an infinity.
+std::optional<double> storedNumber(std::string_view text);
+
 // ISO 8601 date texts: "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS" (also with "T"
 // and fractional seconds) and "HH:MM:SS".
 std::optional<Date> parseIsoDate(std::string_view text);

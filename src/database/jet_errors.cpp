@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <optional>
 #include <system_error>
 
 #include "os/folders.h"
@@ -38,6 +39,7 @@ DbError sqlError(const sqlite::Failure& f, const Context& ctx) {
                            "' kan verwijzen naar meer dan een tabel in de FROM-component van de SQL-instructie.",
                        ctx.source);
     if (m.find("already exists") != std::string::npos) return objectExists(ctx.object);
+    if (m == "integer overflow") return DbError(6, runtimeErrorDescription(6), ctx.source);
     if (m.find("syntax error") != std::string::npos || m.find("incomplete input") != std::string::npos ||
         startsWith(m, "near "))
         return DbError(kSyntax, "Syntaxisfout in de SQL-instructie (" + m + ").", ctx.source);
@@ -106,6 +108,23 @@ DbError noTemporarySpace(const std::string& source) {
                    source);
 }
 
+DbError cancelled(const std::string& reason) { return DbError(kCancelled, reason, kSourceDatabase); }
+
+DbError queryBudgetExceeded() {
+    return DbError(kResourcesExceeded,
+                   "Systeembronnen overschreden: de query is afgebroken, want één stap ervan werkte langer dan "
+                   "een query van een database van deze omvang nodig heeft. De database is mogelijk beschadigd of "
+                   "bevat een query die niet eindigt.",
+                   kSourceDatabase);
+}
+
+namespace {
+// One per thread: the connections of a thread are stepped by that thread alone.
+thread_local std::optional<DbError> gInterruption;
+}  // namespace
+
+void noteInterruption(DbError why) { gInterruption = std::move(why); }
+
 DbError fromSqlite(const sqlite::Failure& f, const Context& ctx) {
     const std::string what = ctx.object.empty() ? ctx.file : ctx.object;
     switch (f.code()) {
@@ -139,6 +158,19 @@ DbError fromSqlite(const sqlite::Failure& f, const Context& ctx) {
         return DbError(e.number(), e.description(), ctx.source);
     }
     case SQLITE_NOMEM: return DbError(7, "Onvoldoende geheugen", ctx.source);
+    case SQLITE_MISMATCH: return DbError(13, runtimeErrorDescription(13), ctx.source);
+    case SQLITE_TOOBIG:
+        return DbError(kResourcesExceeded,
+                       "Een waarde of rij in de database is groter dan " +
+                           std::to_string(sqlite::kMaxValueBytes >> 20) +
+                           " MB en wordt niet gelezen. Het bestand is mogelijk beschadigd.",
+                       ctx.source);
+    case SQLITE_INTERRUPT: {
+        std::optional<DbError> why;
+        why.swap(gInterruption);
+        if (why) return DbError(why->number(), why->description(), ctx.source);
+        return DbError(kCancelled, "De bewerking is onderbroken.", ctx.source);
+    }
     case SQLITE_ERROR: return sqlError(f, ctx);
     default: return DbError(kReserved, "Databasefout (" + f.message() + ").", ctx.source);
     }

@@ -16,11 +16,13 @@ enum ErrorNumber : long {
     kFileNotFound = 3024,
     kReadOnly = 3027,
     kBadPassword = 3031,
+    kResourcesExceeded = 3035,
     kDiskError = 3043,
     kInvalidPath = 3044,
     kCannotOpen = 3049,
     kNoPermission = 3051,
     kInvalidFileName = 3055,
+    kCancelled = 3059,
     kTooFewParameters = 3061,
     kSyntax = 3075,
     kObjectNotFound = 3078,
@@ -62,6 +64,17 @@ DbError isamNotFound();
 // SQLite's temporary files (sorts, large results) do not fit the temporary
 // folder; names the folder.
 DbError noTemporarySpace(const std::string& source);
+
+// Work that was told to stop (the Stoppen button, the autorun's time
+// limit): 3059, with the reason the user reads.
+DbError cancelled(const std::string& reason);
+// A step of a query that ran past its budget of engine instructions: an
+// endless or runaway query in the file, or damage that makes one.
+DbError queryBudgetExceeded();
+// The error an interrupted statement gives, noted by whoever interrupted it
+// (SQLite's own result says only "interrupted"). For this thread's next
+// fromSqlite of SQLITE_INTERRUPT.
+void noteInterruption(DbError why);
 
 // What the failing call was doing, for the description of the error.
 struct Context {

@@ -1,5 +1,10 @@
 #include "database/jet_functions.h"
 
+#include <cmath>
+#include <cstdint>
+#include <string_view>
+
+#include "database/field_value.h"
 #include "database/sqlite_handle.h"
 
 namespace zelk {
@@ -38,10 +43,65 @@ void keptFinal(sqlite3_context* ctx) {
     k->value = nullptr;
 }
 
+// Sum's running total in SQLite's zeroed aggregate context: whole numbers
+// exactly, the others with Neumaier's compensation, so that a column of
+// amounts stored as REAL adds up to what its cents give.
+struct Summed {
+    std::int64_t whole;
+    double real;
+    double compensation;
+    int seen;
+    int anyReal;
+};
+
+void addReal(Summed& s, double x) {
+    const double t = s.real + x;
+    s.compensation += std::fabs(s.real) >= std::fabs(x) ? (s.real - t) + x : (x - t) + s.real;
+    s.real = t;
+    s.anyReal = 1;
+}
+
+void overflow(sqlite3_context* ctx) { sqlite3_result_error(ctx, "integer overflow", -1); }
+
+void sumStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    auto* s = static_cast<Summed*>(sqlite3_aggregate_context(ctx, sizeof(Summed)));
+    if (!s) return sqlite3_result_error_nomem(ctx);
+    sqlite3_value* v = argv[0];
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_NULL: return;
+    case SQLITE_INTEGER:
+        if (__builtin_add_overflow(s->whole, sqlite3_value_int64(v), &s->whole)) return overflow(ctx);
+        break;
+    case SQLITE_FLOAT: addReal(*s, sqlite3_value_double(v)); break;
+    default: {
+        // A blob or a text: only a number written as text counts as one.
+        const auto* text = static_cast<const char*>(sqlite3_value_blob(v));
+        const auto size = static_cast<std::size_t>(sqlite3_value_bytes(v));
+        const auto number = storedNumber(std::string_view(text ? text : "", text ? size : 0));
+        if (!number || sqlite3_value_type(v) == SQLITE_BLOB) {
+            sqlite3_result_error(ctx, "Sum: geen getal", -1);
+            return sqlite3_result_error_code(ctx, SQLITE_MISMATCH);
+        }
+        addReal(*s, *number);
+    }
+    }
+    s->seen = 1;
+}
+
+void sumFinal(sqlite3_context* ctx) {
+    auto* s = static_cast<Summed*>(sqlite3_aggregate_context(ctx, 0));
+    if (!s || !s->seen) return sqlite3_result_null(ctx);
+    if (!s->anyReal) return sqlite3_result_int64(ctx, s->whole);
+    const double total = static_cast<double>(s->whole) + (s->real + s->compensation);
+    if (!std::isfinite(total)) return overflow(ctx);
+    sqlite3_result_double(ctx, total);
+}
+
 }  // namespace
 
 void registerJetFunctions(sqlite3* db) {
     constexpr int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite::check(db, sqlite3_create_function_v2(db, "Sum", 1, flags, nullptr, nullptr, sumStep, sumFinal, nullptr));
     sqlite::check(db,
                   sqlite3_create_function_v2(db, "First", 1, flags, nullptr, nullptr, firstStep, keptFinal, nullptr));
     sqlite::check(db, sqlite3_create_function_v2(db, "Last", 1, flags, nullptr, nullptr, lastStep, keptFinal, nullptr));

@@ -93,15 +93,8 @@ void MaterializedRecordset::SetIndex(const std::string& indexName) {
         noMatch_ = false;
         return;
     }
-    // An index copied from an Access file may carry its table's name in front
-    // when its own name was taken by another table ("Historie_OgCodRev").
-    auto def = std::find_if(indexes_.begin(), indexes_.end(),
-                            [&](const IndexDefinition& d) { return upperCase(d.name) == upperCase(indexName); });
-    if (def == indexes_.end())
-        def = std::find_if(indexes_.begin(), indexes_.end(), [&](const IndexDefinition& d) {
-            return !d.jetName.empty() && upperCase(d.jetName) == upperCase(indexName);
-        });
-    if (def == indexes_.end()) throw jet::notAnIndex(indexName);
+    const IndexDefinition* def = findIndex(indexes_, indexName);
+    if (!def) throw jet::notAnIndex(indexName);
 
     const std::size_t n = rows_.rowCount();
     sort_.clear();

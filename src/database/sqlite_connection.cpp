@@ -19,6 +19,7 @@
 #include "database/table_recordset.h"
 #include "os/file_access.h"
 #include "os/folders.h"
+#include "os/regular_file.h"
 
 namespace zelk {
 namespace {
@@ -71,10 +72,11 @@ FileKind kindOfFile(const std::string& path) {
     struct FileCloser {
         void operator()(std::FILE* f) const noexcept { std::fclose(f); }
     };
-    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> f(os::openRegularFile(path, "rb"));
     if (!f) {
         if (errno == EACCES || errno == EPERM) throw jet::noPermission(path);
         if (errno == ENOENT) throw jet::fileNotFound(path);
+        if (errno == EINVAL) throw jet::invalidFileName(path);  // it became a FIFO or a device since checkPath
         throw diskError();
     }
     std::array<char, 20> head{};
@@ -141,9 +143,9 @@ DbError damaged(const std::string& path) {
                    jet::kSourceWorkspace);
 }
 
-// SQLite's own check of every b-tree: a damaged file would otherwise be
-// exported with rows missing or values changed.
-void requireSound(sqlite3* db, const std::string& path) {
+// The quick check of a copy the Access reader wrote: a copy it left half
+// written is no database. (The reader's own output needs no index check.)
+void requireSoundCopy(sqlite3* db, const std::string& path) {
     auto st = sqlite::prepare(db, "PRAGMA main.quick_check(1)");
     if (!sqlite::step(db, st.get()) || sqlite::columnText(st.get(), 0) != "ok") throw damaged(path);
 }
@@ -157,14 +159,20 @@ std::optional<std::string> databaseStamp(const std::string& path) {
     return stamp;
 }
 
-// Checks the file unless this state of it passed the check before: three
-// exports of one month's file cost one check.
-void requireSound(sqlite3* db, const std::string& path, const CheckedFiles& checked) {
-    const auto stamp = databaseStamp(path);
-    if (stamp && checked.recall && checked.recall(path) == stamp) return;
-    requireSound(db, path);
-    if (stamp && checked.remember) checked.remember(path, *stamp);
+// A connection to an asset database: no value or row it reads may be larger
+// than the program's limit.
+sqlite::Connection openLimited(const std::string& path, int flags) {
+    sqlite::Connection db = sqlite::open(path, flags);
+    sqlite3_limit(db.get(), SQLITE_LIMIT_LENGTH, sqlite::kMaxValueBytes);
+    return db;
 }
+
+// How often the progress handler runs, in engine instructions: rarely
+// enough to cost nothing measurable, often enough to stop within a moment.
+constexpr int kInstructionsPerCall = 10000;
+
+// How long awaitSound waits for the check between looks at the program.
+constexpr std::chrono::milliseconds kCheckWaitSlice{50};
 
 // Changes whenever another connection or program commits to the file; this
 // connection's own commits leave it as it is.
@@ -189,19 +197,64 @@ access::ScratchFolder scratchFolder() {
 
 }  // namespace
 
-SqliteConnection::SqliteConnection(std::string path, sqlite::Connection db, Storage storage)
-    : path_(std::move(path)), db_(std::move(db)), storage_(storage) {}
+// Stops a statement that has run past its budget, or whose work was told
+// to stop. A C callback: nothing may be thrown through SQLite.
+struct SqliteConnection::Watch {
+    std::function<std::optional<std::string>()> stopReason;
+    std::uint64_t budgetCalls = 0;  // calls one step may take
+    std::uint64_t seenSteps = 0;
+    std::uint64_t callsSinceStep = 0;
+
+    static int onProgress(void* self) noexcept {
+        Watch& w = *static_cast<Watch*>(self);
+        try {
+            // A new step started since the last call: its budget starts afresh.
+            if (const std::uint64_t steps = sqlite::stepsTaken(); steps != w.seenSteps) {
+                w.seenSteps = steps;
+                w.callsSinceStep = 0;
+            }
+            if (++w.callsSinceStep > w.budgetCalls) {
+                jet::noteInterruption(jet::queryBudgetExceeded());
+                return 1;
+            }
+            if (w.stopReason) {
+                if (const auto why = w.stopReason()) {
+                    jet::noteInterruption(jet::cancelled(*why));
+                    return 1;
+                }
+            }
+            return 0;
+        } catch (const std::exception&) {
+            return 1;  // no memory left to note why: stopped all the same
+        }
+    }
+};
+
+SqliteConnection::SqliteConnection(std::string path, sqlite::Connection db, Storage storage, const LongWork& work)
+    : path_(std::move(path)), db_(std::move(db)), storage_(storage), work_(work), watch_(std::make_unique<Watch>()) {
+    std::int64_t pages = 0;
+    {
+        auto st = sqlite::prepare(db_.get(), "PRAGMA main.page_count");
+        if (sqlite::step(db_.get(), st.get())) pages = sqlite3_column_int64(st.get(), 0);
+    }
+    watch_->stopReason = work_.stopReason;
+    watch_->budgetCalls = sqlite::stepBudget(pages) / kInstructionsPerCall;
+    sqlite3_progress_handler(db_.get(), kInstructionsPerCall, &Watch::onProgress, watch_.get());
+}
 
 SqliteConnection::~SqliteConnection() {
     if (db_) closeAndRemember();
 }
 
 void SqliteConnection::closeAndRemember() {
+    // A check that passed meanwhile still counts; one that runs is stopped.
+    if (!sound_ && check_ && check_->outcome() == IntegrityCheck::Outcome::Sound) passed();
+    check_.reset();
     // What this connection wrote, SQLite wrote: the file it leaves is as
     // sound as the one it found, though its stamp changed. Not so when
     // anyone else wrote to it meanwhile.
     bool onlyOurs = false;
-    if (leaveChecked_.remember) {
+    if (sound_ && storage_ == Storage::File && checked_.remember) {
         try {
             onlyOurs = dataVersion(db_.get()) == dataVersionAtOpen_;
         } catch (const sqlite::Failure&) {
@@ -211,10 +264,53 @@ void SqliteConnection::closeAndRemember() {
     db_.reset();
     if (!onlyOurs) return;
     try {
-        if (const auto stamp = databaseStamp(path_)) leaveChecked_.remember(path_, *stamp);
+        if (const auto stamp = databaseStamp(path_)) checked_.remember(path_, *stamp);
     } catch (const std::exception&) {
         // A setting that cannot be stored costs the next open a check.
     }
+}
+
+void SqliteConnection::passed() {
+    sound_ = true;
+    check_.reset();
+    // Nothing of this program wrote to the file before it passed: a state
+    // that changed meanwhile is someone else's, and not the one checked.
+    try {
+        if (stampAtOpen_ && checked_.remember && databaseStamp(path_) == stampAtOpen_)
+            checked_.remember(path_, *stampAtOpen_);
+    } catch (const std::exception&) {
+        // As at the close: the next open checks again.
+    }
+}
+
+void SqliteConnection::settleCheck() {
+    switch (check_->outcome()) {
+    case IntegrityCheck::Outcome::Running: return;
+    case IntegrityCheck::Outcome::Sound: passed(); return;
+    case IntegrityCheck::Outcome::Damaged: throw damaged(path_);
+    case IntegrityCheck::Outcome::Failed:
+        if (const auto f = check_->failure()) throw jet::fromSqlite(*f, {jet::kSourceDatabase, path_, ""});
+        throw damaged(path_);
+    }
+}
+
+void SqliteConnection::awaitSound() {
+    requireOpen();
+    while (!sound_) {
+        if (check_->waitFor(kCheckWaitSlice) != IntegrityCheck::Outcome::Running) {
+            settleCheck();
+            return;
+        }
+        if (work_.stopReason) {
+            if (const auto why = work_.stopReason()) throw jet::cancelled(*why);
+        }
+        if (work_.letEventsRun) work_.letEventsRun();
+    }
+}
+
+void SqliteConnection::refuseKnownDamage() {
+    requireOpen();
+    if (!sound_) settleCheck();
 }
 
 std::unique_ptr<SqliteConnection> SqliteConnection::open(const std::string& path, const OpenOptions& options,
@@ -224,7 +320,7 @@ std::unique_ptr<SqliteConnection> SqliteConnection::open(const std::string& path
     checkPath(path);
     switch (kindOfFile(path)) {
     case FileKind::Sqlite: return openSqlite(path, options);
-    case FileKind::Access: return openAccess(path, connect.password, importer);
+    case FileKind::Access: return openAccess(path, connect.password, importer, options.work);
     default: throw jet::unrecognisedFormat(path);
     }
 }
@@ -234,7 +330,7 @@ std::unique_ptr<SqliteConnection> SqliteConnection::openSqlite(const std::string
     // SQLite writes a journal beside the file, so the folder must be writable too.
     const bool writable = !options.readOnly && os::mayWrite(path) && os::mayWrite(directoryOf(path));
     try {
-        sqlite::Connection db = sqlite::open(path, writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);
+        sqlite::Connection db = openLimited(path, writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);
         if (options.exclusive) sqlite::exec(db.get(), "PRAGMA locking_mode=EXCLUSIVE");
         // The first read of the schema tells whether this is a database at all.
         bool stats = false;
@@ -243,19 +339,21 @@ std::unique_ptr<SqliteConnection> SqliteConnection::openSqlite(const std::string
             while (sqlite::step(db.get(), st.get()))
                 if (sqlite::columnText(st.get(), 1) == "sqlite_stat1") stats = true;
         }
-        requireSound(db.get(), path, options.checked);
+        // Three exports of one month's file cost one check.
+        const auto stamp = databaseStamp(path);
+        const bool checkedBefore = stamp && options.checked.recall && options.checked.recall(path) == stamp;
         Storage storage = writable ? Storage::File : Storage::ReadOnlyFile;
         if (!writable && !stats) {
             db = copyToDisk(db.get());
             storage = Storage::Copy;
         }
         registerJetFunctions(db.get());
-        auto out = std::unique_ptr<SqliteConnection>(new SqliteConnection(path, std::move(db), storage));
-        // Only a connection that may write the file leaves it in a state of its own.
-        if (storage == Storage::File && options.checked.remember) {
-            out->leaveChecked_ = options.checked;
-            out->dataVersionAtOpen_ = dataVersion(out->db_.get());
-        }
+        auto out = std::unique_ptr<SqliteConnection>(new SqliteConnection(path, std::move(db), storage, options.work));
+        out->stampAtOpen_ = stamp;
+        out->checked_ = options.checked;
+        out->dataVersionAtOpen_ = dataVersion(out->db_.get());
+        out->sound_ = checkedBefore;
+        if (!checkedBefore) out->check_ = std::make_unique<IntegrityCheck>(path);
         return out;
     } catch (const sqlite::Failure& f) {
         // The file exists (checkPath saw it): what SQLite cannot open beside
@@ -266,7 +364,7 @@ std::unique_ptr<SqliteConnection> SqliteConnection::openSqlite(const std::string
 }
 
 std::unique_ptr<SqliteConnection> SqliteConnection::openAccess(const std::string& path, const std::string& password,
-                                                               const AccessImporter& importer) {
+                                                               const AccessImporter& importer, const LongWork& work) {
     if (!importer) throw jet::unrecognisedFormat(path);
     const access::ScratchFolder folder = scratchFolder();
     const std::string copy = folder.copyPath();
@@ -275,11 +373,11 @@ std::unique_ptr<SqliteConnection> SqliteConnection::openAccess(const std::string
         throw DbError(result.errorNumber, inTemporaryFolder() + ": " + result.description, jet::kSourceWorkspace);
     if (result.errorNumber != 0) throw DbError(result.errorNumber, result.description, jet::kSourceWorkspace);
     try {
-        sqlite::Connection db = sqlite::open(copy, SQLITE_OPEN_READONLY);
-        // Also the reader's own output: a copy it left half written is no database.
-        requireSound(db.get(), path);
+        sqlite::Connection db = openLimited(copy, SQLITE_OPEN_READONLY);
+        requireSoundCopy(db.get(), path);
         registerJetFunctions(db.get());
-        auto out = std::unique_ptr<SqliteConnection>(new SqliteConnection(path, std::move(db), Storage::Copy));
+        auto out = std::unique_ptr<SqliteConnection>(new SqliteConnection(path, std::move(db), Storage::Copy, work));
+        out->sound_ = true;
         out->notes_ = result.notes;
         return out;  // the folder and the copy's name go now; the open connection keeps its pages
     } catch (const sqlite::Failure& f) {
@@ -303,19 +401,29 @@ SqliteConnection::ReadTransaction::~ReadTransaction() {
 sqlite::Connection SqliteConnection::copyToDisk(sqlite3* source) {
     const access::ScratchFolder folder = scratchFolder();
     const std::string copy = folder.copyPath();
-    {
-        sqlite::Connection out = sqlite::open(copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-        std::unique_ptr<sqlite3_backup, BackupFinisher> backup(sqlite3_backup_init(out.get(), "main", source, "main"));
-        if (!backup) sqlite::check(out.get(), sqlite3_errcode(out.get()));
-        const int rc = sqlite3_backup_step(backup.get(), -1);
-        if (rc != SQLITE_DONE) throw sqlite::Failure(rc, sqlite3_errmsg(source));
-        sqlite3_backup* raw = backup.release();
-        sqlite::check(out.get(), sqlite3_backup_finish(raw));
-        // The copy is the session's own: statistics cost the user's file nothing.
-        sqlite::exec(out.get(), "ANALYZE");
+    try {
+        {
+            sqlite::Connection out = sqlite::open(copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+            std::unique_ptr<sqlite3_backup, BackupFinisher> backup(
+                sqlite3_backup_init(out.get(), "main", source, "main"));
+            if (!backup) sqlite::check(out.get(), sqlite3_errcode(out.get()));
+            const int rc = sqlite3_backup_step(backup.get(), -1);
+            if (rc != SQLITE_DONE) throw sqlite::Failure(rc, sqlite3_errmsg(source));
+            sqlite3_backup* raw = backup.release();
+            sqlite::check(out.get(), sqlite3_backup_finish(raw));
+            // The copy is the session's own: statistics cost the user's file nothing.
+            sqlite::exec(out.get(), "ANALYZE");
+        }
+        return openLimited(copy, SQLITE_OPEN_READONLY);
+    } catch (const sqlite::Failure& f) {
+        // Damage the copy carried along is the file's; everything else is
+        // the temporary folder's.
+        if (f.code() == SQLITE_CORRUPT || f.code() == SQLITE_NOTADB || f.code() == SQLITE_BUSY ||
+            f.code() == SQLITE_LOCKED)
+            throw;
+        const std::string reason = sqlite::diskReason(f.code()).value_or(f.message());
+        throw DbError(jet::kDiskError, inTemporaryFolder() + ": " + reason, jet::kSourceWorkspace);
     }
-    sqlite::Connection db = sqlite::open(copy, SQLITE_OPEN_READONLY);
-    return db;
 }
 
 void SqliteConnection::requireOpen() const {
@@ -373,6 +481,8 @@ std::unique_ptr<Recordset> SqliteConnection::OpenRecordset(const std::string& so
         }
         return dynaset(withoutTerminator(text));
     } catch (const sqlite::Failure& f) {
+        // A read writes only SQLite's temporary files: full is their folder.
+        if (f.code() == SQLITE_FULL) throw jet::noTemporarySpace(jet::kSourceDatabase);
         throw jet::fromSqlite(f, ctx);
     }
 }
@@ -387,15 +497,33 @@ bool SqliteConnection::QueryDefExists(const std::string& name) {
     }
 }
 
+std::string SqliteConnection::viewSql(const std::string& name, const std::string& sqlText) const {
+    return std::string("CREATE ") + (sessionViews() ? "TEMP " : "") + "VIEW " + sqlite::quoteIdentifier(name) + " AS " +
+           withoutTerminator(sqlText);
+}
+
+bool SqliteConnection::holdsQuery(const std::string& name, const std::string& sqlText) {
+    requireOpen();
+    try {
+        const auto f = find(name);
+        if (!f || f->type != "view" || (sessionViews() && f->schema == "main")) return false;
+        auto st = sqlite::prepare(db_.get(), "SELECT sql FROM " + sqlite::quoteIdentifier(f->schema) +
+                                                 ".sqlite_master WHERE type = 'view' AND name = ?1");
+        sqlite3_bind_text(st.get(), 1, f->name.c_str(), static_cast<int>(f->name.size()), SQLITE_TRANSIENT);
+        return sqlite::step(db_.get(), st.get()) && sqlite::columnText(st.get(), 0) == viewSql(name, sqlText);
+    } catch (const sqlite::Failure& f) {
+        throw jet::fromSqlite(f, {jet::kSourceQueryDefs, path_, name});
+    }
+}
+
 void SqliteConnection::CreateQueryDef(const std::string& name, const std::string& sqlText) {
     requireOpen();
     const jet::Context ctx{jet::kSourceDatabase, path_, name};
     try {
         if (find(name, true)) throw jet::objectExists(name);
-        const std::string body = withoutTerminator(sqlText);
+        if (storage_ == Storage::File) awaitSound();
         // Exactly one statement: a second one after a ";" would run too.
-        const std::string create = std::string("CREATE ") + (sessionViews() ? "TEMP " : "") + "VIEW " +
-                                   sqlite::quoteIdentifier(name) + " AS " + body;
+        const std::string create = viewSql(name, sqlText);
         std::string_view tail;
         auto st = sqlite::prepare(db_.get(), create, &tail);
         if (!trim(std::string(tail)).empty())
@@ -416,6 +544,7 @@ void SqliteConnection::DeleteQueryDef(const std::string& name) {
             hidden_.insert(upperCase(f->name));
             return;
         }
+        if (f->schema == "main") awaitSound();
         sqlite::exec(db_.get(),
                      "DROP VIEW " + sqlite::quoteIdentifier(f->schema) + "." + sqlite::quoteIdentifier(f->name));
     } catch (const sqlite::Failure& f) {

@@ -1,11 +1,25 @@
 #include "database/sqlite_handle.h"
 
+#include <algorithm>
+#include <mutex>
 #include <system_error>
 
+#include "os/folders.h"
 #include "os/system_reason.h"
 #include "runtime/text.h"
 
 namespace zelk::sqlite {
+namespace {
+thread_local std::uint64_t gSteps = 0;
+}  // namespace
+
+std::uint64_t stepBudget(std::int64_t pages) {
+    constexpr std::uint64_t kPerPage = 250000;
+    constexpr std::uint64_t kLeast = 100000000;  // a second or two
+    return std::max(kLeast, kPerPage * static_cast<std::uint64_t>(std::max<std::int64_t>(pages, 0)));
+}
+
+std::uint64_t stepsTaken() { return gSteps; }
 
 void check(sqlite3* db, int rc) {
     if (rc == SQLITE_OK) return;
@@ -13,6 +27,13 @@ void check(sqlite3* db, int rc) {
 }
 
 Connection open(const std::string& path, int flags) {
+    // SQLite's own temporary files (large sorts and results) go to the
+    // program's temporary folder, the one its messages name: left alone,
+    // SQLite would prefer /var/tmp when TMPDIR is not set. Set once, before
+    // the first connection, as SQLite asks of this variable.
+    static std::once_flag temporaryFolderSet;
+    std::call_once(temporaryFolderSet,
+                   [] { sqlite3_temp_directory = sqlite3_mprintf("%s", os::temporaryFolder().c_str()); });
     sqlite3* raw = nullptr;
     // A connection is only ever used from one thread: no mutexes needed.
     const int rc = sqlite3_open_v2(path.c_str(), &raw, flags | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -36,6 +57,7 @@ Statement prepare(sqlite3* db, std::string_view sql, std::string_view* tail) {
 }
 
 void exec(sqlite3* db, const std::string& sql) {
+    ++gSteps;
     char* err = nullptr;
     const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err);
     if (rc != SQLITE_OK) {
@@ -46,6 +68,7 @@ void exec(sqlite3* db, const std::string& sql) {
 }
 
 bool step(sqlite3* db, sqlite3_stmt* stmt) {
+    ++gSteps;
     const int rc = sqlite3_step(stmt);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;

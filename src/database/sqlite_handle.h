@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -49,8 +50,26 @@ constexpr int kBusyTimeoutMs = 3000;
 // read the same pages again and again. Allocated as pages are read.
 constexpr int kPageCacheKiB = 16384;
 
+// The largest value (text or blob) and row a connection to an asset database
+// reads or builds. SQLite's own limit of a billion bytes would let one
+// damaged record or hostile view claim that much memory; a cell holds at most
+// 32767 characters, so a few megabytes is ample.
+constexpr int kMaxValueBytes = 4 << 20;
+
+// How many engine instructions one step of a statement may take on a
+// database of `pages` pages before it is taken for a runaway: some two
+// hundred times what the heaviest step of the program takes per page (the
+// integrity check, about 1 200; ANALYZE 600, the mapping query's first step
+// 270), and never less than a second or two of work.
+std::uint64_t stepBudget(std::int64_t pages);
+
+// Steps taken by this thread through step() and exec(): a progress handler
+// learns from it that the statement it watches moved on.
+std::uint64_t stepsTaken();
+
 // Opens a connection (with the busy timeout); never creates a file unless
-// flags ask for it.
+// flags ask for it. The first one also sends SQLite's temporary files to the
+// program's temporary folder (os::temporaryFolder, as it is then).
 Connection open(const std::string& path, int flags);
 
 // Prepares the first statement of `sql`; `tail` receives what follows it.

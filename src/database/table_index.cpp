@@ -8,6 +8,7 @@
 
 #include "database/sqlite_handle.h"
 #include "runtime/runtime_error.h"
+#include "runtime/text.h"
 
 namespace zelk {
 namespace {
@@ -109,6 +110,20 @@ std::vector<IndexDefinition> readIndexes(sqlite3* db, const std::string& schema,
     }
     if (!pk.columns.empty()) out.push_back(std::move(pk));
     return out;
+}
+
+const IndexDefinition* findIndex(const std::vector<IndexDefinition>& indexes, const std::string& name) {
+    const std::string wanted = upperCase(name);
+    for (const IndexDefinition& d : indexes)
+        if (upperCase(d.name) == wanted) return &d;
+    for (const IndexDefinition& d : indexes)
+        if (!d.jetName.empty() && upperCase(d.jetName) == wanted) return &d;
+    return nullptr;
+}
+
+std::vector<IndexDefinition> tableIndexes(sqlite3* db, const std::string& table) {
+    auto st = sqlite::prepare(db, "SELECT * FROM main." + sqlite::quoteIdentifier(table));
+    return readIndexes(db, "main", table, resultColumns(st.get()));
 }
 
 int compareSortValues(const SortValue& a, const SortValue& b) {

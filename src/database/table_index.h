@@ -35,6 +35,16 @@ struct IndexDefinition {
 std::vector<IndexDefinition> readIndexes(sqlite3* db, const std::string& schema, const std::string& table,
                                          const std::vector<ResultColumn>& columns);
 
+// The index a recordset's Index property names: by its own name, else by its
+// name without "<table>_" (an index copied from an Access file carries its
+// table's name in front when its own name was taken by another table,
+// "Historie_OgCodRev"); without regard to case. Null when there is none.
+const IndexDefinition* findIndex(const std::vector<IndexDefinition>& indexes, const std::string& name);
+
+// The indexes of table `table` in the main schema, as a table recordset
+// over it reads them. Throws sqlite::Failure (no such table...).
+std::vector<IndexDefinition> tableIndexes(sqlite3* db, const std::string& table);
+
 // A value to compare in index order: dates as day serials, everything else as
 // stored. Built from the stored value of a row or from a seek key.
 // Kept small: a table sorted by an index holds one per row and key column.

@@ -314,16 +314,8 @@ Variant TableRecordset::fieldAt(std::size_t index) const {
 
 void TableRecordset::SetIndex(const std::string& indexName) {
     requireOpen();
-    const std::string wanted = upperCase(indexName);
-    // An index copied from an Access file may carry its table's name in front
-    // when its own name was taken by another table ("Historie_OgCodRev").
-    auto def = std::find_if(indexes_.begin(), indexes_.end(),
-                            [&](const IndexDefinition& d) { return upperCase(d.name) == wanted; });
-    if (def == indexes_.end())
-        def = std::find_if(indexes_.begin(), indexes_.end(), [&](const IndexDefinition& d) {
-            return !d.jetName.empty() && upperCase(d.jetName) == wanted;
-        });
-    if (def == indexes_.end()) throw jet::notAnIndex(indexName);
+    const IndexDefinition* def = findIndex(indexes_, indexName);
+    if (!def) throw jet::notAnIndex(indexName);
     // The history lookup sets the same index before every seek: keep its
     // statements.
     if (def->name == indexName_) {

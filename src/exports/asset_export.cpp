@@ -281,6 +281,7 @@ bool runAssetExport(Session& s, const AssetKind& kind, const ExportRequest& requ
     reportMissingSchema(s, db, exportNeeds(kind.immovable ? ExportKind::Onroerend : ExportKind::Roerend));
     ExportRun run(s, kind.functionName, db);
     return run.execute([&] {
+        run.requireAmounts("OG", "OG_BedOpb");
         const std::string sql = kind.sql();
         if (s.main.Debugmode) s.dbase.Create_Query(db, kind.queryName, sql, false, false);
 

@@ -6,10 +6,13 @@
 #include <optional>
 
 #include "database/dbase.h"
+#include "database/jet_errors.h"
 #include "database/sqlite_connection.h"
+#include "database/sqlite_handle.h"
 #include "exports/exports.h"
 #include "messages/datum_routines.h"
 #include "runtime/dates.h"
+#include "runtime/text.h"
 #include "session/session.h"
 #include "spreadsheet/variant_array.h"
 
@@ -40,20 +43,34 @@ ExcelApplication& excelApp(Session& s) {
 }  // namespace
 
 ExportRun::ExportRun(Session& s, std::string functionName, int db)
-    : s_(s), functionName_(std::move(functionName)), db_(db), rowsNotWrittenBefore_(s.exl.rowsNotWritten()) {}
+    : s_(s),
+      functionName_(std::move(functionName)),
+      db_(db),
+      rowsNotWrittenBefore_(s.exl.rowsNotWritten()),
+      unreadableHistoryBefore_(s.waardering.objectsWithUnreadableHistory()) {}
 
 void ExportRun::done() {
+    // A workbook is kept only from a file that passed its integrity check,
+    // which has run beside the export so far.
+    if (SqliteConnection* c = connection()) c->awaitSound();
     const long lost = s_.exl.rowsNotWritten() - rowsNotWrittenBefore_;
     if (lost > 0) s_.alg.AddMelding(rowsNotWrittenLine(lost));
+    const long unreadable = s_.waardering.objectsWithUnreadableHistory() - unreadableHistoryBefore_;
+    if (unreadable > 0) s_.alg.AddMelding(unreadableHistoryLine(unreadable), 0, false, kRed);
     s_.alg.AddMelding("Done");
 }
 
 std::string rowsNotWrittenLine(long rows) { return std::to_string(rows) + " rijen niet weggeschreven"; }
+std::string unreadableHistoryLine(long objects) {
+    return std::to_string(objects) + " objecten met onleesbare historie";
+}
 
 Date timeOfDay(Date d) { return Date{std::fabs(d.serial - std::trunc(d.serial))}; }
 
 bool ExportRun::execute(const std::function<void()>& steps) {
     try {
+        // A file already found damaged is not worked through again.
+        if (SqliteConnection* c = connection()) c->refuseKnownDamage();
         steps();
         return true;
     } catch (const RunAbandoned& e) {
@@ -82,6 +99,28 @@ Date ExportRun::processingDate(const ExportRequest& request) {
     // A cancelled question gives the empty answer, which is not a date.
     const auto answer = s_.platform.inputBox("Geef verwerkingsdatum", "Toets in ..", preset, false);
     return cdate(answer.value_or(""));
+}
+
+void ExportRun::requireAmounts(const char* table, const char* column) {
+    SqliteConnection* c = connection();
+    if (!c) return;
+    sqlite3* db = c->connection();
+    std::string found;
+    try {
+        const std::string col = sqlite::quoteIdentifier(column);
+        auto st = sqlite::prepare(db, "SELECT CAST(" + col + " AS TEXT) FROM " + sqlite::quoteIdentifier(table) +
+                                          " WHERE typeof(" + col + ") IN ('text', 'blob') LIMIT 1");
+        if (!sqlite::step(db, st.get())) return;
+        found = sqlite::columnText(st.get(), 0);
+    } catch (const sqlite::Failure&) {
+        return;  // a table or column that is not there: the export's query says so
+    }
+    // Any bytes as characters, and no more of them than a message line holds.
+    std::u32string shown = utf8ToU32(found);
+    if (shown.size() > 40) shown.resize(40);
+    throw RuntimeError(
+        13, jet::kSourceDatabase,
+        runtimeErrorDescription(13) + ": " + table + "." + column + " bevat '" + u32ToUtf8(shown) + "', geen bedrag");
 }
 
 int ExportRun::openRecordset(const std::string& source, int type, bool isQuery) {
@@ -124,7 +163,7 @@ void ExportRun::forEachRecord(Recordset& rs, const std::function<void(const Reco
     // The query's records and the history read for them come from one state
     // of the database, however long the export takes.
     std::optional<SqliteConnection::ReadTransaction> snapshot;
-    if (SqliteConnection* c = s_.dbase.DbObject(db_)) snapshot.emplace(*c);
+    if (SqliteConnection* c = connection()) snapshot.emplace(*c);
     if (!rs.Eof()) {
         rs.MoveLast();
         rs.MoveFirst();
@@ -132,10 +171,17 @@ void ExportRun::forEachRecord(Recordset& rs, const std::function<void(const Reco
     const long total = rs.RecordCount();
     long done = 0;
     while (!rs.Eof()) {
+        if (const auto why = s_.platform.stopReason()) throw jet::cancelled(*why);
         body(rs);
         progress(++done, total);
         rs.MoveNext();
     }
+}
+
+SqliteConnection* ExportRun::connection() {
+    if (db_ < 1 || db_ > Dbase::kMaxDatabases || !s_.dbase.DbOpen(db_)) return nullptr;
+    SqliteConnection* c = s_.dbase.DbObject(db_);
+    return c && c->isOpen() ? c : nullptr;
 }
 
 void ExportRun::progress(long done, long total) {

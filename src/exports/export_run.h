@@ -11,6 +11,7 @@
 namespace zelk {
 
 struct Session;
+class SqliteConnection;
 class VariantArray;
 class Recordset;
 struct ExportRequest;
@@ -47,6 +48,10 @@ public:
     // The request's date; else, unattended, the first of the current month;
     // else the user's answer to the date question.
     Date processingDate(const ExportRequest& request);
+    // The export's query compares `column` with amounts, which SQLite does
+    // for a text or blob in it as well, unlike Jet: a row would drop out
+    // without a word. Such a value ends the run with error 13 naming it.
+    void requireAmounts(const char* table, const char* column);
     // Opens a recordset; a negative slot ends the run. The main query's slot
     // is the one closed first on the failure path.
     int openRecordset(const std::string& source, int type, bool isQuery = false);
@@ -56,10 +61,13 @@ public:
     void closeQuery();
     void closeTables();
     // The last lines of a run that reached its end: how many rows could not
-    // be written (when any), then "Done".
+    // be written and how many objects' history could not be read (when
+    // any), then "Done". Waits for the database's integrity check first.
     void done();
 
 private:
+    // The run's open database, if there is one.
+    SqliteConnection* connection();
     void progress(long done, long total);
     void failurePath(const std::string& errorText);
 
@@ -71,10 +79,13 @@ private:
     int tablesOpened_ = 0;
     long lastReported_ = -1;
     long rowsNotWrittenBefore_ = 0;
+    long unreadableHistoryBefore_ = 0;
 };
 
-// The line done() writes when rows could not be written.
+// The lines done() writes when rows could not be written, and when the
+// history of objects could not be read.
 std::string rowsNotWrittenLine(long rows);
+std::string unreadableHistoryLine(long objects);
 
 // Time of day of a date, as a time value.
 Date timeOfDay(Date d);

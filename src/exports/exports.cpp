@@ -17,9 +17,11 @@ bool RunExport(Session& s, ExportKind kind, const ExportRequest& request) {
 ExportOutcome runExportWithOutcome(Session& s, ExportKind kind, const ExportRequest& request) {
     ExportOutcome outcome;
     const long lostBefore = s.exl.rowsNotWritten();
+    const long unreadableBefore = s.waardering.objectsWithUnreadableHistory();
     outcome.missingSchema = missingSchemaIn(s, s.main.dbMain, exportNeeds(kind));
     outcome.done = RunExport(s, kind, request);
     outcome.rowsNotWritten = s.exl.rowsNotWritten() - lostBefore;
+    outcome.unreadableHistory = s.waardering.objectsWithUnreadableHistory() - unreadableBefore;
     return outcome;
 }
 

@@ -36,6 +36,7 @@ struct ExportOutcome {
     bool done = false;                       // the run reached "Done"
     std::vector<std::string> missingSchema;  // the lines on what the database lacks
     long rowsNotWritten = 0;                 // rows the sheet refused
+    long unreadableHistory = 0;              // objects whose history could not be read
 };
 
 // RunExport, with what the run's messages said about its faults as values.

@@ -158,6 +158,7 @@ bool Export2(Session& s) {
     reportMissingSchema(s, db, exportNeeds(ExportKind::Mapping));
     ExportRun run(s, "Aanmaken overzicht 2", db);
     return run.execute([&] {
+        run.requireAmounts("OG", "OG_BedOpb");
         s.dbase.Create_Query(db, "OG_WVW", ogWvwSql(), false, false);
         const int rsQuery = run.openRecordset(categoryMappingSql(), dbOpenDynaset, /*isQuery=*/true);
 

@@ -9,6 +9,7 @@
 #include "database/dbase.h"
 #include "database/sqlite_connection.h"
 #include "database/sqlite_handle.h"
+#include "database/table_index.h"
 #include "messages/alg.h"
 #include "runtime/text.h"
 #include "session/session.h"
@@ -30,8 +31,8 @@ const SchemaNeeds kAssetExports{
     {"OB_Waardering",
      {"OW_OgCode", "OW_IcCode", "OW_Vlgnum", "OW_Waardering", "OW_AanschafDatum", "OW_AanschafWaarde",
       "OW_HuidigeWaarde", "OW_EindDatum"}},
-    {"Historie", historyColumns()},
-    {"HI_Waardering", historyValuationColumns()},
+    {"Historie", historyColumns(), {kHistoryIndex}},
+    {"HI_Waardering", historyValuationColumns(), {kHistoryValuationIndex}},
     {"Waardering", {"WD_Waardering"}},
 };
 
@@ -63,6 +64,7 @@ constexpr std::string_view kTablePrefix = "Tabel '";
 constexpr std::string_view kTableSuffix = "' ontbreekt in de database";
 constexpr std::string_view kColumnPrefix = "Kolom '";
 constexpr std::string_view kColumnSuffix = "' ontbreekt";
+constexpr std::string_view kIndexPrefix = "Index '";
 
 }  // namespace
 
@@ -77,6 +79,11 @@ std::vector<std::string> missingSchema(sqlite3* db, const SchemaNeeds& needs) {
         for (const char* c : t.columns)
             if (!contains(columns, c))
                 lines.push_back(std::string(kColumnPrefix) + t.table + "." + c + std::string(kColumnSuffix));
+        if (t.indexes.empty()) continue;
+        const std::vector<IndexDefinition> indexes = tableIndexes(db, t.table);
+        for (const char* i : t.indexes)
+            if (!findIndex(indexes, i))
+                lines.push_back(std::string(kIndexPrefix) + t.table + "." + i + std::string(kColumnSuffix));
     }
     return lines;
 }

@@ -17,12 +17,14 @@ struct Session;
 struct TableNeeds {
     const char* table;
     std::vector<const char*> columns;
+    std::vector<const char*> indexes = {};  // sought in by name, as a table recordset's Index
 };
 using SchemaNeeds = std::vector<TableNeeds>;
 
-// One line per missing table ("Tabel 'OG' ontbreekt in de database") and per
-// missing column of a table that is there ("Kolom 'OB.PrjNr' ontbreekt").
-// Names compare without regard to case, as the engine does.
+// One line per missing table ("Tabel 'OG' ontbreekt in de database"), per
+// missing column of a table that is there ("Kolom 'OB.PrjNr' ontbreekt") and
+// per missing index ("Index 'Historie.OgCodRev' ontbreekt"). Names compare
+// without regard to case, as the engine does.
 std::vector<std::string> missingSchema(sqlite3* db, const SchemaNeeds& needs);
 
 // The same for the open database in slot `db`; nothing when the slot holds

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "os/regular_file.h"
 #include "runtime/runtime_error.h"
 #include "runtime/text.h"
 
@@ -69,7 +70,7 @@ int FileTable::open(const std::string& path, OpenKind kind) {
     if (!mustExist(kind) && kind != OpenKind::TextOutput && kind != OpenKind::TextAppend &&
         kind != OpenKind::BinaryEmptied && !fs::exists(p, ec)) {
         // Binary modes create a missing file but keep an existing one.
-        std::unique_ptr<std::FILE, Closer> created(std::fopen(path.c_str(), "ab"));
+        std::unique_ptr<std::FILE, Closer> created(os::openRegularFile(p, "ab"));
         if (!created) throw RuntimeError(openError(errno, p));
     }
     const char* mode = "rb";
@@ -84,7 +85,8 @@ int FileTable::open(const std::string& path, OpenKind kind) {
     case OpenKind::BinaryEmptied: mode = "w+b"; break;
     }
     errno = 0;
-    std::unique_ptr<std::FILE, Closer> f(std::fopen(path.c_str(), mode));
+    // Never a FIFO or a device: the open would wait for its other end.
+    std::unique_ptr<std::FILE, Closer> f(os::openRegularFile(p, mode));
     if (!f) throw RuntimeError(openError(errno, p));
     Entry& e = files_[static_cast<std::size_t>(n)];
     e.file = std::move(f);

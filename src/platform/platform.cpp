@@ -1,5 +1,7 @@
 #include "platform/platform.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <system_error>
 
@@ -38,6 +40,23 @@ std::filesystem::path homeDocumentsFolder() {
     // can no longer be named.
     std::error_code ec;
     return std::filesystem::current_path(ec) / "Documents";
+}
+
+void Platform::stopAfter(std::chrono::milliseconds limit, std::string reason) {
+    const auto ms = std::clamp<std::chrono::milliseconds::rep>(limit.count(), 0, UINT32_MAX);
+    timeLimit_ = TimeLimit{tickCount(), static_cast<std::uint32_t>(ms), std::move(reason)};
+}
+
+void Platform::clearStop() {
+    stopRequest_.reset();
+    timeLimit_.reset();
+}
+
+std::optional<std::string> Platform::stopReason() {
+    if (stopRequest_) return stopRequest_;
+    // The tick count wraps: the time passed is the difference, modulo 2^32.
+    if (timeLimit_ && tickCount() - timeLimit_->start >= timeLimit_->milliseconds) return timeLimit_->reason;
+    return std::nullopt;
 }
 
 }  // namespace zelk

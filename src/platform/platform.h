@@ -4,6 +4,7 @@
 // tick count, the per-user settings, opening a finished workbook and ending the
 // program. The GUI, the command-line program and the tests each bring their own.
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -94,6 +95,15 @@ public:
     void setReplyTimeout(std::optional<ReplyTimeout> timeout) { replyTimeout_ = std::move(timeout); }
     const std::optional<ReplyTimeout>& replyTimeout() const { return replyTimeout_; }
 
+    // A request to stop the work that runs (the desktop's Stoppen button),
+    // and a time limit for it (the autorun's). Long work asks stopReason()
+    // between its steps and ends with that text; clearStop() forgets both.
+    void requestStop(std::string reason) { stopRequest_ = std::move(reason); }
+    void stopAfter(std::chrono::milliseconds limit, std::string reason);
+    void clearStop();
+    // Why the work must stop now, when it must; the limit is read on the tick count.
+    std::optional<std::string> stopReason();
+
 protected:
     // Implementations call this once the unanswered dialog is gone.
     void reportUnanswered(const UnansweredQuestion& question) const {
@@ -102,6 +112,13 @@ protected:
 
 private:
     std::optional<ReplyTimeout> replyTimeout_;
+    std::optional<std::string> stopRequest_;
+    struct TimeLimit {
+        std::uint32_t start;  // tickCount() when it was set
+        std::uint32_t milliseconds;
+        std::string reason;
+    };
+    std::optional<TimeLimit> timeLimit_;
 };
 
 }  // namespace zelk

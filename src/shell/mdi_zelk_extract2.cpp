@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 
@@ -38,12 +40,15 @@ public:
     BusyScope(MdiZelkExtract2& w, bool exporting) : w_(w), exporting_(exporting && !w.exporting_) {
         ++w_.busy_;
         if (exporting_) {
+            // A stop asked for before (a late Esc) is not this export's.
+            w_.s_.platform.clearStop();
             w_.exporting_ = true;
             w_.window_.setExportRunning(true);
         }
     }
     ~BusyScope() {
         if (exporting_) {
+            w_.s_.platform.clearStop();
             w_.exporting_ = false;
             w_.window_.setExportRunning(false);
         }
@@ -120,6 +125,12 @@ void MdiZelkExtract2::requestClose() {
     }
 }
 
+void MdiZelkExtract2::requestStop() {
+    if (!exporting_ || s_.platform.stopReason()) return;
+    s_.platform.requestStop("Gestopt op verzoek van de gebruiker");
+    s_.alg.AddMelding("Het lopende werk wordt gestopt.", 0, false, kRed);
+}
+
 void MdiZelkExtract2::afterBusy() {
     if (closePending_ && !Busy()) Form_Unload();
 }
@@ -179,6 +190,8 @@ bool MdiZelkExtract2::exportAll() {
     request.unattended = true;
     bool allSaved = true;
     for (ExportKind kind : {ExportKind::Roerend, ExportKind::Onroerend, ExportKind::Mapping}) {
+        // Told to stop (the button, the autorun's time limit): no next export.
+        if (s_.platform.stopReason()) return false;
         const bool done = jobs_.run(kind, request);
         const bool saved = done && (!jobs_.keep || jobs_.keep(kind, false));
         allSaved = allSaved && saved;
@@ -208,6 +221,11 @@ void MdiZelkExtract2::Timer1_Timer() {
         window_.disableTimer();
         {
             BusyScope exporting(*this, true);
+            const double minutes = autorunMaxMinutes();
+            const std::string shown = minutes == std::floor(minutes) ? std::to_string(static_cast<long long>(minutes))
+                                                                     : trimBlanks(strText(minutes));
+            s_.platform.stopAfter(std::chrono::milliseconds(static_cast<std::int64_t>(minutes * 60000)),
+                                  "De Autorun is gestopt: de grens van " + shown + " minuten is bereikt");
             autorunOwed_ = !exportAll();
         }
         s_.alg.AddMelding(Now() + " Autorun beeindigd", 0, false, kBlack);
@@ -254,6 +272,18 @@ double MdiZelkExtract2::autorunSetting() {
     if (const auto v = realNumberSetting(text)) return *v;
     s_.alg.AddMelding("Ongeldige waarde voor Autorun: '" + text + "'", 0, false, kBlack);
     return 0;
+}
+
+double MdiZelkExtract2::autorunMaxMinutes() {
+    const std::string text = s_.platform.settings().value(kAppTitle, "Database", "AutorunMaxMinuten", "");
+    double minutes = kAutorunMaxMinutes;
+    if (!text.empty()) {
+        const auto v = realNumberSetting(text);
+        // Up to a year: beyond that the limit means nothing, and the tick count could not hold it.
+        if (v && *v > 0 && *v <= 525600) minutes = *v;
+        else s_.alg.AddMelding("Ongeldige waarde voor AutorunMaxMinuten: '" + text + "'", 0, false, kBlack);
+    }
+    return minutes;
 }
 
 void MdiZelkExtract2::followAutorun(bool on) {

@@ -21,6 +21,10 @@ namespace zelk {
 struct Session;
 
 inline constexpr int kAutorunIntervalMs = 5000;
+// How long the autorun's exports may take together, unless the setting
+// "Database"/"AutorunMaxMinuten" says otherwise: an export still running
+// then is stopped, and the program ends with exit status 1.
+inline constexpr double kAutorunMaxMinutes = 60;
 
 class MdiZelkExtract2 {
 public:
@@ -41,6 +45,9 @@ public:
     // Einde and the close box: the close handler now, or right after the
     // work that runs.
     void requestClose();
+    // The Stoppen button (and Esc): the export that runs ends as failed, its
+    // workbook is not kept. Nothing when no export runs.
+    void requestStop();
 
     void Command(MenuCommand command);
     void mnuOpenDatabase_Click();
@@ -61,6 +68,9 @@ private:
     class BusyScope;
     // "Autorun" as a number; a text that is none counts as 0 and says so.
     double autorunSetting();
+    // "AutorunMaxMinuten"; a value that is no positive number (up to a
+    // year) gives the default and says so.
+    double autorunMaxMinutes();
     // Under Autorun nobody need be there: questions take their safe answer
     // when no reply comes in time, and say so on the message screen.
     void followAutorun(bool on);

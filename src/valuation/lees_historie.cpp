@@ -144,6 +144,7 @@ void fillFromRecord(HistorieRec& result, const FieldCache& f, const Recordset& r
 void failed(HistorieRec& r) {
     r.HistorieOK = false;
     r.Melding = "Database is niet benaderbaar";
+    r.unreadable = true;
 }
 
 }  // namespace
@@ -151,7 +152,7 @@ void failed(HistorieRec& r) {
 void MdlWaardering::readValuations(HistorieRec& result, int DbNr, int RsHiWaardering, const std::string& og,
                                    const std::string& ic, std::int32_t vlg) const {
     Recordset& rs = dbase_.RsObject(DbNr, RsHiWaardering);
-    rs.SetIndex("OgCode");
+    rs.SetIndex(kHistoryValuationIndex);
     rs.Seek(">=", {Variant(og), Variant(ic), Variant(vlg), Variant(result.RecNo)});
     if (rs.NoMatch()) {
         result.Melding = "Ob Waardering-records zijn niet aanwezig";
@@ -211,7 +212,7 @@ std::vector<HistorieRec> MdlWaardering::LeesHistorie(int DbNr, int RsHistorie, i
             return sameText(f(rs, hOgCode), og) && sameText(f(rs, hIcCode), ic) &&
                    sameNumber(f(rs, hVlgNum), ObjVlgNum);
         };
-        rs.SetIndex("OgCodRev");
+        rs.SetIndex(kHistoryIndex);
         rs.Seek(">=", {Variant(og), Variant(ic), Variant(ObjVlgNum)});
         if (rs.NoMatch() || !sameObject()) {
             for (HistorieRec& r : results) r.Melding = "Van dit object is geen historie aanwezig";
@@ -258,6 +259,7 @@ std::vector<HistorieRec> MdlWaardering::LeesHistorie(int DbNr, int RsHistorie, i
         if (same != valued.end()) {
             r.HistorieOK = (*same)->HistorieOK;
             r.Melding = (*same)->Melding;
+            r.unreadable = (*same)->unreadable;
             r.Waarderingen = (*same)->Waarderingen;
             continue;
         }
@@ -268,6 +270,8 @@ std::vector<HistorieRec> MdlWaardering::LeesHistorie(int DbNr, int RsHistorie, i
         }
         valued.push_back(&r);
     }
+    if (std::any_of(results.begin(), results.end(), [](const HistorieRec& r) { return r.unreadable; }))
+        ++unreadableObjects_;
     return results;
 }
 

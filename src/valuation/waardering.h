@@ -25,6 +25,10 @@ struct WaarderingRec {
 struct HistorieRec {
     bool HistorieOK = false;
     std::string Melding;
+    // The history was there but could not be read (a value that does not
+    // convert, a missing index or column, a failing database): its figures
+    // are zero, and wrong. An object without history is not unreadable.
+    bool unreadable = false;
     std::int32_t RecNo = 0;
     Date DatBoe;
     std::int16_t Codmut = 0;
@@ -68,10 +72,16 @@ public:
     // Loaded once per run: four characters per kind, the code right-aligned in three and "|".
     std::string WaarderingenLijst;
 
+    // Objects whose history LeesHistorie could not read for one of the
+    // dates asked, counted over the program's life; a run counts the
+    // difference.
+    long objectsWithUnreadableHistory() const { return unreadableObjects_; }
+
 private:
     void readValuations(HistorieRec& result, int DbNr, int RsHiWaardering, const std::string& og, const std::string& ic,
                         std::int32_t vlg) const;
     Dbase& dbase_;
+    long unreadableObjects_ = 0;
     FieldCache historyFields_;
     FieldCache valuationFields_;
 };
@@ -79,6 +89,10 @@ private:
 // The code of a list entry: the code trimmed, right-aligned in three characters
 // (a longer code keeps its last three).
 std::string waarderingEntry(const std::string& code);
+
+// The indexes the history reader seeks in, on "Historie" and "HI_Waardering".
+inline constexpr const char* kHistoryIndex = "OgCodRev";
+inline constexpr const char* kHistoryValuationIndex = "OgCode";
 
 // The columns the history reader reads from "Historie" and "HI_Waardering".
 std::vector<const char*> historyColumns();

@@ -2,7 +2,9 @@
 
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 
 #include "gui_app.h"
 #include "main_window.h"
@@ -91,6 +93,30 @@ TEST(GuiMainWindow, MenuCaptionsNamesAndSwitchedOffEntries) {
     for (const char* n : {"mnuOpenDatabase", "mnuSheet1", "mnuSheet1b", "mnuSheet2"})
         EXPECT_TRUE(w.action(n)->isEnabled()) << n;
     EXPECT_FALSE(w.action("mnuExporteer")->isEnabled());
+}
+
+TEST(GuiMainWindow, StoppenAndEscapeAskToStopOnlyWhileAnExportRuns) {
+    guiApp();
+    MainWindow w;
+    int asked = 0;
+    w.onStopRequested = [&] { ++asked; };
+    QPushButton* stop = w.stopButton();
+    EXPECT_EQ(stop->text(), "Stoppen");
+    EXPECT_EQ(stop->objectName(), "ExportStop");
+    auto* escape = w.findChild<QShortcut*>();
+    ASSERT_NE(escape, nullptr);
+    EXPECT_EQ(escape->key(), QKeySequence(Qt::Key_Escape));
+
+    EXPECT_TRUE(stop->isHidden());
+    emit escape->activated();  // no export: Esc means nothing
+    EXPECT_EQ(asked, 0);
+    w.setExportRunning(true);
+    EXPECT_FALSE(stop->isHidden());
+    stop->click();
+    emit escape->activated();
+    EXPECT_EQ(asked, 2);
+    w.setExportRunning(false);
+    EXPECT_TRUE(stop->isHidden());
 }
 
 TEST(GuiMainWindow, PlacementInTwipsTimerAndTheMessageScreenFillingTheClientArea) {
