@@ -130,6 +130,9 @@ TEST_F(DatabaseOpen, AccessCopyLivesOnDiskWithoutANameAndGoesWithTheConnection) 
 }
 
 TEST_F(DatabaseOpen, ACopyThatDoesNotFitTheTemporaryFolderNamesIt) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a full disk is planted with a file-size limit, which Windows does not have";
+#else
     const std::string mdb = dir.file("VOL.MDB");
     writeBytes(mdb, kAccessHeader);
     // What the importer reports when the copy's disk is full.
@@ -162,6 +165,7 @@ TEST_F(DatabaseOpen, ACopyThatDoesNotFitTheTemporaryFolderNamesIt) {
             << e.description();
     }
     EXPECT_EQ(tempDirEntries("zelk-import-"), "");
+#endif
 }
 
 TEST_F(DatabaseOpen, DamagedFilesAreNeverTakenForSoundNorWritten) {

@@ -153,6 +153,9 @@ TEST_F(LogFile, AppendsWindows1252LinesWithCrLfAcrossRuns) {
 }
 
 TEST_F(LogFile, AFifoOrADeviceIsRefusedInsteadOfWaitedFor) {
+#ifdef _WIN32
+    GTEST_SKIP() << "planted with a POSIX FIFO";
+#else
     // Opening a FIFO to append to it would wait for a reader for ever.
     const std::string fifo = dir / "zelk.log";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -163,6 +166,7 @@ TEST_F(LogFile, AFifoOrADeviceIsRefusedInsteadOfWaitedFor) {
     ASSERT_FALSE(platform.asked.empty());
     EXPECT_EQ(platform.asked.back().kind, ScriptedPlatform::Question::File);
     EXPECT_EQ(platform.store.value(kAppTitle, "Main", "LogFile", ""), "");
+#endif
 }
 
 TEST_F(LogFile, CommandModeWithoutBitOneKeepsTheLogSilent) {

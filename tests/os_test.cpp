@@ -237,6 +237,9 @@ TEST(Os, TerminationCleanupRefusesWhatDoesNotFit) {
 }
 
 TEST(Os, OnlyRegularFilesAreOpenedAndNothingWaitsForAFifo) {
+#ifdef _WIN32
+    GTEST_SKIP() << "planted with a POSIX FIFO";
+#else
     const zelk::testing::ScratchDir dir;
     const std::string fifo = dir / "pijp";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -264,6 +267,7 @@ TEST(Os, OnlyRegularFilesAreOpenedAndNothingWaitsForAFifo) {
         std::fclose(f);
     }
     EXPECT_EQ(zelk::testing::readBytes(file), "xx");
+#endif
 }
 
 TEST(Os, FailuresAreExplainedInDutch) {
