@@ -1,6 +1,5 @@
 #include "database/jet_functions.h"
 
-#include <cmath>
 #include <cstdint>
 #include <string_view>
 
@@ -43,23 +42,17 @@ void keptFinal(sqlite3_context* ctx) {
     k->value = nullptr;
 }
 
-// Sum's running total in SQLite's zeroed aggregate context: whole numbers
-// exactly, the others with Neumaier's compensation, so that a column of
-// amounts stored as REAL adds up to what its cents give.
+// Sum's running total in SQLite's zeroed aggregate context. It adds up as
+// SQLite's own sum does (whole numbers exactly until a fraction comes, every
+// value also into one double in row order), so an amount column's total is
+// the one the exports always had; only what is no number is refused.
 struct Summed {
     std::int64_t whole;
     double real;
-    double compensation;
     int seen;
-    int anyReal;
+    int approximate;  // a fraction came, or the whole numbers overflowed
+    int overflowed;
 };
-
-void addReal(Summed& s, double x) {
-    const double t = s.real + x;
-    s.compensation += std::fabs(s.real) >= std::fabs(x) ? (s.real - t) + x : (x - t) + s.real;
-    s.real = t;
-    s.anyReal = 1;
-}
 
 void overflow(sqlite3_context* ctx) { sqlite3_result_error(ctx, "integer overflow", -1); }
 
@@ -69,10 +62,16 @@ void sumStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_value* v = argv[0];
     switch (sqlite3_value_type(v)) {
     case SQLITE_NULL: return;
-    case SQLITE_INTEGER:
-        if (__builtin_add_overflow(s->whole, sqlite3_value_int64(v), &s->whole)) return overflow(ctx);
+    case SQLITE_INTEGER: {
+        const std::int64_t n = sqlite3_value_int64(v);
+        s->real += static_cast<double>(n);
+        if (!s->approximate && __builtin_add_overflow(s->whole, n, &s->whole)) s->approximate = s->overflowed = 1;
         break;
-    case SQLITE_FLOAT: addReal(*s, sqlite3_value_double(v)); break;
+    }
+    case SQLITE_FLOAT:
+        s->real += sqlite3_value_double(v);
+        s->approximate = 1;
+        break;
     default: {
         // A blob or a text: only a number written as text counts as one.
         const auto* text = static_cast<const char*>(sqlite3_value_blob(v));
@@ -82,7 +81,8 @@ void sumStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
             sqlite3_result_error(ctx, "Sum: geen getal", -1);
             return sqlite3_result_error_code(ctx, SQLITE_MISMATCH);
         }
-        addReal(*s, *number);
+        s->real += *number;
+        s->approximate = 1;
     }
     }
     s->seen = 1;
@@ -91,10 +91,9 @@ void sumStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
 void sumFinal(sqlite3_context* ctx) {
     auto* s = static_cast<Summed*>(sqlite3_aggregate_context(ctx, 0));
     if (!s || !s->seen) return sqlite3_result_null(ctx);
-    if (!s->anyReal) return sqlite3_result_int64(ctx, s->whole);
-    const double total = static_cast<double>(s->whole) + (s->real + s->compensation);
-    if (!std::isfinite(total)) return overflow(ctx);
-    sqlite3_result_double(ctx, total);
+    if (s->overflowed) return overflow(ctx);
+    if (!s->approximate) return sqlite3_result_int64(ctx, s->whole);
+    sqlite3_result_double(ctx, s->real);
 }
 
 }  // namespace

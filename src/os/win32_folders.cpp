@@ -1,5 +1,3 @@
-#include <random>
-
 #include "os/folders.h"
 #include "os/win32_native.h"
 
@@ -20,14 +18,8 @@ std::filesystem::path temporaryFolder() {
 }
 
 std::filesystem::path makeUniqueFolder(const std::filesystem::path& parent, const std::string& prefix) {
-    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device seed;
-    std::mt19937_64 random((static_cast<std::uint64_t>(seed()) << 32) ^ GetTickCount64() ^ GetCurrentProcessId());
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string tail;
-        for (int i = 0; i < 6; ++i) tail += kLetters[pick(random)];
-        const std::filesystem::path candidate = parent / win32::wide(prefix + tail);
+        const std::filesystem::path candidate = parent / win32::wide(prefix + win32::randomTail());
         // A new folder inherits the access list of the user's temporary folder,
         // which is the user's own.
         if (CreateDirectoryW(candidate.wstring().c_str(), nullptr)) return candidate;

@@ -1,6 +1,7 @@
 #include "os/win32_native.h"
 
 #include <cerrno>
+#include <random>
 
 namespace zelk::os::win32 {
 
@@ -21,6 +22,16 @@ std::string utf8(const std::wstring& text) {
     std::string out(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
     return out;
+}
+
+std::string randomTail() {
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 random((static_cast<std::uint64_t>(std::random_device{}()) << 32) ^ GetTickCount64() ^
+                                        GetCurrentProcessId());
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    std::string tail;
+    for (int i = 0; i < 6; ++i) tail += kLetters[pick(random)];
+    return tail;
 }
 
 int errnoOf(DWORD code) {

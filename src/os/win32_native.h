@@ -24,6 +24,9 @@ int errnoOf(DWORD code);
 std::system_error lastError(const std::string& what);
 std::system_error errorOf(DWORD code, const std::string& what);
 
+// Six random letters and digits, for a new name as mkstemp makes them.
+std::string randomTail();
+
 class Handle {
 public:
     Handle() = default;

@@ -1,4 +1,3 @@
-#include <random>
 #include <string>
 #include <system_error>
 
@@ -17,10 +16,8 @@ ScratchFile::ScratchFile() {
     // Deleted when its handle closes, however the process ends; shared with
     // nobody, so no other program opens it meanwhile.
     const std::filesystem::path dir = temporaryFolder();
-    std::random_device seed;
-    std::mt19937_64 random((static_cast<std::uint64_t>(seed()) << 32) ^ GetTickCount64() ^ GetCurrentProcessId());
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::wstring name = (dir / ("zelk-rows-" + std::to_string(random()))).wstring();
+        const std::wstring name = (dir / ("zelk-rows-" + win32::randomTail())).wstring();
         HANDLE h = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (h != INVALID_HANDLE_VALUE) {

@@ -1,4 +1,3 @@
-#include <random>
 #include <system_error>
 #include <vector>
 
@@ -15,15 +14,9 @@ namespace fs = std::filesystem;
 // NTFS cannot link an open file without a name into place: the result is
 // always a hidden ".<name>.<pid>.XXXXXX" beside the target.
 std::wstring makeHidden(const fs::path& target, std::string& utf8Name) {
-    std::random_device seed;
-    std::mt19937_64 random((static_cast<std::uint64_t>(seed()) << 32) ^ GetTickCount64());
-    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
     const std::string stem = "." + win32::utf8(target.filename().wstring()) + "." + std::to_string(processId()) + ".";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string tail;
-        for (int i = 0; i < 6; ++i) tail += kLetters[pick(random)];
-        const std::wstring name = (target.parent_path() / win32::wide(stem + tail)).wstring();
+        const std::wstring name = (target.parent_path() / win32::wide(stem + win32::randomTail())).wstring();
         const win32::Handle h(CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                           CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
         if (h) {
